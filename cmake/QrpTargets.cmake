@@ -1,0 +1,63 @@
+# Shared helpers for the project's targets.
+
+set(QRP_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wnon-virtual-dtor -Wold-style-cast
+    -Wcast-align -Woverloaded-virtual -Wnull-dereference -Wimplicit-fallthrough)
+
+if(QRP_SANITIZE)
+  string(REPLACE ";" "," _qrp_san "${QRP_SANITIZE}")
+  add_compile_options(-fsanitize=${_qrp_san} -fno-omit-frame-pointer -fno-sanitize-recover=all)
+  add_link_options(-fsanitize=${_qrp_san})
+endif()
+
+# qrp_library(name [sources...]): a library with the project's warnings.
+function(qrp_setup_target target)
+  target_compile_options(${target} PRIVATE ${QRP_WARNINGS})
+  if(QRP_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()
+
+# qrp_test(NAME name LABEL label SOURCES ... LIBS ... [QT]): a GoogleTest program beside the
+# code it tests, one CTest label per folder. QT marks tests that need a (headless) Qt platform.
+function(qrp_test)
+  cmake_parse_arguments(T "QT" "NAME;LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  add_executable(${T_NAME} ${T_SOURCES})
+  qrp_setup_target(${T_NAME})
+  target_link_libraries(${T_NAME} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main)
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 300)
+  endif()
+  set(_env "QT_QPA_PLATFORM=offscreen;QRP_SHARED_DIR=${PROJECT_SOURCE_DIR}/../shared;QRP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  gtest_discover_tests(${T_NAME}
+    PROPERTIES LABELS ${T_LABEL} ENVIRONMENT "${_env}" TIMEOUT ${T_TIMEOUT}
+    DISCOVERY_TIMEOUT 60
+    DISCOVERY_MODE PRE_TEST)
+endfunction()
+
+# The Qt-free core must never link Qt, directly or through a dependency.
+function(qrp_check_core_is_qt_free)
+  foreach(target ${ARGN})
+    set(_todo ${target})
+    set(_seen "")
+    while(_todo)
+      list(POP_FRONT _todo _t)
+      if(_t IN_LIST _seen)
+        continue()
+      endif()
+      list(APPEND _seen ${_t})
+      if(_t MATCHES "^Qt[0-9]*::|Qt6|Qt5")
+        message(FATAL_ERROR "${target} must not link Qt, but it reaches ${_t}")
+      endif()
+      if(TARGET ${_t})
+        get_target_property(_libs ${_t} LINK_LIBRARIES)
+        get_target_property(_ilibs ${_t} INTERFACE_LINK_LIBRARIES)
+        foreach(_l ${_libs} ${_ilibs})
+          if(_l AND NOT _l MATCHES "NOTFOUND")
+            string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" _l "${_l}")
+            list(APPEND _todo ${_l})
+          endif()
+        endforeach()
+      endif()
+    endwhile()
+  endforeach()
+endfunction()

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test:
+#   1. the whole project with warnings as errors, all CTest labels;
+#   2. the Qt-free core (base, emf, reportfile) again under AddressSanitizer and
+#      UndefinedBehaviorSanitizer.
+# Tests that need a print server run against a private CUPS server with a PDF queue,
+# started here and stopped by its own process id.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+
+scripts/install-deps.sh
+
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$(mktemp -d /tmp/qrp-runtime.XXXXXX)}"
+chmod 0700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=offscreen
+
+BUILD_DIR=build scripts/build.sh -DQRP_WERROR=ON
+
+cups_pid=""
+if [ -x scripts/cups-test-server.sh ]; then
+  cups_pid=$(scripts/cups-test-server.sh start || true)
+fi
+stop_cups() { [ -n "$cups_pid" ] && scripts/cups-test-server.sh stop "$cups_pid" || true; }
+trap stop_cups EXIT
+
+status=0
+(cd build && ctest --output-on-failure -j2 --timeout 900) || status=1
+
+BUILD_DIR=build-asan scripts/build.sh -DQRP_CORE_ONLY=ON -DQRP_WERROR=ON \
+  "-DQRP_SANITIZE=address;undefined" -DCMAKE_BUILD_TYPE=Debug
+(cd build-asan && ctest --output-on-failure -j2 --timeout 900) || status=1
+
+exit $status
