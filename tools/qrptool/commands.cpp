@@ -1,0 +1,17 @@
+#include "tools/qrptool/command.h"
+
+namespace qrptool {
+
+// Each command lives in cmd_<name>.cpp and exports its descriptor here.
+// Add a command: declare its descriptor below and list it in Commands().
+// extern const Command kInfoCommand;
+
+const std::vector<Command>& Commands()
+{
+    static const std::vector<Command> commands = {
+        // kInfoCommand,
+    };
+    return commands;
+}
+
+}  // namespace qrptool
