@@ -1,0 +1,97 @@
+// Device-independent bitmaps (DIBs) as bitmap and brush records carry them, decoded into
+// QImages: BITMAPCOREHEADER, BITMAPINFOHEADER and its V2..V5 extensions; 1, 4, 8, 16, 24
+// and 32 bits per pixel; BI_RGB, BI_BITFIELDS, BI_RLE4, BI_RLE8, BI_JPEG and BI_PNG;
+// bottom-up and top-down; colour tables of RGB values or of logical palette indices.
+//
+// Nothing is trusted: every size, count and offset is checked against the bytes given
+// before anything is allocated, and dimensions are capped (kMaxDibSide, kMaxDibPixels).
+// A DIB that cannot be decoded gives a null QImage and, when asked, the reason.
+#pragma once
+
+#include "emf/bytes.h"
+#include "emf/record_reader.h"
+
+#include <QImage>
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace qrp::render {
+
+// How a colour table is to be read (the records' iUsage).
+constexpr uint32_t DIB_RGB_COLORS = 0;  // RGBQUAD (RGBTRIPLE for core headers) entries
+constexpr uint32_t DIB_PAL_COLORS = 1;  // 16-bit indices into the selected logical palette
+constexpr uint32_t DIB_PAL_INDICES = 2; // no table: pixel values index the palette directly
+
+constexpr uint32_t BI_RGB = 0;
+constexpr uint32_t BI_RLE8 = 1;
+constexpr uint32_t BI_RLE4 = 2;
+constexpr uint32_t BI_BITFIELDS = 3;
+constexpr uint32_t BI_JPEG = 4;
+constexpr uint32_t BI_PNG = 5;
+
+// Limits on a decoded bitmap: a side of at most kMaxDibSide pixels and at most
+// kMaxDibPixels pixels in all (128 MiB as 32-bit pixels).
+constexpr int32_t kMaxDibSide = 32767;
+constexpr int64_t kMaxDibPixels = int64_t{1} << 25;
+
+// The header fields of a DIB, whatever its header form.
+struct DibInfo {
+    uint32_t headerSize = 0;  // 12 for BITMAPCOREHEADER, 40 and up for BITMAPINFOHEADER
+    int32_t width = 0;
+    int32_t height = 0;       // always positive here; see topDown
+    bool topDown = false;     // the header's height was negative
+    uint16_t planes = 0;
+    uint16_t bitCount = 0;
+    uint32_t compression = BI_RGB;
+    uint32_t sizeImage = 0;
+    uint32_t colorsUsed = 0;  // entries in the colour table as the header declares them
+};
+
+struct DibOptions {
+    uint32_t usage = DIB_RGB_COLORS;
+    // The selected logical palette (0x00BBGGRR entries as in LOGPALETTE / EMR_CREATEPALETTE),
+    // for DIB_PAL_COLORS and DIB_PAL_INDICES; empty means the default palette.
+    std::span<const uint32_t> palette;
+    // When set, a 1-bit DIB takes these colours for bit values 0 and 1 instead of its colour
+    // table (a monochrome brush or source takes the text and background colours).
+    std::optional<std::array<QRgb, 2>> monochromeColors;
+    // 32-bit pixels keep their top byte as (premultiplied) alpha, as ALPHABLEND with
+    // AC_SRC_ALPHA reads them; otherwise the top byte is ignored and pixels are opaque.
+    bool keepAlpha = false;
+    // SETDIBITSTODEVICE: the bits hold only scanCount scan lines starting at firstScan
+    // (counted from the bottom for a bottom-up DIB). The image keeps the header's full
+    // size; lines outside the band are transparent. Unset: the bits hold every line.
+    std::optional<uint32_t> firstScan;
+    std::optional<uint32_t> scanCount;
+};
+
+// The header fields of the BITMAPINFO at the start of info, or std::nullopt (and the
+// reason in *why) when it is too short or its size field is not a known header size.
+std::optional<DibInfo> ParseDibInfo(emf::Bytes info, std::string* why = nullptr);
+
+// Decodes a DIB from its BITMAPINFO (header and colour table; for BI_BITFIELDS with a
+// 40-byte header, the three masks after it) and its bits. Returns an image of the
+// header's width and height, top row first: QImage::Format_RGB32 when every pixel is
+// opaque, Format_ARGB32_Premultiplied when pixels were left untouched (RLE skips and
+// early ends, missing scan lines: transparent) or keepAlpha is set. A null image when the
+// DIB cannot be decoded, with the reason in *why.
+QImage DecodeDib(emf::Bytes info, emf::Bytes bits, const DibOptions& options = {},
+                 std::string* why = nullptr);
+
+// A packed DIB: BITMAPINFO, colour table and bits in one block (WMF bitmap records,
+// clipboard DIBs). The bits start right after the colour table.
+QImage DecodePackedDib(emf::Bytes packed, const DibOptions& options = {}, std::string* why = nullptr);
+
+// A DIB inside an EMF record, located by the record's offBmi/cbBmi/offBits/cbBits fields
+// (offsets from the record's first byte). Both ranges must lie inside the record.
+QImage DecodeRecordDib(const emf::Record& record, uint32_t offBmi, uint32_t cbBmi, uint32_t offBits,
+                       uint32_t cbBits, const DibOptions& options = {}, std::string* why = nullptr);
+
+// The 20 entries of the platform's default logical palette (0x00BBGGRR).
+std::span<const uint32_t> DefaultPalette();
+
+}  // namespace qrp::render
