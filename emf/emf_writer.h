@@ -21,72 +21,7 @@
 
 namespace qrp::emf {
 
-// Record types the helpers write (MS-EMF numbering).
-enum : uint32_t {
-    EMR_POLYGON = 3,
-    EMR_POLYLINE = 4,
-    EMR_SETWINDOWEXTEX = 9,
-    EMR_SETWINDOWORGEX = 10,
-    EMR_SETVIEWPORTEXTEX = 11,
-    EMR_SETVIEWPORTORGEX = 12,
-    EMR_EOF = 14,
-    EMR_SETMAPMODE = 17,
-    EMR_SETBKMODE = 18,
-    EMR_SETPOLYFILLMODE = 19,
-    EMR_SETROP2 = 20,
-    EMR_SETSTRETCHBLTMODE = 21,
-    EMR_SETTEXTALIGN = 22,
-    EMR_SETTEXTCOLOR = 24,
-    EMR_SETBKCOLOR = 25,
-    EMR_MOVETOEX = 27,
-    EMR_SAVEDC = 33,
-    EMR_RESTOREDC = 34,
-    EMR_SETWORLDTRANSFORM = 35,
-    EMR_MODIFYWORLDTRANSFORM = 36,
-    EMR_SELECTOBJECT = 37,
-    EMR_CREATEPEN = 38,
-    EMR_CREATEBRUSHINDIRECT = 39,
-    EMR_DELETEOBJECT = 40,
-    EMR_ELLIPSE = 42,
-    EMR_RECTANGLE = 43,
-    EMR_ROUNDRECT = 44,
-    EMR_LINETO = 54,
-    EMR_STRETCHDIBITS = 81,
-    EMR_EXTCREATEFONTINDIRECTW = 82,
-    EMR_EXTTEXTOUTW = 84,
-    EMR_POLYGON16 = 86,
-    EMR_POLYLINE16 = 87,
-    EMR_EXTCREATEPEN = 95,
-};
-
-// Stock objects for SelectObject.
-enum : uint32_t {
-    WHITE_BRUSH = 0x80000000,
-    LTGRAY_BRUSH = 0x80000001,
-    GRAY_BRUSH = 0x80000002,
-    DKGRAY_BRUSH = 0x80000003,
-    BLACK_BRUSH = 0x80000004,
-    NULL_BRUSH = 0x80000005,
-    WHITE_PEN = 0x80000006,
-    BLACK_PEN = 0x80000007,
-    NULL_PEN = 0x80000008,
-    SYSTEM_FONT = 0x8000000D,
-    DEFAULT_GUI_FONT = 0x80000011,
-};
-
-// Pen, brush, text and mode constants the helpers take.
-enum : uint32_t {
-    PS_SOLID = 0, PS_DASH = 1, PS_DOT = 2, PS_DASHDOT = 3, PS_NULL = 5, PS_INSIDEFRAME = 6,
-    PS_USERSTYLE = 7, PS_ENDCAP_FLAT = 0x200, PS_JOIN_MITER = 0x2000, PS_GEOMETRIC = 0x10000,
-    BS_SOLID = 0, BS_NULL = 1, BS_HATCHED = 2,
-    TRANSPARENT = 1, OPAQUE = 2,
-    TA_LEFT = 0, TA_TOP = 0, TA_UPDATECP = 1, TA_RIGHT = 2, TA_CENTER = 6, TA_BOTTOM = 8,
-    TA_BASELINE = 24,
-    ETO_OPAQUE = 2, ETO_CLIPPED = 4,
-    GM_COMPATIBLE = 1, GM_ADVANCED = 2,
-    DIB_RGB_COLORS = 0, SRCCOPY = 0x00CC0020,
-    FW_NORMAL = 400, FW_BOLD = 700,
-};
+// Record numbers and GDI constants: emf/emr_types.h (kEmr*, namespace gdi).
 
 // COLORREF 0x00BBGGRR.
 constexpr uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b)
@@ -134,7 +69,7 @@ struct LogFontW {
     int32_t width = 0;
     int32_t escapement = 0;
     int32_t orientation = 0;
-    int32_t weight = FW_NORMAL;
+    int32_t weight = 400;  // FW_NORMAL
     uint8_t italic = 0;
     uint8_t underline = 0;
     uint8_t strikeOut = 0;
@@ -212,10 +147,10 @@ public:
     void Polygon16(std::span<const PointS> points);
     // Text at reference point; dx: one advance per character (empty: none written).
     void ExtTextOutW(PointL reference, std::u16string_view text, std::span<const int32_t> dx,
-                     uint32_t options = 0, const RectL& clip = {}, uint32_t graphicsMode = GM_COMPATIBLE);
+                     uint32_t options = 0, const RectL& clip = {}, uint32_t graphicsMode = 1 /* GM_COMPATIBLE */);
     // The whole DIB stretched into (x, y, cx, cy) with SRCCOPY.
     void StretchDIBits(int32_t x, int32_t y, int32_t cx, int32_t cy, const Dib24& dib,
-                       uint32_t rop = SRCCOPY);
+                       uint32_t rop = 0x00CC0020 /* SRCCOPY */);
 
     // Appends EMR_EOF (with the palette, 0x00BBGGRR entries with flags in the high byte)
     // and returns the finished picture. The writer is spent afterwards.

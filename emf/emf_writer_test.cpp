@@ -12,6 +12,8 @@
 namespace qrp::emf {
 namespace {
 
+constexpr uint32_t kClipped = 4;  // ETO_CLIPPED
+
 std::vector<Record> Records(Bytes picture)
 {
     std::vector<Record> out;
@@ -30,7 +32,7 @@ TEST(EmfWriter, HeaderCountsEveryRecordAndByteAndHandle)
     options.description = std::u16string(u"qrpview\0page 1", 14);
     EmfWriter w(options);
     w.SetMapMode(8);
-    w.CreatePen(3, PS_SOLID, 2, Rgb(0, 0, 0));
+    w.CreatePen(3, 0 /* PS_SOLID */, 2, Rgb(0, 0, 0));
     w.SelectObject(3);
     w.Rectangle({10, 10, 100, 50});
     w.DeleteObject(3);
@@ -54,7 +56,7 @@ TEST(EmfWriter, HeaderCountsEveryRecordAndByteAndHandle)
 
     const auto records = Records(picture);
     ASSERT_EQ(records.size(), 7u);
-    EXPECT_EQ(records.back().Type(), EMR_EOF);
+    EXPECT_EQ(records.back().Type(), kEmrEof);
     EXPECT_EQ(records.back().U32(8), 2u);
     EXPECT_EQ(records.back().U32(12), 16u);
     EXPECT_EQ(records.back().U32(24), records.back().Size());  // nSizeLast
@@ -68,7 +70,7 @@ TEST(EmfWriter, TextPolygonAndBitmapRecordsAreLaidOutAsGdiRecordsThem)
 {
     EmfWriter w;
     const std::vector<int32_t> dx = {10, 11, 12};
-    w.ExtTextOutW({100, 200}, u"Pá!", dx, ETO_CLIPPED, {1, 2, 3, 4});
+    w.ExtTextOutW({100, 200}, u"Pá!", dx, kClipped, {1, 2, 3, 4});
     const std::vector<PointS> points = {{5, 6}, {-7, 8}, {9, -10}};
     w.Polygon16(points);
     const std::vector<uint8_t> rgb = {255, 0, 0, 0, 255, 0, 0, 0, 255, 1, 2, 3};  // 2 x 2
@@ -83,11 +85,11 @@ TEST(EmfWriter, TextPolygonAndBitmapRecordsAreLaidOutAsGdiRecordsThem)
     ASSERT_EQ(records.size(), 6u);
 
     const Record& text = records[1];
-    EXPECT_EQ(text.Type(), EMR_EXTTEXTOUTW);
+    EXPECT_EQ(text.Type(), 84u);  // EMR_EXTTEXTOUTW
     EXPECT_EQ(text.I32(36), 100);        // ptlReference.x
     EXPECT_EQ(text.U32(44), 3u);         // nChars
     EXPECT_EQ(text.U32(48), 76u);        // offString
-    EXPECT_EQ(text.U32(52), ETO_CLIPPED);
+    EXPECT_EQ(text.U32(52), kClipped);
     EXPECT_EQ(text.U16(76), u'P');
     EXPECT_EQ(text.U16(78), u'á');
     EXPECT_EQ(text.U32(72), 84u);        // offDx: string of 6 bytes padded to 8
@@ -95,7 +97,7 @@ TEST(EmfWriter, TextPolygonAndBitmapRecordsAreLaidOutAsGdiRecordsThem)
     EXPECT_EQ(text.Size(), 96u);
 
     const Record& poly = records[2];
-    EXPECT_EQ(poly.Type(), EMR_POLYGON16);
+    EXPECT_EQ(poly.Type(), 86u);  // EMR_POLYGON16
     EXPECT_EQ(poly.I32(8), -7);   // bounds.left
     EXPECT_EQ(poly.I32(20), 8);   // bounds.bottom
     EXPECT_EQ(poly.U32(24), 3u);
@@ -103,7 +105,7 @@ TEST(EmfWriter, TextPolygonAndBitmapRecordsAreLaidOutAsGdiRecordsThem)
     EXPECT_EQ(poly.Size(), 40u);  // 28 + 12 points bytes
 
     const Record& dib = records[3];
-    EXPECT_EQ(dib.Type(), EMR_STRETCHDIBITS);
+    EXPECT_EQ(dib.Type(), 81u);  // EMR_STRETCHDIBITS
     EXPECT_EQ(dib.U32(48), 80u);   // offBmiSrc
     EXPECT_EQ(dib.U32(60), 16u);   // cbBitsSrc: two rows of 8 bytes
     EXPECT_EQ(dib.U16(80 + 14), 24);
