@@ -1,0 +1,68 @@
+// TQRPreviewImage: the page image inside the preview. It holds the picture of the page it
+// shows, fetched from the report printer once per page assignment, and replays it on every
+// paint as a framed sheet with a shadow (PaintPage). The preview decides its size and place.
+#pragma once
+
+#include "printer/zoom_state.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace qrp {
+
+class TMetafile;
+class TQRPrinter;
+
+enum TQRHyperlinkEventType : uint8_t { heCursorMoveOver, heCursorMoveAway, heGoto, heGotoNewWindow };
+using TQRPreviewHyperlinkEvent =
+    std::function<void(QObject* sender, TQRHyperlinkEventType eventType, const std::string& link, bool& handled)>;
+
+class TQRPreviewImage : public QWidget {
+    Q_OBJECT
+public:
+    explicit TQRPreviewImage(QWidget* parent = nullptr);
+    ~TQRPreviewImage() override;
+
+    int PageNumber() const { return FPageNumber; }
+    // Frees the held picture, fetches page value from the report printer and paints at
+    // once. No bounds are tested here. A failed fetch leaves the image empty, already set to
+    // value, and the failure propagates.
+    void SetPageNumber(int value);
+
+    TQRPrinter* QRPrinter() const { return FQRPrinter; }
+    void SetQRPrinter(TQRPrinter* value) { FQRPrinter = value; }
+    const TMetafile* Metafile() const { return FMetafile.get(); }
+    bool ImageOK() const { return FMetafile != nullptr; }
+    // Hyperlink areas have no source in a loaded report: the list stays empty.
+    bool HyperlinksOK() const { return false; }
+    int Zoom() const { return FZoom; }
+    void SetZoom(int value) { FZoom = value; }
+    const TQRPreviewHyperlinkEvent& OnHyperlink() const { return FOnHyperlink; }
+    void SetOnHyperlink(TQRPreviewHyperlinkEvent value) { FOnHyperlink = std::move(value); }
+
+    // Paints the held picture into the image's rectangle; a design-state image would show
+    // empty paper too, the running viewer never is in design state.
+    void DrawPage(QPainter& painter);
+
+    // How many pictures this image fetched (benchmarks and tests count them).
+    int FetchCount() const { return FFetchCount; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    TQRPrinter* FQRPrinter = nullptr;
+    int FPageNumber = 1;
+    std::unique_ptr<TMetafile> FMetafile;
+    TQRPreviewHyperlinkEvent FOnHyperlink;
+    int FZoom = 100;
+    bool FIsLink = false;
+    std::string FLastLink;
+    int FFetchCount = 0;
+};
+
+}  // namespace qrp

@@ -1,0 +1,102 @@
+// TForm1: the viewer window. A tool bar (open, save, print, zoom in and out, the zoom field,
+// first / previous / next / last page, the page label, the title and Exit) over the preview
+// `prev`, which shows the report held by the shared report printer.
+#pragma once
+
+#include "viewer/anchors.h"
+#include "viewer/dialogs.h"
+
+#include <QWidget>
+
+#include <exception>
+#include <functional>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class QToolButton;
+
+namespace qrp {
+
+class TQRPreview;
+class TSpinEdit;
+class TSvgPicture;
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    // The dialogs stay the caller's and must outlive the window.
+    explicit TForm1(TViewerDialogs& dialogs, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Loads the report file s into the shared report printer and binds prev to it; the first
+    // success enables the tool bar and sets the zoom to 90. Raises whatever the load raises.
+    void prepara(const QString& s);
+
+    // The window's creation and show handlers (FormShow refreshes the page label).
+    void FormCreate(QObject* sender);
+    void FormShow(QObject* sender);
+
+    // The commands.
+    void SpeedButton9Click(QObject* sender);  // open
+    void SpeedButton8Click(QObject* sender);  // save
+    void SpeedButton6Click(QObject* sender);  // print
+    void SpeedButton5Click(QObject* sender);  // zoom in by 20
+    void SpeedButton7Click(QObject* sender);  // zoom out by 20
+    void SpinEdit1Change(QObject* sender);    // the zoom field's text changed
+    void SpeedButton1Click(QObject* sender);  // first page
+    void SpeedButton2Click(QObject* sender);  // previous page
+    void SpeedButton3Click(QObject* sender);  // next page
+    void SpeedButton4Click(QObject* sender);  // last page
+    void BitBtn1Click(QObject* sender);       // exit
+
+    // Opens a report as the Open command does after its dialog (also for dropped files).
+    void OpenReport(const QString& fileName);
+    // The general error handler: shows the failure's own message.
+    void HandleException(const std::exception_ptr& failure);
+    // Runs a command; what it raises goes to the general error handler.
+    void Guarded(const std::function<void()>& command);
+
+    // The controls, named as the window's form data names them.
+    QFrame* Bevel1;
+    TSvgPicture* Image1;
+    QToolButton* SpeedButton9;
+    QToolButton* SpeedButton8;
+    QToolButton* SpeedButton6;
+    QToolButton* SpeedButton5;
+    QToolButton* SpeedButton7;
+    TSpinEdit* SpinEdit1;
+    QToolButton* SpeedButton1;
+    QToolButton* SpeedButton2;
+    QToolButton* SpeedButton3;
+    QToolButton* SpeedButton4;
+    QLabel* Label1;
+    QLabel* Label2;
+    QPushButton* BitBtn1;
+    TQRPreview* prev;
+    // The print dialog's fields, kept between uses.
+    TPrintDialogState psd1;
+
+    static constexpr QSize kDesignedClient{1045, 545};
+    static constexpr unsigned kColor = 13600071;  // 0x00BBGGRR: red 71, green 133, blue 207
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void CreateControls();
+    void ConnectCommands();
+    void CreateShortcuts();
+    void StepZoomByWheel(int angleDelta);
+
+    TViewerDialogs& FDialogs;
+    TAnchorLayout FLayout{kDesignedClient};
+    bool FFocusedOnce = false;
+    int FWheelRemainder = 0;
+};
+
+}  // namespace qrp

@@ -1,0 +1,43 @@
+#include "viewer/startup.h"
+
+#include "preview/preview.h"
+#include "printer/qr_printer.h"
+#include "viewer/spin_edit.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QTimer>
+
+namespace qrp {
+
+TStartup StartViewer(const QStringList& arguments, TViewerDialogs& dialogs)
+{
+    TStartup startup;
+    startup.Form = std::make_unique<TForm1>(dialogs);
+    TForm1& form = *startup.Form;
+    // A link counts as the file it points to; a folder does not count.
+    if (!arguments.isEmpty() && QFileInfo(arguments.front()).isFile()) {
+        try {
+            form.prepara(arguments.front());
+        } catch (...) {
+            dialogs.ShowMessage(&form, texts::kInvalidFile);
+            startup.Terminate = true;
+        }
+        form.SpinEdit1->SetValue(form.prev->Zoom());
+    }
+    return startup;
+}
+
+int RunViewer(QApplication& app, TViewerDialogs& dialogs)
+{
+    QApplication::setApplicationName(texts::kApplicationTitle);
+    TStartup startup = StartViewer(app.arguments().mid(1), dialogs);
+    startup.Form->showMaximized();
+    if (startup.Terminate) QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    const int result = app.exec();
+    startup.Form.reset();
+    DestroySharedReportPrinter();
+    return result;
+}
+
+}  // namespace qrp
