@@ -5,11 +5,13 @@ namespace qrptool {
 // Each command lives in cmd_<name>.cpp and exports its descriptor here.
 // Add a command: declare its descriptor below and list it in Commands().
 // extern const Command kInfoCommand;
+extern const Command kRenderCommand;
 
 const std::vector<Command>& Commands()
 {
     static const std::vector<Command> commands = {
         // kInfoCommand,
+        kRenderCommand,
     };
     return commands;
 }
