@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils imagemagick
   fonts-liberation fonts-liberation2 fonts-dejavu-core fontconfig
-  cups cups-client cups-bsd printer-driver-cups-pdf poppler-utils locales
+  cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev poppler-utils locales
   dpkg-dev file desktop-file-utils shared-mime-info xdg-utils
 )
 

@@ -1,0 +1,98 @@
+#include "platform/cups_queue.h"
+
+#include <cups/cups.h>
+#include <cups/ppd.h>
+
+#include <QByteArray>
+
+#include <array>
+#include <cstring>
+#include <unistd.h>
+
+namespace qrp {
+
+namespace {
+
+struct SlotCode {
+    const char* Keyword;
+    int Code;
+};
+
+// The standard PPD InputSlot keywords and the platform's bin codes.
+constexpr std::array<SlotCode, 15> kStandardSlots = {{
+    {"Upper", 1}, {"OnlyOne", 1}, {"Lower", 2}, {"Middle", 3}, {"Manual", 4}, {"ManualFeed", 4},
+    {"Envelope", 5}, {"EnvManual", 6}, {"Auto", 7}, {"Tractor", 8}, {"AnySmallFormat", 9},
+    {"AnyLargeFormat", 10}, {"LargeCapacity", 11}, {"Cassette", 14}, {"FormSource", 15},
+}};
+
+int StandardCode(const QString& keyword)
+{
+    const QByteArray key = keyword.toLatin1();
+    for (const SlotCode& slot : kStandardSlots) {
+        if (key == slot.Keyword) return slot.Code;
+    }
+    return 0;
+}
+
+}  // namespace
+
+bool CupsQueueAcceptsJobs(const QString& printer)
+{
+    const QByteArray name = printer.toLocal8Bit();
+    cups_dest_t* dest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, name.constData(), nullptr);
+    if (!dest) return false;
+    const char* accepting = cupsGetOption("printer-is-accepting-jobs", dest->num_options, dest->options);
+    const bool accepts = !accepting || std::strcmp(accepting, "true") == 0;
+    cupsFreeDests(1, dest);
+    return accepts;
+}
+
+std::optional<CupsInputSlots> CupsInputSlotsOf(const QString& printer)
+{
+    const QByteArray name = printer.toLocal8Bit();
+    // The PPD interface is the one that names the queue's InputSlot choices as its filters
+    // take them; it is marked deprecated in favour of IPP media-source names.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    const char* path = cupsGetPPD(name.constData());
+    if (!path) return std::nullopt;
+    const QByteArray ppdPath(path);
+    ppd_file_t* ppd = ppdOpenFile(ppdPath.constData());
+    std::optional<CupsInputSlots> found;
+    if (ppd) {
+        if (ppd_option_t* option = ppdFindOption(ppd, "InputSlot")) {
+            found.emplace();
+            for (int i = 0; i < option->num_choices; ++i) {
+                found->Choices.append(QString::fromUtf8(option->choices[i].choice));
+            }
+            found->Default = QString::fromUtf8(option->defchoice);
+        }
+        ppdClose(ppd);
+    }
+#pragma GCC diagnostic pop
+    unlink(ppdPath.constData());
+    return found;
+}
+
+int CupsBinForInputSlot(const QString& keyword, const QStringList& choices)
+{
+    const int position = static_cast<int>(choices.indexOf(keyword));
+    if (position < 0) return 0;
+    const int code = StandardCode(keyword);
+    return code != 0 ? code : 256 + position;
+}
+
+QString CupsInputSlotForBin(int binCode, const QStringList& choices)
+{
+    for (const QString& choice : choices) {
+        if (CupsBinForInputSlot(choice, choices) == binCode) return choice;
+    }
+    return QString();
+}
+
+bool CupsLastRequestFailed()
+{
+    return cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE;
+}
+
+}  // namespace qrp
