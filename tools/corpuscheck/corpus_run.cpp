@@ -1,0 +1,250 @@
+#include "tools/corpuscheck/corpus_run.h"
+
+#include "tools/corpuscheck/ssim.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QHash>
+#include <QImage>
+#include <QProcess>
+#include <QTextStream>
+
+#include <algorithm>
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+namespace corpuscheck {
+namespace {
+
+struct Reference {
+    QString png;  // relative to gdi-reference/
+    int width = 0;
+    int height = 0;
+    QString caveats;
+};
+
+// gdi-reference/INDEX.tsv: emf, reference, width, height, caveats; paths relative to corpus/emf.
+QHash<QString, Reference> ReadIndex(const QString& corpus)
+{
+    QHash<QString, Reference> index;
+    QFile file(corpus + "/gdi-reference/INDEX.tsv");
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return index;
+    QTextStream in(&file);
+    in.readLine();  // column names
+    while (!in.atEnd()) {
+        const QStringList f = in.readLine().split('\t');
+        if (f.size() < 4) continue;
+        index.insert("emf/" + f[0], Reference{f[1], f[2].toInt(), f[3].toInt(), f.value(4)});
+    }
+    return index;
+}
+
+QStringList CorpusFiles(const QString& corpus)
+{
+    QStringList files;
+    for (const char* folder : {"emf", "wmf"}) {
+        QDirIterator it(corpus + "/" + folder, {"*.emf", "*.EMF", "*.wmf", "*.WMF"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) files << QDir(corpus).relativeFilePath(it.next());
+    }
+    files.sort();
+    return files;
+}
+
+QString FirstLine(const QByteArray& text)
+{
+    const QString s = QString::fromUtf8(text).trimmed();
+    return s.section('\n', 0, 0).left(200);
+}
+
+struct Job {
+    QString file;
+    std::optional<Reference> reference;
+};
+
+FileResult RunOne(const CorpusOptions& options, const QString& corpus, const Job& job)
+{
+    FileResult r;
+    r.file = job.file;
+    r.hasReference = job.reference.has_value();
+    if (job.reference) r.caveats = job.reference->caveats;
+    const QString out = options.outDir + "/" + QString(job.file).replace('/', "__") + ".png";
+    QFile::remove(out);
+    const int width = job.reference ? job.reference->width : 800;
+
+    QProcess process;
+    process.setProgram(options.qrptool);
+    process.setArguments({"render", corpus + "/" + job.file, "--width", QString::number(width), "-o", out});
+    QElapsedTimer timer;
+    timer.start();
+    process.start();
+    if (!process.waitForStarted()) {
+        r.status = RunStatus::kCrashed;
+        r.note = "qrptool did not start: " + process.errorString();
+    } else if (!process.waitForFinished(options.timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        r.status = RunStatus::kTimedOut;
+        r.note = "no result after " + QString::number(options.timeoutMs / 1000) + " s";
+    } else if (process.exitStatus() == QProcess::CrashExit) {
+        r.status = RunStatus::kCrashed;
+        r.note = "crashed: " + FirstLine(process.readAllStandardError());
+    } else if (process.exitCode() == 2) {
+        r.status = RunStatus::kRefused;
+        r.note = FirstLine(process.readAllStandardError());
+    } else if (process.exitCode() != 0) {
+        r.status = RunStatus::kCrashed;
+        r.note = "exit " + QString::number(process.exitCode()) + ": " + FirstLine(process.readAllStandardError());
+    }
+    r.milliseconds = static_cast<int>(timer.elapsed());
+    if (!job.reference) return r;
+
+    const QImage reference(corpus + "/gdi-reference/" + job.reference->png);
+    if (reference.isNull()) {
+        r.note = "reference unreadable";
+        r.hasReference = false;
+        return r;
+    }
+    QImage rendered;
+    if (r.status == RunStatus::kOk) {
+        rendered = QImage(out);
+        if (rendered.size() != reference.size()) {
+            r.note = QString("rendered %1 x %2, reference %3 x %4: scored as blank")
+                         .arg(rendered.width()).arg(rendered.height()).arg(reference.width()).arg(reference.height());
+            rendered = QImage();
+        }
+    }
+    if (rendered.isNull()) {  // what a viewer shows for a picture it cannot play
+        rendered = QImage(reference.size(), QImage::Format_RGB32);
+        rendered.fill(Qt::white);
+    }
+    r.ssim = Ssim(rendered, reference);
+    r.ssimHalf = SsimHalved(rendered, reference);
+    return r;
+}
+
+QString Score(const std::optional<double>& v) { return v ? QString::number(*v, 'f', 3) : QString("–"); }
+
+}  // namespace
+
+QString StatusName(RunStatus status)
+{
+    switch (status) {
+    case RunStatus::kOk:
+        return "ok";
+    case RunStatus::kRefused:
+        return "refused";
+    case RunStatus::kCrashed:
+        return "CRASHED";
+    case RunStatus::kTimedOut:
+        return "TIMED OUT";
+    }
+    return {};
+}
+
+std::vector<FileResult> RunCorpus(const CorpusOptions& options, const std::function<void(const FileResult&)>& progress)
+{
+    const QString corpus = options.sharedDir + "/corpus";
+    const auto index = ReadIndex(corpus);
+    std::vector<Job> jobs;
+    for (const QString& file : CorpusFiles(corpus)) {
+        Job job{file, std::nullopt};
+        if (index.contains(file)) job.reference = index.value(file);
+        jobs.push_back(job);
+    }
+    std::stable_partition(jobs.begin(), jobs.end(), [](const Job& j) { return j.reference.has_value(); });
+    QDir().mkpath(options.outDir);
+
+    std::vector<FileResult> results(jobs.size());
+    std::atomic<size_t> next{0};
+    std::mutex progressLock;
+    auto work = [&] {
+        for (size_t i = next++; i < jobs.size(); i = next++) {
+            results[i] = RunOne(options, corpus, jobs[i]);
+            if (progress) {
+                std::lock_guard lock(progressLock);
+                progress(results[i]);
+            }
+        }
+    };
+    std::vector<std::thread> workers;
+    for (int k = 0; k < std::max(1, options.jobs); ++k) workers.emplace_back(work);
+    for (auto& w : workers) w.join();
+    return results;
+}
+
+CorpusSummary Summarize(const std::vector<FileResult>& results)
+{
+    CorpusSummary s;
+    double sum = 0, sumHalf = 0;
+    for (const FileResult& r : results) {
+        ++s.files;
+        s.refused += r.status == RunStatus::kRefused;
+        s.crashed += r.status == RunStatus::kCrashed;
+        s.timedOut += r.status == RunStatus::kTimedOut;
+        if (!r.hasReference || !r.ssim || !r.ssimHalf) continue;
+        ++s.scored;
+        sum += *r.ssim;
+        sumHalf += *r.ssimHalf;
+        s.worstSsimHalf = std::min(s.worstSsimHalf, *r.ssimHalf);
+        s.belowFloor += *r.ssimHalf < 0.85;
+    }
+    if (s.scored) {
+        s.meanSsim = sum / s.scored;
+        s.meanSsimHalf = sumHalf / s.scored;
+    }
+    return s;
+}
+
+QString ScoreTable(const std::vector<FileResult>& results)
+{
+    const CorpusSummary s = Summarize(results);
+    QString t;
+    QTextStream out(&t);
+    out << "# Corpus scores\n\n"
+           "Every corpus picture rendered by `qrptool render FILE --width W -o OUT.png` (W = the\n"
+           "reference's width, else 800) and, where a GDI reference exists, scored against it:\n"
+           "greyscale SSIM (Gaussian window 11, sigma 1.5), and SSIM after halving both images.\n"
+           "A picture qrptool refuses is scored as a blank page. Regenerate with\n"
+           "`build/tools/corpuscheck/corpuscheck --table docs/corpus-scores.md`.\n\n"
+           "| files | scored | mean SSIM | mean SSIM-half | worst SSIM-half | below 0.85 (half) | refused | crashed | timed out |\n"
+           "|---|---|---|---|---|---|---|---|---|\n";
+    out << "| " << s.files << " | " << s.scored << " | " << QString::number(s.meanSsim, 'f', 3) << " | "
+        << QString::number(s.meanSsimHalf, 'f', 3) << " | " << QString::number(s.worstSsimHalf, 'f', 3) << " | "
+        << s.belowFloor << " | " << s.refused << " | " << s.crashed << " | " << s.timedOut << " |\n\n";
+
+    std::vector<const FileResult*> scored;
+    for (const FileResult& r : results)
+        if (r.hasReference && r.ssimHalf) scored.push_back(&r);
+    std::sort(scored.begin(), scored.end(), [](const FileResult* a, const FileResult* b) {
+        return *a->ssimHalf != *b->ssimHalf ? *a->ssimHalf < *b->ssimHalf : a->file < b->file;
+    });
+    out << "## Worst 25 files (by SSIM-half)\n\n| file | SSIM | SSIM-half | caveats | note |\n|---|---|---|---|---|\n";
+    for (size_t i = 0; i < scored.size() && i < 25; ++i)
+        out << "| " << scored[i]->file << " | " << Score(scored[i]->ssim) << " | " << Score(scored[i]->ssimHalf)
+            << " | " << scored[i]->caveats << " | " << QString(scored[i]->note).replace(QChar('|'), QChar('/')) << " |\n";
+
+    out << "\n## Files not rendered\n\n";
+    bool any = false;
+    for (const FileResult& r : results) {
+        if (r.status == RunStatus::kOk) continue;
+        if (!any) out << "| file | status | note |\n|---|---|---|\n";
+        any = true;
+        out << "| " << r.file << " | " << StatusName(r.status) << " | " << QString(r.note).replace('|', '/') << " |\n";
+    }
+    if (!any) out << "None.\n";
+
+    std::vector<const FileResult*> byName;
+    for (const FileResult& r : results)
+        if (r.hasReference) byName.push_back(&r);
+    std::sort(byName.begin(), byName.end(), [](const FileResult* a, const FileResult* b) { return a->file < b->file; });
+    out << "\n## Every file with a reference\n\n| file | SSIM | SSIM-half | caveats |\n|---|---|---|---|\n";
+    for (const FileResult* r : byName)
+        out << "| " << r->file << " | " << Score(r->ssim) << " | " << Score(r->ssimHalf) << " | " << r->caveats << " |\n";
+    return t;
+}
+
+}  // namespace corpuscheck

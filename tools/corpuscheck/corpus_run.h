@@ -1,0 +1,64 @@
+// The corpus check: renders every corpus picture with `qrptool render` in its own process
+// (so a crash or a hang is seen, not suffered), and scores those that have a GDI reference
+// rendering against it.
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+namespace corpuscheck {
+
+struct CorpusOptions {
+    QString sharedDir;  // the shared folder holding corpus/
+    QString qrptool;    // the qrptool program
+    QString outDir;     // where the renderings go
+    int timeoutMs = 60000;
+    int jobs = 2;
+};
+
+enum class RunStatus {
+    kOk,        // rendered
+    kRefused,   // qrptool said the input is unreadable (exit 2): scored as a blank page
+    kCrashed,   // killed by a signal or any other exit status
+    kTimedOut,  // killed after the timeout
+};
+
+struct FileResult {
+    QString file;  // relative to corpus/, e.g. "emf/libemf2svg/test-001.emf"
+    RunStatus status = RunStatus::kOk;
+    bool hasReference = false;
+    std::optional<double> ssim;
+    std::optional<double> ssimHalf;
+    QString caveats;  // from the reference index
+    QString note;     // first line of qrptool's error output, or a size mismatch
+    int milliseconds = 0;
+};
+
+struct CorpusSummary {
+    int files = 0;
+    int scored = 0;
+    double meanSsim = 0;
+    double meanSsimHalf = 0;
+    double worstSsimHalf = 1;
+    int belowFloor = 0;  // scored files with SSIM-half below 0.85
+    int refused = 0;
+    int crashed = 0;
+    int timedOut = 0;
+};
+
+// Every EMF and WMF under corpus/, those with a reference first; progress is called after
+// each file from the worker threads, one call at a time.
+std::vector<FileResult> RunCorpus(const CorpusOptions& options,
+                                  const std::function<void(const FileResult&)>& progress = {});
+
+CorpusSummary Summarize(const std::vector<FileResult>& results);
+
+// The markdown table kept as docs/corpus-scores.md.
+QString ScoreTable(const std::vector<FileResult>& results);
+
+QString StatusName(RunStatus status);
+
+}  // namespace corpuscheck

@@ -1,0 +1,55 @@
+// The corpus check as a test: every corpus picture plays without a crash or a hang, and the
+// scores against the GDI references stay above a floor that rises as the player improves.
+#include "tools/corpuscheck/corpus_run.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace corpuscheck {
+namespace {
+
+// Raised as the player improves; the aim is 0.95 mean and no file below 0.85.
+constexpr double kMeanSsimFloor = 0.75;
+constexpr double kMeanSsimHalfFloor = 0.70;
+
+TEST(Corpus, EveryPicturePlaysAndScoresAboveTheFloor)
+{
+    const QString shared = qEnvironmentVariable("QRP_SHARED_DIR");
+    if (shared.isEmpty() || !QFile::exists(shared + "/corpus/gdi-reference/INDEX.tsv"))
+        GTEST_SKIP() << "no corpus (QRP_SHARED_DIR)";
+    int argc = 1;
+    char name[] = "corpus_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+
+    QTemporaryDir out;
+    CorpusOptions options;
+    options.sharedDir = shared;
+    options.qrptool = QStringLiteral(QRPTOOL_PATH);
+    options.outDir = out.path();
+    options.timeoutMs = 120000;  // sanitizer builds play several times slower
+    const auto results = RunCorpus(options);
+
+    QFile table(QDir::current().filePath("corpus-scores.md"));
+    if (table.open(QIODevice::WriteOnly | QIODevice::Truncate)) table.write(ScoreTable(results).toUtf8());
+
+    const CorpusSummary s = Summarize(results);
+    EXPECT_GT(s.files, 400);
+    EXPECT_GT(s.scored, 300);
+    for (const FileResult& r : results)
+        if (r.status == RunStatus::kCrashed || r.status == RunStatus::kTimedOut)
+            ADD_FAILURE() << r.file.toStdString() << ": " << StatusName(r.status).toStdString() << " "
+                          << r.note.toStdString();
+    EXPECT_GE(s.meanSsim, kMeanSsimFloor);
+    EXPECT_GE(s.meanSsimHalf, kMeanSsimHalfFloor);
+    std::cout << "corpus: " << s.scored << " scored, mean SSIM " << s.meanSsim << ", mean SSIM-half "
+              << s.meanSsimHalf << ", " << s.belowFloor << " below 0.85; table in "
+              << table.fileName().toStdString() << "\n";
+}
+
+}  // namespace
+}  // namespace corpuscheck
