@@ -196,44 +196,60 @@ TFileStream::~TFileStream()
     if (FHandle >= 0) ::close(FHandle);
 }
 
+// The position is kept here and every transfer is a pread / pwrite at it: one system call
+// per transfer and none for positioning, except for seeks relative to the end.
 int32_t TFileStream::Read(void* buffer, int32_t count)
 {
-    if (count <= 0) return 0;
+    if (count <= 0 || FPosition < 0) return 0;
     auto* out = static_cast<uint8_t*>(buffer);
     int32_t total = 0;
     while (total < count) {
-        const ssize_t n = ::read(FHandle, out + total, static_cast<size_t>(count - total));
+        const ssize_t n = ::pread(FHandle, out + total, static_cast<size_t>(count - total),
+                                  static_cast<off_t>(FPosition) + total);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         total += static_cast<int32_t>(n);
     }
+    FPosition += total;
     return total;
 }
 
 int32_t TFileStream::Write(const void* buffer, int32_t count)
 {
-    if (count <= 0) return 0;
-    const off_t position = ::lseek(FHandle, 0, SEEK_CUR);
-    if (position < 0 || position + count > INT32_MAX) return 0;
+    if (count <= 0 || FPosition < 0) return 0;
+    if (static_cast<int64_t>(FPosition) + count > INT32_MAX) return 0;
     const auto* in = static_cast<const uint8_t*>(buffer);
     int32_t total = 0;
     while (total < count) {
-        const ssize_t n = ::write(FHandle, in + total, static_cast<size_t>(count - total));
+        const ssize_t n = ::pwrite(FHandle, in + total, static_cast<size_t>(count - total),
+                                   static_cast<off_t>(FPosition) + total);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break;
         total += static_cast<int32_t>(n);
     }
+    FPosition += total;
     return total;
 }
 
 int32_t TFileStream::Seek(int32_t offset, uint16_t origin)
 {
-    int whence = SEEK_SET;
-    if (origin == soFromCurrent) whence = SEEK_CUR;
-    if (origin == soFromEnd) whence = SEEK_END;
-    off_t result = ::lseek(FHandle, offset, whence);
-    if (result < 0) result = ::lseek(FHandle, 0, SEEK_CUR);
-    return result > INT32_MAX ? INT32_MAX : static_cast<int32_t>(result);
+    int64_t base = 0;
+    switch (origin) {
+    case soFromBeginning: base = 0; break;
+    case soFromCurrent: base = FPosition; break;
+    case soFromEnd: base = FileSize(); break;
+    default: return FPosition;
+    }
+    const int64_t target = base + offset;
+    if (target >= 0) FPosition = static_cast<int32_t>(std::min<int64_t>(target, INT32_MAX));
+    return FPosition;
+}
+
+int64_t TFileStream::FileSize() const
+{
+    struct stat info {};
+    if (::fstat(FHandle, &info) != 0) return 0;
+    return static_cast<int64_t>(info.st_size);
 }
 
 void TFileStream::Sync()

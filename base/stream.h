@@ -96,12 +96,15 @@ public:
 
     const std::string& FileName() const { return FFileName; }
     int Handle() const { return FHandle; }
+    // The file's size in bytes, which may exceed what a position can address.
+    int64_t FileSize() const;
     // Flushes the file's data to the disk; EWriteError on failure.
     void Sync();
 
 private:
     std::string FFileName;
     int FHandle = -1;
+    int32_t FPosition = 0;
 };
 
 }  // namespace qrp

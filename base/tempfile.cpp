@@ -20,6 +20,23 @@ std::string TempDirectory()
     return "/tmp";
 }
 
+std::string TryCreateUniqueFile(const std::string& directory, const std::string& prefix, int& error)
+{
+    std::string pattern = directory;
+    if (pattern.empty() || pattern.back() != '/') pattern += '/';
+    pattern += prefix + "XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    const int fd = ::mkstemp(name.data());
+    if (fd < 0) {
+        error = errno;
+        return {};
+    }
+    ::close(fd);
+    error = 0;
+    return std::string(name.data());
+}
+
 std::string CreateUniqueFile(const std::string& directory, const std::string& prefix)
 {
     std::string pattern = directory;
