@@ -30,6 +30,7 @@ class TQRReportLayout;
 class TQRPrinter;
 class TQRStream;
 class THyperlink;
+using THyperlinkList = std::vector<THyperlink>;
 
 enum TQRPrinterStatus : uint8_t { mpReady, mpBusy, mpFinished };
 enum TQRPrinterDestination : uint8_t { qrdMetafile, qrdPrinter };
@@ -75,7 +76,7 @@ public:
     // report.
     std::unique_ptr<TMetafile> GetPage(int value);
     // Forwards to the page list's GetPageEx without any check.
-    void GetPageEx(int value, std::unique_ptr<TMetafile>& metafile, std::vector<THyperlink>& hyperlinks);
+    void GetPageEx(int value, std::unique_ptr<TMetafile>& metafile, std::unique_ptr<THyperlinkList>& hyperlinks);
 
     // 0.1 mm to screen pixels, rounded halves to even.
     int32_t XSize(long double value) const;
@@ -204,9 +205,9 @@ private:
     TQRReportLayout* FParentReport = nullptr;
     std::unique_ptr<TPrinterSettings> aPrinterSettings;
     std::unique_ptr<TQRPageList> FPageList;
-    // Owned from the moment a load hands the page list's stream over; the page list still
+    // Held from the moment a load hands the page list's stream over; the page list still
     // reads through it.
-    TQRStream* aStream = nullptr;
+    std::shared_ptr<TQRStream> aStream;
     std::unique_ptr<TMetafile> FPage;
 
     TQRPrinterEvent FAfterPrintEvent;
