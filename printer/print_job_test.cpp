@@ -1,0 +1,336 @@
+#include "printer/print_job.h"
+
+#include "base/exceptions.h"
+#include "platform/messages.h"
+#include "platform/printer.h"
+#include "platform/testing/test_print_system.h"
+#include "printer/notices.h"
+#include "printer/progress_form.h"
+#include "printer/qr_printer.h"
+#include "printer/report_layout.h"
+#include "printer/screen_metrics.h"
+#include "printer/test_reports.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace qrp {
+namespace {
+
+using test::kA4;
+
+int LiveProgressForms()
+{
+    int count = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (qobject_cast<TQRProgressForm*>(w)) ++count;
+    return count;
+}
+
+// Runs `observer` at every point where the GUI processes messages, for the test's scope.
+class MessageObserver {
+public:
+    explicit MessageObserver(std::function<void()> observer) { FPrevious = SetProcessMessagesObserver(std::move(observer)); }
+    ~MessageObserver() { SetProcessMessagesObserver(FPrevious); }
+
+private:
+    std::function<void()> FPrevious;
+};
+
+// A report printer on the A4 printer "Office" (600 dpi, offsets of 100 dots, that is 42
+// tenths of a millimetre) with an A4 layout page.
+class PrintJobTest : public ::testing::Test {
+protected:
+    PrintJobTest()
+    {
+        SetScreenPixelsPerInchOverride(96);
+        system->AddPrinter("Office");
+        printer = std::make_unique<TQRPrinter>(&layout);
+    }
+    ~PrintJobTest() override { SetScreenPixelsPerInchOverride(0); }
+
+    void Load(int pages) { printer->Load(scratch.Write("r.QRP", test::ReportBytes(pages))); }
+    void Load(const std::vector<uint8_t>& bytes) { printer->Load(scratch.Write("r.QRP", bytes)); }
+    void Range(int first, int last)
+    {
+        printer->SetFirstPage(first);
+        printer->SetLastPage(last);
+    }
+    const testing::RecordedJob& OnlyJob() const
+    {
+        EXPECT_EQ(system->Jobs().size(), 1u);
+        return system->Jobs().back();
+    }
+    // The progress window of the running job, if it is the real one.
+    TQRProgressForm* Form() const { return qobject_cast<TQRProgressForm*>(printer->Client()); }
+    // True once the player draws pictures (sheets of the pages of a report are then not empty).
+    static bool PlayerDraws(const testing::RecordedJob& job) { return !job.Pages.empty() && !job.Pages[0].Calls.empty(); }
+
+    std::shared_ptr<testing::TestPrintSystem> system = std::make_shared<testing::TestPrintSystem>();
+    testing::ScopedPrintSystem scope{system};
+    TQRReportLayout layout{BlankLayoutPage(false, TQRPaperSize::A4)};
+    test::Scratch scratch;
+    std::unique_ptr<TQRPrinter> printer;
+};
+
+TEST_F(PrintJobTest, PrintsTheWholeReportAsOneJobAndGivesTheClientBack)
+{
+    Load(3);
+    QObject preview;
+    printer->SetClient(&preview);
+    printer->Print();
+    const testing::RecordedJob& job = OnlyJob();
+    EXPECT_TRUE(job.Started);
+    EXPECT_TRUE(job.Ended);
+    EXPECT_FALSE(job.Aborted);
+    EXPECT_EQ(job.Pages.size(), 3u);
+    EXPECT_EQ(job.Title, QString()) << "the viewer's jobs carry no document name";
+    EXPECT_EQ(printer->Client(), &preview);
+    EXPECT_EQ(LiveProgressForms(), 0);
+    EXPECT_FALSE(printer->Printer().Printing());
+    EXPECT_EQ(printer->Status(), mpFinished) << "the report can be printed again";
+
+    printer->SetTitle("Laudo 7");
+    printer->Print();
+    ASSERT_EQ(system->Jobs().size(), 2u);
+    EXPECT_EQ(system->Jobs()[1].Title, QString("Laudo 7"));
+}
+
+TEST_F(PrintJobTest, EachPageCoversThePhysicalSheetOfTheLayoutPage)
+{
+    Load(2);
+    EXPECT_EQ(PageRectangle(*printer), Rect(-99, -99, 4861, 6917));
+    printer->Print();
+    const testing::RecordedJob& job = OnlyJob();
+    if (!PlayerDraws(job)) GTEST_SKIP() << "the picture player draws nothing yet";
+    // The test page's border is inset by 5 % of the frame: it lands 5 % inside the sheet.
+    const QRectF drawn = job.Pages[0].Bounds();
+    EXPECT_NEAR(drawn.left(), -99 + 0.05 * 4960, 12);
+    EXPECT_NEAR(drawn.top(), -99 + 0.05 * 4960, 12);
+    EXPECT_NEAR(drawn.right(), -99 + 0.95 * 4960, 12);
+}
+
+TEST_F(PrintJobTest, WithoutALayoutThePageFillsThePrintableArea)
+{
+    TQRPrinter bare(nullptr);
+    bare.Load(scratch.Write("r.QRP", test::ReportBytes(1)));
+    EXPECT_EQ(PageRectangle(bare), Rect(0, 0, 4961 - 200, 7016 - 200));
+    bare.Print();
+    EXPECT_EQ(OnlyJob().Pages.size(), 1u);
+    EXPECT_EQ(LiveProgressForms(), 0) << "no layout, no progress window";
+}
+
+TEST_F(PrintJobTest, AppliesTheSettingsToTheJob)
+{
+    Load(test::ReportBytes({{29700, 21000}}));  // A4 on its side
+    ASSERT_EQ(printer->Orientation(), poLandscape);
+    printer->Print();
+    const DEVMODEW& dm = OnlyJob().DevMode;
+    EXPECT_EQ(dm.dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(dm.dmPaperSize, DMPAPER_A4);
+    EXPECT_EQ(dm.dmCopies, 1);
+}
+
+// Collects the progress notices a job's window receives, including the last one, still
+// queued when the job releases the window.
+class ProgressRecorder : public QObject {
+public:
+    explicit ProgressRecorder(std::vector<int>& values) : FValues(values) {}
+    ~ProgressRecorder() override { QCoreApplication::sendPostedEvents(this, kProgressNotice); }
+
+protected:
+    void customEvent(QEvent* event) override
+    {
+        if (const TQRNotice* n = AsProgressNotice(event)) FValues.push_back(n->Value());
+    }
+
+private:
+    std::vector<int>& FValues;
+};
+
+TEST_F(PrintJobTest, ProgressCountsThePagesOfTheRange)
+{
+    Load(10);
+    std::vector<int> values;
+    printer->SetProgressWindowFactory([&](TQRPrinter&) { return std::make_unique<ProgressRecorder>(values); });
+    Range(3, 4);
+    printer->Print();
+    EXPECT_EQ(OnlyJob().Pages.size(), 2u);
+    EXPECT_EQ(values, (std::vector<int>{50, 100}));
+    EXPECT_EQ(printer->Progress(), 100);
+}
+
+TEST_F(PrintJobTest, TheProgressWindowShowsOnlyMultiplesOfFive)
+{
+    Load(3);
+    std::set<int> shown;
+    std::set<QString> texts;
+    bool visible = false;
+    MessageObserver observer([&] {
+        if (TQRProgressForm* form = Form()) {
+            visible = visible || form->isVisible();
+            EXPECT_EQ(form->windowTitle(), QString("Printing progress"));
+            shown.insert(form->Gauge()->value());
+            texts.insert(form->Info()->text());
+        }
+    });
+    printer->Print();
+    EXPECT_TRUE(visible);
+    EXPECT_EQ(shown.count(33), 0u);
+    EXPECT_EQ(shown.count(67), 0u);
+    EXPECT_TRUE(shown.count(100)) << "the last notice arrives while the spooler ends the job";
+    EXPECT_TRUE(texts.count("100%  Completed"));
+    EXPECT_EQ(LiveProgressForms(), 0);
+}
+
+TEST_F(PrintJobTest, CancelDuringAPageEndsTheJobAfterThatSheet)
+{
+    Load(5);
+    // Cancel is pressed once the job is at page 2 (its second sheet has been started).
+    MessageObserver observer([&] {
+        TQRProgressForm* form = Form();
+        if (form && system->Jobs().size() == 1 && system->Jobs()[0].Pages.size() == 2 && !printer->Cancelled())
+            form->CancelButton()->click();
+    });
+    printer->Print();
+    const testing::RecordedJob& job = OnlyJob();
+    EXPECT_TRUE(job.Aborted);
+    EXPECT_FALSE(job.Ended);
+    EXPECT_EQ(job.Pages.size(), 3u) << "page 2 drawn, the next sheet started, then the abort";
+    EXPECT_EQ(printer->PageNumber(), 2) << "pages 3 to 5 are never fetched";
+    EXPECT_TRUE(printer->Cancelled());
+    EXPECT_FALSE(printer->Printer().Printing());
+    EXPECT_EQ(LiveProgressForms(), 0);
+}
+
+TEST_F(PrintJobTest, CancelNoticedAfterTheLastPageDiscardsTheWholeJob)
+{
+    Load(3);
+    MessageObserver observer([&] {
+        if (!system->Jobs().empty() && system->Jobs()[0].Pages.size() == 3) printer->Cancel();
+    });
+    printer->Print();
+    {
+        const testing::RecordedJob& job = OnlyJob();
+        EXPECT_TRUE(job.Aborted);
+        EXPECT_EQ(job.Pages.size(), 3u);
+        EXPECT_EQ(printer->PageNumber(), 3) << "every page was drawn";
+    }
+    // The next job starts afresh and runs to the end.
+    system->ClearJobs();
+    MessageObserver quiet([] {});
+    printer->Print();
+    EXPECT_FALSE(printer->Cancelled());
+    EXPECT_TRUE(OnlyJob().Ended);
+    EXPECT_EQ(OnlyJob().Pages.size(), 3u);
+}
+
+TEST_F(PrintJobTest, RangesOutsideTheReportPrintEmptySheets)
+{
+    Load(3);
+    Range(3, 2);  // first page after the last: a job with one empty sheet
+    printer->Print();
+    ASSERT_EQ(system->Jobs().size(), 1u);
+    EXPECT_TRUE(system->Jobs()[0].Ended);
+    ASSERT_EQ(system->Jobs()[0].Pages.size(), 1u);
+    EXPECT_TRUE(system->Jobs()[0].Pages[0].Calls.empty());
+
+    system->ClearJobs();
+    Range(-1, 5);  // pages -1, 0, 1, 2, 3, 4, 5
+    printer->Print();
+    const testing::RecordedJob& job = OnlyJob();
+    EXPECT_TRUE(job.Ended);
+    ASSERT_EQ(job.Pages.size(), 7u);
+    for (size_t sheet : {0u, 1u, 5u, 6u}) EXPECT_TRUE(job.Pages[sheet].Calls.empty()) << "sheet " << sheet;
+    const bool drawn = !job.Pages[2].Calls.empty();
+    EXPECT_EQ(!job.Pages[3].Calls.empty(), drawn);
+    EXPECT_EQ(!job.Pages[4].Calls.empty(), drawn);
+}
+
+TEST_F(PrintJobTest, AfterPrintOfTheLayoutRunsOnceTheJobIsDone)
+{
+    Load(1);
+    std::vector<TQRReportLayout*> senders;
+    layout.SetAfterPrint([&](TQRReportLayout* sender) { senders.push_back(sender); });
+    printer->Print();
+    EXPECT_EQ(senders, std::vector<TQRReportLayout*>{&layout});
+}
+
+TEST_F(PrintJobTest, NothingIsPrintedWithoutAFinishedReport)
+{
+    printer->Print();
+    EXPECT_TRUE(system->Jobs().empty());
+    EXPECT_THROW(Load(test::ReportBytes(0)), Exception);
+    printer->Print();
+    EXPECT_TRUE(system->Jobs().empty());
+}
+
+// Bad input: an undecodable page, a printer that went away, a spooler that refuses.
+
+TEST_F(PrintJobTest, AnUndecodablePageEndsTheJobWithTheSheetsAlreadySent)
+{
+    Load(test::ReportBytesWithDamagedPage(5, 3));
+    QObject preview;
+    printer->SetClient(&preview);
+    try {
+        printer->Print();
+        FAIL() << "the damaged page must fail the job";
+    } catch (const EInvalidGraphic& e) {
+        EXPECT_STREQ(e.what(), "Metafile is not valid");
+    }
+    const testing::RecordedJob& job = OnlyJob();
+    EXPECT_TRUE(job.Ended) << "ended normally, so pages 1 and 2 are printed";
+    EXPECT_FALSE(job.Aborted);
+    EXPECT_EQ(job.Pages.size(), 3u);
+    EXPECT_FALSE(printer->Printer().Printing()) << "no job left open";
+    EXPECT_EQ(LiveProgressForms(), 0) << "the progress window is gone";
+    EXPECT_EQ(printer->Client(), &preview);
+
+    // Nothing is stuck: a good report prints next.
+    system->ClearJobs();
+    Load(2);
+    printer->Print();
+    EXPECT_TRUE(OnlyJob().Ended);
+}
+
+TEST_F(PrintJobTest, APrinterThatDisappearedIsNotValid)
+{
+    Load(2);
+    system->RemovePrinter("Office");
+    try {
+        printer->Print();
+        FAIL() << "printing on a removed printer must fail";
+    } catch (const EPrinter& e) {
+        EXPECT_STREQ(e.what(), "Printer selected is not valid");
+    }
+    EXPECT_TRUE(system->Jobs().empty());
+    EXPECT_FALSE(printer->Printer().Printing());
+    EXPECT_EQ(LiveProgressForms(), 0);
+}
+
+TEST_F(PrintJobTest, ASpoolerThatRefusesTheDocumentFailsAtTheFirstPage)
+{
+    Load(2);
+    system->Find("Office")->RefuseDocuments = true;
+    try {
+        printer->Print();
+        FAIL() << "drawing without an open job must fail";
+    } catch (const EPrinter& e) {
+        EXPECT_STREQ(e.what(), "Printer is not currently printing");
+    }
+    EXPECT_FALSE(printer->Printer().Printing());
+    EXPECT_EQ(LiveProgressForms(), 0);
+}
+
+}  // namespace
+}  // namespace qrp
