@@ -54,10 +54,13 @@ QStringList CorpusFiles(const QString& corpus)
     return files;
 }
 
-QString FirstLine(const QByteArray& text)
+// The first line of qrptool's error output, less its "qrptool render: <path>: " prefix.
+QString FirstLine(const QByteArray& text, const QString& path)
 {
-    const QString s = QString::fromUtf8(text).trimmed();
-    return s.section('\n', 0, 0).left(200);
+    QString s = QString::fromUtf8(text).trimmed().section('\n', 0, 0);
+    const QString prefix = "qrptool render: " + path + ": ";
+    if (s.startsWith(prefix)) s = s.mid(prefix.size());
+    return s.left(200);
 }
 
 struct Job {
@@ -77,7 +80,8 @@ FileResult RunOne(const CorpusOptions& options, const QString& corpus, const Job
 
     QProcess process;
     process.setProgram(options.qrptool);
-    process.setArguments({"render", corpus + "/" + job.file, "--width", QString::number(width), "-o", out});
+    const QString input = corpus + "/" + job.file;
+    process.setArguments({"render", input, "--width", QString::number(width), "-o", out});
     QElapsedTimer timer;
     timer.start();
     process.start();
@@ -91,13 +95,13 @@ FileResult RunOne(const CorpusOptions& options, const QString& corpus, const Job
         r.note = "no result after " + QString::number(options.timeoutMs / 1000) + " s";
     } else if (process.exitStatus() == QProcess::CrashExit) {
         r.status = RunStatus::kCrashed;
-        r.note = "crashed: " + FirstLine(process.readAllStandardError());
+        r.note = "crashed: " + FirstLine(process.readAllStandardError(), input);
     } else if (process.exitCode() == 2) {
         r.status = RunStatus::kRefused;
-        r.note = FirstLine(process.readAllStandardError());
+        r.note = FirstLine(process.readAllStandardError(), input);
     } else if (process.exitCode() != 0) {
         r.status = RunStatus::kCrashed;
-        r.note = "exit " + QString::number(process.exitCode()) + ": " + FirstLine(process.readAllStandardError());
+        r.note = "exit " + QString::number(process.exitCode()) + ": " + FirstLine(process.readAllStandardError(), input);
     }
     r.milliseconds = static_cast<int>(timer.elapsed());
     if (!job.reference) return r;
