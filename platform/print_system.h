@@ -56,5 +56,8 @@ std::shared_ptr<PrintSystem> InstallPrintSystem(std::shared_ptr<PrintSystem> sys
 // outputCount of them.
 int DeviceCapabilitiesW(const char16_t* device, const char16_t* port, int capability, int16_t* output,
                         std::size_t outputCount, const DEVMODEW* devMode);
+// The same on a given print system (a printer object's own).
+int DeviceCapabilitiesW(PrintSystem& system, const char16_t* device, const char16_t* port, int capability,
+                        int16_t* output, std::size_t outputCount, const DEVMODEW* devMode);
 
 }  // namespace qrp

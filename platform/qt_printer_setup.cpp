@@ -56,18 +56,22 @@ TDeviceCaps CapsOfPrinter(const QPrinter& printer)
     caps.LogPixelsX = dpi;
     caps.LogPixelsY = dpi;
     // The sheet, and the area inside the device's own unprintable margins, as Qt lays
-    // them out in the printer's orientation.
+    // them out in the printer's orientation; millimetres keep metric sheets exact.
     QPageLayout layout = printer.pageLayout();
+    layout.setUnits(QPageLayout::Millimeter);
     layout.setMode(QPageLayout::StandardMode);
     layout.setMargins(layout.minimumMargins());
-    const QRect paper = layout.fullRectPixels(dpi);
-    const QRect printable = layout.paintRectPixels(dpi);
-    caps.PhysicalWidth = paper.width();
-    caps.PhysicalHeight = paper.height();
-    caps.PhysicalOffsetX = printable.left() - paper.left();
-    caps.PhysicalOffsetY = printable.top() - paper.top();
-    caps.HorzRes = printable.width();
-    caps.VertRes = printable.height();
+    const QRectF paper = layout.fullRect(QPageLayout::Millimeter);
+    const QRectF printable = layout.paintRect(QPageLayout::Millimeter);
+    const auto toPixels = [](qreal mm, int dotsPerInch) {
+        return static_cast<int>(Round(static_cast<long double>(mm) * dotsPerInch / 25.4L));
+    };
+    caps.PhysicalWidth = toPixels(paper.width(), dpi);
+    caps.PhysicalHeight = toPixels(paper.height(), dpi);
+    caps.PhysicalOffsetX = toPixels(printable.left() - paper.left(), dpi);
+    caps.PhysicalOffsetY = toPixels(printable.top() - paper.top(), dpi);
+    caps.HorzRes = toPixels(printable.width(), dpi);
+    caps.VertRes = toPixels(printable.height(), dpi);
     return caps;
 }
 

@@ -104,12 +104,13 @@ void TPrinterSettings::ReadDevice()
     FPaperWidth = PixelsToTenths(GetDeviceCaps(dc, PHYSICALWIDTH), FPixelsPerX);
     FPaperLength = PixelsToTenths(GetDeviceCaps(dc, PHYSICALHEIGHT), FPixelsPerY);
 
-    const int count = DeviceCapabilitiesW(FDevice.data(), FPort.data(), DC_PAPERS, nullptr, 0, FDevMode);
+    PrintSystem& spooler = FPrinter->System();
+    const int count = DeviceCapabilitiesW(spooler, FDevice.data(), FPort.data(), DC_PAPERS, nullptr, 0, FDevMode);
     if (count != -1) {
         FPaperSizes.fill(false);
         std::vector<int16_t> codes(static_cast<std::size_t>(std::max(count, 0)));
         const int fetched =
-            DeviceCapabilitiesW(FDevice.data(), FPort.data(), DC_PAPERS, codes.data(), codes.size(), FDevMode);
+            DeviceCapabilitiesW(spooler, FDevice.data(), FPort.data(), DC_PAPERS, codes.data(), codes.size(), FDevMode);
         codes.resize(static_cast<std::size_t>(std::clamp(fetched, 0, count)));
         for (const int16_t code : codes) {
             const TQRPaperSize size = PaperSizeOfCode(code, TQRPaperSize::Letter);

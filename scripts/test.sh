@@ -21,6 +21,8 @@ cups_pid=""
 if [ -x scripts/cups-test-server.sh ]; then
   cups_pid=$(scripts/cups-test-server.sh start || true)
 fi
+# The printing tests find the private server and its queue in CUPS_SERVER and QRP_TEST_PRINTER.
+[ -n "$cups_pid" ] && eval "$(scripts/cups-test-server.sh env "$cups_pid")"
 stop_cups() { [ -n "$cups_pid" ] && scripts/cups-test-server.sh stop "$cups_pid" || true; }
 trap stop_cups EXIT
 
