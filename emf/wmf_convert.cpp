@@ -1,11 +1,24 @@
 #include "emf/wmf_convert.h"
 
+#include "emf/wmf_embedded_emf.h"
+#include "emf/wmf_reader.h"
+#include "emf/wmf_to_emf.h"
+
 namespace qrp::emf {
 
-// Not converted yet: every placeable picture is refused.
-std::optional<std::vector<uint8_t>> SetWinMetaFileBits(Bytes, const MetaFilePict&)
+std::optional<std::vector<uint8_t>> SetWinMetaFileBits(Bytes wmf, const MetaFilePict& pict)
 {
-    return std::nullopt;
+    return SetWinMetaFileBits(wmf, pict, ReferenceDevice{});
+}
+
+std::optional<std::vector<uint8_t>> SetWinMetaFileBits(Bytes wmf, const MetaFilePict& pict,
+                                                       const ReferenceDevice& device)
+{
+    const auto header = wmf::ParseMetaHeader(wmf);
+    if (!header) return std::nullopt;
+    if (auto embedded = wmf::FindEmbeddedEnhMetafile(wmf, *header)) return embedded;
+    wmf::WmfToEmf converter(wmf, *header, pict, device);
+    return converter.Convert();
 }
 
 std::vector<uint8_t> GetWinMetaFileBits(Bytes, int32_t, const ReferenceDevice&)
