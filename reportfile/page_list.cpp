@@ -3,6 +3,7 @@
 #include "reportfile/page_list.h"
 
 #include "base/exceptions.h"
+#include "emf/bytes.h"
 #include "reportfile/link_text.h"
 
 #include <array>
@@ -112,15 +113,18 @@ void TQRPageList::SeekToPage(int32_t pageNumber)
     int32_t page = s.ReadInt32();
     s.Seek(-4, soFromCurrent);
     if (page < pageNumber) {
+        // Page number and forward link in one read: a record always has both.
         for (;;) {
             const int32_t record = s.Position();
-            page = s.ReadInt32();
+            uint8_t fields[8];
+            s.ReadBuffer(fields, 8);
+            page = emf::LoadI32(fields);
             if (page == pageNumber) break;
-            const int32_t next = s.ReadInt32();
+            const int32_t next = emf::LoadI32(fields + 4);
             if (next <= record) throw EReadError();
             SeekToLink(next);
         }
-        s.Seek(-4, soFromCurrent);
+        s.Seek(-8, soFromCurrent);
     } else if (page > pageNumber) {
         for (;;) {
             const int32_t record = s.Position();
@@ -159,8 +163,8 @@ std::unique_ptr<TMetafile> TQRPageList::ReadPage(int32_t pageNumber, std::unique
     if (pageNumber < 1 || pageNumber > FPageCount) return nullptr;
     TStream& s = S();
     SeekToPage(pageNumber);
-    s.ReadInt32();  // page number
-    s.ReadInt32();  // forward link
+    uint8_t fields[8];
+    s.ReadBuffer(fields, 8);  // page number and forward link, not used further
     std::unique_ptr<TMetafile> picture;
     if (FCompression) {
         picture = ReadCompressedPage();

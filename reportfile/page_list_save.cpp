@@ -68,7 +68,9 @@ void TQRPageList::SaveToFile(const std::string& fileName)
     if (exists && ::access(target.c_str(), W_OK) != 0) throw EFCreateError(fileName, SystemErrorText(errno));
 
     int error = 0;
-    const std::string temp = TryCreateUniqueFile(FolderOf(target), "." + NameOf(target) + ".", error);
+    std::string prefix(1, '.');
+    prefix.append(NameOf(target)).append(1, '.');
+    const std::string temp = TryCreateUniqueFile(FolderOf(target), prefix, error);
     if (temp.empty()) throw EFCreateError(fileName, SystemErrorText(error));
     try {
         TFileStream out(temp, fmOpenReadWrite);

@@ -29,6 +29,8 @@ const InitialTree kInitialTree;
 
 // Longest code the fast paths put into one 64-bit accumulator next to 7 pending bits.
 constexpr unsigned kMaxFastCode = 57;
+// Deepest leaf: 256 internal nodes above it at most.
+constexpr unsigned kMaxDepth = 256;
 constexpr size_t kOutChunk = 8192;
 constexpr int32_t kInChunk = 8192;
 
@@ -68,6 +70,25 @@ inline void TQRCompress::Splay(uint32_t plain)
         FParent[b] = static_cast<uint16_t>(c << 1 | aSide);
         a = d;
     } while (a != 0);
+}
+
+// The same semi-splay for the expander, from the path it just walked down: path[k] is the
+// node at depth k (path[depth] the leaf) and side[k] the bit taken there. The path above
+// an exchange does not change, so no parent is looked up; the expander keeps only the
+// child arrays.
+inline void TQRCompress::SplayPath(const uint16_t* path, const uint8_t* side, unsigned depth)
+{
+    unsigned k = depth;
+    while (k >= 2) {
+        const uint32_t a = path[k];
+        const uint32_t c = path[k - 1];
+        const uint32_t d = path[k - 2];
+        const uint32_t uncleSide = side[k - 2] ^ 1u;
+        const uint32_t b = FChild[uncleSide][d];
+        FChild[uncleSide][d] = static_cast<uint16_t>(a);
+        FChild[side[k - 1]][c] = static_cast<uint16_t>(b);
+        k -= 2;
+    }
 }
 
 // The code of plain, root bit in bit 0, and its length; a length above kMaxFastCode means
@@ -153,6 +174,9 @@ void TQRCompress::Close()
 uint8_t TQRCompress::Expand()
 {
     QRP_ASSERT(!FCompressFlag);
+    uint16_t path[kMaxDepth + 1];
+    uint8_t side[kMaxDepth];
+    unsigned depth = 0;
     uint32_t a = 0;
     do {
         if (FBitPos == 7) {
@@ -163,9 +187,13 @@ uint8_t TQRCompress::Expand()
         } else {
             ++FBitPos;
         }
-        a = FChild[(FInByte >> FBitPos) & 1][a];
+        const uint32_t bit = (FInByte >> FBitPos) & 1;
+        path[depth] = static_cast<uint16_t>(a);
+        side[depth++] = static_cast<uint8_t>(bit);
+        a = FChild[bit][a];
     } while (a <= 255);
-    Splay(a - 256);
+    path[depth] = static_cast<uint16_t>(a);
+    SplayPath(path, side, depth);
     return static_cast<uint8_t>(a - 256);
 }
 
@@ -195,19 +223,26 @@ void TQRCompress::ExpandBlock(uint8_t* out, size_t count)
         }
     };
 
+    uint16_t path[kMaxDepth + 1];
+    uint8_t side[kMaxDepth];
     for (size_t i = 0; i < count; ++i) {
         if (available < kMaxFastCode) refill();
         uint32_t a = 0;
+        unsigned depth = 0;
         do {
             if (available == 0) {
                 refill();
                 if (available == 0) throw EReadError();
             }
-            a = FChild[acc & 1][a];
+            const auto bit = static_cast<uint32_t>(acc & 1);
+            path[depth] = static_cast<uint16_t>(a);
+            side[depth++] = static_cast<uint8_t>(bit);
+            a = FChild[bit][a];
             acc >>= 1;
             --available;
         } while (a <= 255);
-        Splay(a - 256);
+        path[depth] = static_cast<uint16_t>(a);
+        SplayPath(path, side, depth);
         out[i] = static_cast<uint8_t>(a - 256);
     }
 

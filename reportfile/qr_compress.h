@@ -47,6 +47,7 @@ public:
 private:
     void InitializeTree();
     void Splay(uint32_t plain);
+    void SplayPath(const uint16_t* path, const uint8_t* side, unsigned depth);
     unsigned CodeOf(uint32_t plain, uint64_t& code) const;
     void CompressSlow(uint32_t plain);
     void PutBits(uint64_t code, unsigned length);
@@ -59,7 +60,8 @@ private:
     uint32_t FOutByte = 0;
     uint32_t FInByte = 0;
     // Child[0] is Left, Child[1] is Right. Parent[n] holds the parent of node n in its high
-    // bits and, in bit 0, whether n is its parent's right child.
+    // bits and, in bit 0, whether n is its parent's right child (kept by the compressor
+    // only: the expander splays along the path it walked down).
     uint16_t FChild[2][256];
     uint16_t FParent[513];
 };
