@@ -1,6 +1,9 @@
 // `qrptool render` driven as a user drives it: a process with arguments, files out, an exit
 // status and one line of error.
 #include "emf/emf_writer.h"
+#include "reportfile/metafile.h"
+#include "reportfile/page_list.h"
+#include "reportfile/qr_stream.h"
 
 #include <QFile>
 #include <QImage>
@@ -40,13 +43,33 @@ protected:
     QString Path(const QString& name) const { return FDir.filePath(name); }
 
     // A picture with the given frame and one black rectangle over it.
-    QString WritePicture(const QString& name, const RectL& frame)
+    static std::vector<uint8_t> Picture(const RectL& frame)
     {
         EmfWriterOptions options;
         options.frame = frame;
         EmfWriter writer(options);
         writer.Rectangle({frame.left / 100, frame.top / 100, frame.right / 100, frame.bottom / 100});
-        const std::vector<uint8_t> bytes = writer.Finish();
+        return writer.Finish();
+    }
+
+    QString WriteReport(const QString& name, const std::vector<RectL>& frames)
+    {
+        qrp::TQRPageList list;
+        list.SetStream(std::make_shared<qrp::TQRStream>(1 << 20));
+        for (const RectL& frame : frames) {
+            qrp::TMetafile page;
+            page.SetHandle(qrp::emf::SetEnhMetaFileBits(Picture(frame)));
+            list.AddPage(page);
+        }
+        list.Finish();
+        const QString path = Path(name);
+        list.SaveToFile(path.toStdString());
+        return path;
+    }
+
+    QString WritePicture(const QString& name, const RectL& frame)
+    {
+        const std::vector<uint8_t> bytes = Picture(frame);
         const QString path = Path(name);
         std::ofstream(path.toStdString(), std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
@@ -78,19 +101,31 @@ TEST_F(RenderCommand, PageSizeFollowsTheFrame)
 
 TEST_F(RenderCommand, AllPagesNameFilesByNumberAndPdfPagesTakeTheFrameSize)
 {
-    const QString a4 = WritePicture("a4.emf", {0, 0, 21000, 29700});
-    ASSERT_EQ(Render({a4, "--all", "-o", Path("page-%03d.png")}).exitCode, 0);
-    EXPECT_TRUE(QFile::exists(Path("page-001.png")));
-    ASSERT_EQ(Render({a4, "--all", "-o", Path("p%d.svg")}).exitCode, 0);
-    EXPECT_TRUE(QFile::exists(Path("p1.svg")));
+    // A4 portrait, A4 landscape, A5.
+    const QString report = WriteReport("three.QRP", {{0, 0, 21000, 29700}, {0, 0, 29700, 21000}, {0, 0, 14800, 21000}});
+    ASSERT_EQ(Render({report, "--all", "--width", "100", "-o", Path("page-%03d.png")}).exitCode, 0);
+    EXPECT_EQ(QImage(Path("page-001.png")).size(), QSize(100, 141));  // 1 + round(140.01)
+    EXPECT_EQ(QImage(Path("page-002.png")).size(), QSize(100, 71));
+    EXPECT_EQ(QImage(Path("page-003.png")).size(), QSize(100, 141));
+    EXPECT_FALSE(QFile::exists(Path("page-004.png")));
+    ASSERT_EQ(Render({report, "--all", "-o", Path("p%d.svg")}).exitCode, 0);
+    EXPECT_TRUE(QFile::exists(Path("p1.svg")) && QFile::exists(Path("p3.svg")));
+    ASSERT_EQ(Render({report, "--page", "2", "--width", "50", "-o", Path("second.png")}).exitCode, 0);
+    EXPECT_EQ(QImage(Path("second.png")).size(), QSize(50, 36));
 
-    ASSERT_EQ(Render({a4, "--all", "-o", Path("all.pdf")}).exitCode, 0);
+    ASSERT_EQ(Render({report, "--all", "-o", Path("all.pdf")}).exitCode, 0);
     QFile pdf(Path("all.pdf"));
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
-    const QByteArray bytes = pdf.readAll();
+    const QString bytes = QString::fromLatin1(pdf.readAll());
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
-    // 210 x 297 mm in whole points.
-    EXPECT_TRUE(QRegularExpression(R"(/MediaBox \[0 0 595(\.0*)? 842(\.0*)?\])").match(QString::fromLatin1(bytes)).hasMatch());
+    // Each page in whole points: 210 x 297 mm, 297 x 210 mm, 148 x 210 mm.
+    QStringList boxes;
+    auto it = QRegularExpression(R"(/MediaBox \[0 0 (\d+)(?:\.0*)? (\d+)(?:\.0*)?\])").globalMatch(bytes);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        boxes << m.captured(1) + "x" + m.captured(2);
+    }
+    EXPECT_EQ(boxes, (QStringList{"595x842", "842x595", "420x595"}));
 }
 
 TEST_F(RenderCommand, UsageErrorsExitOneAndUnreadableInputsExitTwoWithOneLine)
@@ -116,6 +151,11 @@ TEST_F(RenderCommand, UsageErrorsExitOneAndUnreadableInputsExitTwoWithOneLine)
     std::ofstream(garbage.toStdString()) << "this is not a picture at all, nor a report";
     EXPECT_TRUE(oneLineNaming(Render({garbage, "-o", Path("x.png")}), garbage));
     EXPECT_TRUE(oneLineNaming(Render({a4, "--page", "2", "-o", Path("x.png")}), a4));
+    const QString report = WriteReport("one.QRP", {{0, 0, 21000, 29700}});
+    EXPECT_TRUE(oneLineNaming(Render({report, "--page", "2", "-o", Path("x.png")}), report));
+    QFile cut(report);  // a report cut short: its last page no longer reads
+    ASSERT_TRUE(cut.resize(cut.size() - 10));
+    EXPECT_TRUE(oneLineNaming(Render({report, "-o", Path("x.png")}), report));
     // A damaged EMF: its EOF record's size no longer fits.
     QFile damaged(WritePicture("damaged.emf", {0, 0, 1000, 1000}));
     ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));

@@ -2,8 +2,13 @@
 
 #include "emf/bytes.h"
 #include "emf/header.h"
+#include "base/exceptions.h"
+#include "base/stream.h"
 #include "emf/wmf_convert.h"
+#include "reportfile/metafile.h"
+#include "reportfile/page_list.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
@@ -19,20 +24,21 @@ using qrp::emf::LoadU16;
 using qrp::emf::LoadU32;
 
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
-constexpr size_t kPlaceableHeaderSize = 22;
 constexpr std::streamoff kMaxPictureFile = std::streamoff{1} << 30;
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path)
+// The file's first bytes (up to limit), or all of it.
+std::vector<uint8_t> ReadFile(const std::string& path, std::streamoff limit)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) throw InputError(std::string("cannot open: ") + std::strerror(errno));
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
     if (size < 0) throw InputError("cannot read the file");
-    if (size > kMaxPictureFile) throw InputError("file larger than 1 GiB");
+    if (size > limit && limit == kMaxPictureFile) throw InputError("picture file larger than 1 GiB");
     in.seekg(0);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) throw InputError("cannot read the file");
+    std::vector<uint8_t> bytes(static_cast<size_t>(std::min(size, limit)));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+        throw InputError("cannot read the file");
     return bytes;
 }
 
@@ -53,12 +59,23 @@ bool IsWindowsMetafile(Bytes b)
     return (type == 1 || type == 2) && LoadU16(b.data() + 2) == 9 && (version == 0x100 || version == 0x300);
 }
 
-uint16_t PlaceableChecksum(Bytes header)
-{
-    uint16_t sum = 0;
-    for (size_t i = 0; i < 20; i += 2) sum ^= LoadU16(header.data() + i);
-    return sum;
-}
+class ReportPages : public PictureSource {
+public:
+    explicit ReportPages(const std::string& path) { FList.LoadFromFile(path); }
+    int PageCount() const override { return FList.PageCount(); }
+    HENHMETAFILE Page(int number) override
+    {
+        try {
+            const auto page = FList.GetPage(number);
+            return page ? page->SharedHandle() : nullptr;
+        } catch (const qrp::Exception& e) {
+            throw InputError(e.what());
+        }
+    }
+
+private:
+    qrp::TQRPageList FList;
+};
 
 class SinglePicture : public PictureSource {
 public:
@@ -85,26 +102,29 @@ HENHMETAFILE ConvertWindowsMetafile(Bytes body)
 
 std::unique_ptr<PictureSource> OpenPictureSource(const std::string& path)
 {
-    std::vector<uint8_t> bytes = ReadWholeFile(path);
-    if (IsEnhancedMetafile(bytes)) {
-        auto picture = qrp::emf::SetEnhMetaFileBits(std::move(bytes));
+    const std::vector<uint8_t> head = ReadFile(path, qrp::emf::kHeaderSize);
+    if (IsEnhancedMetafile(head) || IsPlaceableMetafile(head)) {
+        // Read as a page picture reads its stream: enhanced bytes, or placeable form.
+        qrp::TMemoryStream stream(ReadFile(path, kMaxPictureFile));
+        qrp::TMetafile picture;
+        try {
+            picture.LoadFromStream(stream);
+        } catch (const qrp::Exception& e) {
+            throw InputError(e.what());
+        }
+        if (!picture.SharedHandle()) throw InputError("Metafile is not valid");
+        return std::make_unique<SinglePicture>(picture.SharedHandle());
+    }
+    if (IsWindowsMetafile(head)) {
+        auto picture = ConvertWindowsMetafile(ReadFile(path, kMaxPictureFile));
         if (!picture) throw InputError("Metafile is not valid");
         return std::make_unique<SinglePicture>(std::move(picture));
     }
-    if (IsPlaceableMetafile(bytes)) {
-        const Bytes all(bytes);
-        if (all.size() < kPlaceableHeaderSize || PlaceableChecksum(all) != LoadU16(all.data() + 20))
-            throw InputError("Metafile is not valid");
-        auto picture = ConvertWindowsMetafile(all.subspan(kPlaceableHeaderSize));
-        if (!picture) throw InputError("Metafile is not valid");
-        return std::make_unique<SinglePicture>(std::move(picture));
+    try {
+        return std::make_unique<ReportPages>(path);
+    } catch (const qrp::Exception& e) {
+        throw InputError(std::string("not a report, EMF or WMF file (") + e.what() + ")");
     }
-    if (IsWindowsMetafile(bytes)) {
-        auto picture = ConvertWindowsMetafile(bytes);
-        if (!picture) throw InputError("Metafile is not valid");
-        return std::make_unique<SinglePicture>(std::move(picture));
-    }
-    throw InputError("not a report, EMF or WMF file");
 }
 
 }  // namespace qrptool
