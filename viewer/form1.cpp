@@ -10,6 +10,7 @@
 #include <QFontDatabase>
 #include <QFrame>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -170,6 +171,7 @@ void TForm1::CreateControls()
     prev->SetPageNumber(1);
     FLayout.Place(prev, QRect(0, 54, 1045, 493), akLeft | akTop | akRight | akBottom);
     prev->viewport()->installEventFilter(this);
+    prev->installEventFilter(this);
 
     for (QWidget* w : {static_cast<QWidget*>(SpeedButton8), static_cast<QWidget*>(SpeedButton6),
                        static_cast<QWidget*>(SpeedButton5), static_cast<QWidget*>(SpeedButton7),
@@ -214,10 +216,6 @@ void TForm1::CreateShortcuts()
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus), SpeedButton5, this, Qt::WindowShortcut);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), SpeedButton5, this, Qt::WindowShortcut);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), SpeedButton7, this, Qt::WindowShortcut);
-    shortcut(QKeySequence(Qt::Key_PageDown), SpeedButton3, prev, Qt::WidgetWithChildrenShortcut);
-    shortcut(QKeySequence(Qt::Key_PageUp), SpeedButton2, prev, Qt::WidgetWithChildrenShortcut);
-    shortcut(QKeySequence(Qt::Key_Home), SpeedButton1, prev, Qt::WidgetWithChildrenShortcut);
-    shortcut(QKeySequence(Qt::Key_End), SpeedButton4, prev, Qt::WidgetWithChildrenShortcut);
 }
 
 void TForm1::FormCreate(QObject*)
@@ -249,6 +247,24 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
             StepZoomByWheel(wheel->angleDelta().y());
+            return true;
+        }
+    }
+    if (watched == prev && event->type() == QEvent::KeyPress) {
+        // Paging keys of the focused preview turn pages instead of scrolling.
+        auto* key = static_cast<QKeyEvent*>(event);
+        QToolButton* button = nullptr;
+        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
+            switch (key->key()) {
+            case Qt::Key_PageDown: button = SpeedButton3; break;
+            case Qt::Key_PageUp: button = SpeedButton2; break;
+            case Qt::Key_Home: button = SpeedButton1; break;
+            case Qt::Key_End: button = SpeedButton4; break;
+            default: break;
+            }
+        }
+        if (button) {
+            button->click();
             return true;
         }
     }

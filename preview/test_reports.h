@@ -1,0 +1,33 @@
+// Report files for the preview and viewer tests, written through the page list: A4 pages
+// recorded on a 96-dpi device, so that the report printer infers A4 portrait.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+namespace qrp::testing {
+
+// One A4 page picture; drawn pages carry a grey band and a filled box whose place depends
+// on the page number, empty pages only the header and end record.
+std::vector<uint8_t> A4PagePicture(int pageNumber, bool drawn = true);
+
+// Writes a report of `pages` pages to path.
+void WriteReport(const QString& path, int pages, bool compressed = false, bool drawn = true);
+
+// Spoils the picture of one page of an uncompressed report file in place: its signature no
+// longer reads " EMF", so the page cannot be decoded while the file's links stay intact.
+void SpoilPage(const QString& path, int pageNumber);
+
+// A report file assembled byte by byte from page pictures, for files the writer would never
+// make: headerPageCount may lie about the pages held, and forwardLinks (one per page, when
+// given) replace the true forward links.
+std::vector<uint8_t> RawReport(const std::vector<std::vector<uint8_t>>& pictures, int32_t headerPageCount,
+                               const std::vector<int32_t>& forwardLinks = {});
+
+// The whole file.
+std::vector<uint8_t> ReadAll(const QString& path);
+void WriteAll(const QString& path, const std::vector<uint8_t>& bytes);
+
+}  // namespace qrp::testing

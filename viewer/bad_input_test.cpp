@@ -1,0 +1,112 @@
+// Hostile and foreign report files: every one either opens and pages without a crash or
+// shows "Arquivo inválido." and leaves the window usable.
+#include "test_viewer_fixture.h"
+
+#include <QDirIterator>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace qrp::testing {
+namespace {
+
+class BadInputTest : public ViewerTest {
+protected:
+    // Opens the bytes as a report; true when it opened.
+    bool Open(TForm1& form, const std::vector<uint8_t>& bytes)
+    {
+        const QString path = Path(QStringLiteral("hostile.QRP"));
+        WriteAll(path, bytes);
+        const qsizetype before = FDialogs.Messages.size();
+        form.OpenReport(path);
+        const bool failed = FDialogs.Messages.size() > before;
+        if (failed) {
+            EXPECT_EQ(FDialogs.Messages.back(), QStringLiteral("Arquivo inválido."));
+        }
+        return !failed;
+    }
+    // Pages through whatever is open and paints each page.
+    void PageAndPaint(TForm1& form)
+    {
+        form.SpeedButton4->click();
+        form.SpeedButton1->click();
+        form.SpeedButton3->click();
+        form.SpeedButton5->click();
+        form.grab();
+    }
+};
+
+TEST_F(BadInputTest, LyingCountsLoopingLinksAndCutPicturesAreInvalid)
+{
+    TForm1& form = Start({});
+    // The same bytes, told truthfully, make a sound report.
+    ASSERT_TRUE(Open(form, RawReport({A4PagePicture(1), A4PagePicture(2)}, 2)));
+    try {
+        SharedReportPrinter().Load(Path(QStringLiteral("hostile.QRP")).toStdString());
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what();
+    }
+    const std::vector<uint8_t> page = A4PagePicture(1);
+    const std::vector<std::vector<uint8_t>> three{A4PagePicture(1), A4PagePicture(2), A4PagePicture(3)};
+    const int32_t firstRecord = 128;
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    std::vector<uint8_t> hugePicture = page;
+    const uint32_t claimed = 0x7FFFFFF0;  // nBytes far beyond the file
+    std::memcpy(hugePicture.data() + 48, &claimed, 4);
+    std::vector<uint8_t> cutPicture(page.begin(), page.begin() + static_cast<std::ptrdiff_t>(page.size() / 2));
+    const Case cases[] = {
+        {"more pages claimed than held", RawReport({page}, 5)},
+        {"page count negative", RawReport({page}, -3)},
+        {"page count huge", RawReport({page}, 0x7FFFFFFF)},
+        {"forward link loops onto its own record", RawReport(three, 3, {firstRecord, firstRecord, firstRecord})},
+        {"forward link points backwards into the header", RawReport(three, 3, {4, 4, 4})},
+        {"forward link beyond the file", RawReport(three, 3, {0x7FFFFF00, 0, 0})},
+        {"forward link negative", RawReport(three, 3, {-400, -400, -400})},
+        {"picture size lies", RawReport({hugePicture}, 1)},
+        {"picture cut in half", RawReport({cutPicture}, 1)},
+        {"header only", RawReport({}, 1)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_FALSE(Open(form, c.bytes));
+        PageAndPaint(form);
+    }
+    EXPECT_TRUE(FDialogs.Errors.isEmpty()) << FDialogs.Errors.join(QStringLiteral(" | ")).toStdString();
+    // Usable afterwards: a sound report opens and pages.
+    form.OpenReport(Report(QStringLiteral("sound.QRP"), 3));
+    form.SpeedButton4->click();
+    EXPECT_EQ(form.Label1->text(), QStringLiteral("Página(s): 3 de 3"));
+}
+
+TEST_F(BadInputTest, EveryCorpusPictureAsAOnePageReportOpensWithoutACrash)
+{
+    const char* shared = std::getenv("QRP_SHARED_DIR");
+    if (!shared || !QDir(QString::fromLocal8Bit(shared) + QStringLiteral("/corpus/emf")).exists())
+        GTEST_SKIP() << "QRP_SHARED_DIR/corpus is not here";
+    TForm1& form = Start({});
+    form.resize(1045, 545);
+    form.show();
+    int opened = 0, refused = 0;
+    QDirIterator it(QString::fromLocal8Bit(shared) + QStringLiteral("/corpus/emf"), {QStringLiteral("*.emf"), QStringLiteral("*.EMF")},
+                    QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        SCOPED_TRACE(file.toStdString());
+        if (Open(form, RawReport({ReadAll(file)}, 1))) {
+            ++opened;
+            PageAndPaint(form);
+        } else {
+            ++refused;
+        }
+    }
+    std::printf("corpus: %d opened, %d refused as invalid\n", opened, refused);
+    EXPECT_GT(opened, 0);
+    EXPECT_TRUE(FDialogs.Errors.isEmpty()) << FDialogs.Errors.join(QStringLiteral(" | ")).toStdString();
+}
+
+}  // namespace
+}  // namespace qrp::testing
