@@ -6,7 +6,7 @@ packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev libxkbcommon-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils imagemagick
+  xvfb xauth x11-utils xdotool imagemagick
   fonts-liberation fonts-liberation2 fonts-dejavu-core fontconfig
   cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev poppler-utils locales
   dpkg-dev file desktop-file-utils shared-mime-info xdg-utils

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTimer>
 
 namespace qrp {
@@ -32,6 +33,9 @@ int RunViewer(QApplication& app, TViewerDialogs& dialogs)
 {
     QApplication::setApplicationName(texts::kApplicationTitle);
     TStartup startup = StartViewer(app.arguments().mid(1), dialogs);
+    // Maximised; the normal geometry already covers the screen where no window manager
+    // honours the request.
+    if (QScreen* screen = startup.Form->screen()) startup.Form->setGeometry(screen->availableGeometry());
     startup.Form->showMaximized();
     if (startup.Terminate) QTimer::singleShot(0, &app, &QCoreApplication::quit);
     const int result = app.exec();
