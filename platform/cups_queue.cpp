@@ -6,6 +6,7 @@
 #include <QByteArray>
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
@@ -47,25 +48,31 @@ bool CupsQueueAcceptsJobs(const QString& printer)
     return accepts;
 }
 
-std::optional<CupsInputSlots> CupsInputSlotsOf(const QString& printer)
+std::optional<CupsPpdDefaults> CupsPpdDefaultsOf(const QString& printer)
 {
     const QByteArray name = printer.toLocal8Bit();
-    // The PPD interface is the one that names the queue's InputSlot choices as its filters
-    // take them; it is marked deprecated in favour of IPP media-source names.
+    // The PPD interface names the queue's InputSlot choices as its filters take them; it
+    // is marked deprecated in favour of IPP attributes.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
     const char* path = cupsGetPPD(name.constData());
     if (!path) return std::nullopt;
     const QByteArray ppdPath(path);
     ppd_file_t* ppd = ppdOpenFile(ppdPath.constData());
-    std::optional<CupsInputSlots> found;
+    std::optional<CupsPpdDefaults> found;
     if (ppd) {
+        found.emplace();
         if (ppd_option_t* option = ppdFindOption(ppd, "InputSlot")) {
-            found.emplace();
             for (int i = 0; i < option->num_choices; ++i) {
-                found->Choices.append(QString::fromUtf8(option->choices[i].choice));
+                found->InputSlots.append(QString::fromUtf8(option->choices[i].choice));
             }
-            found->Default = QString::fromUtf8(option->defchoice);
+            found->DefaultInputSlot = QString::fromUtf8(option->defchoice);
+        }
+        ppd_option_t* resolution = ppdFindOption(ppd, "Resolution");
+        if (!resolution) resolution = ppdFindOption(ppd, "JCLResolution");
+        if (resolution) {
+            // "300dpi" or "600x300dpi": the horizontal figure.
+            found->DefaultResolution = std::atoi(resolution->defchoice);
         }
         ppdClose(ppd);
     }
@@ -90,9 +97,17 @@ QString CupsInputSlotForBin(int binCode, const QStringList& choices)
     return QString();
 }
 
-bool CupsLastRequestFailed()
+int CupsPrintFile(const QByteArray& queue, const QByteArray& file, const QByteArray& title,
+                  const std::vector<std::pair<QByteArray, QByteArray>>& options)
 {
-    return cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE;
+    cups_option_t* cupsOptions = nullptr;
+    int count = 0;
+    for (const auto& [name, value] : options) {
+        count = cupsAddOption(name.constData(), value.constData(), count, &cupsOptions);
+    }
+    const int job = cupsPrintFile(queue.constData(), file.constData(), title.constData(), count, cupsOptions);
+    cupsFreeOptions(count, cupsOptions);
+    return job;
 }
 
 }  // namespace qrp

@@ -1,5 +1,7 @@
-// A printing context on a CUPS printer: a QPrinter set up from a device mode and a QPainter
-// on it while a document is open.
+// A printing context on a CUPS queue. Pages are drawn by Qt's PDF engine into a spool file
+// laid out as the queue's QPrinter (paper, orientation, resolution); EndDoc hands the file
+// to CUPS with the job's options and reports whether the queue took it; AbortDoc drops it,
+// so nothing of an aborted job is printed.
 #pragma once
 
 #include "platform/device_context.h"
@@ -7,15 +9,25 @@
 
 #include <QPainter>
 #include <QPrinter>
+#include <QStringList>
 
 #include <memory>
+#include <utility>
+#include <vector>
+
+class QTemporaryFile;
 
 namespace qrp {
 
+// The options of a CUPS job for a QPrinter set up from a device mode: media, copies,
+// collation, sides and the input slot keyword when there is one.
+std::vector<std::pair<QByteArray, QByteArray>> CupsJobOptions(const QPrinter& printer, const QString& inputSlot);
+
 class QtPrintDeviceContext : public TPrintDeviceContext {
 public:
-    // printer: already set up from the device mode.
-    explicit QtPrintDeviceContext(std::unique_ptr<QPrinter> printer);
+    // printer: the queue's QPrinter, set up from the device mode; inputSlot: the PPD
+    // InputSlot keyword for the job, or empty.
+    QtPrintDeviceContext(std::unique_ptr<QPrinter> printer, QString inputSlot);
     ~QtPrintDeviceContext() override;
 
     TDeviceCaps Caps() const override { return FCaps; }
@@ -28,9 +40,15 @@ public:
     QPainter* Painter() override { return FPainter.isActive() ? &FPainter : nullptr; }
 
 private:
-    std::unique_ptr<QPrinter> FPrinter;
-    QPainter FPainter;
+    void DropSpoolFile();
+
+    std::unique_ptr<QPrinter> FPrinter;  // the queue, as the device mode sets it up
+    QString FInputSlot;
     TDeviceCaps FCaps;
+    std::unique_ptr<QTemporaryFile> FSpoolFile;
+    std::unique_ptr<QPrinter> FSpooler;  // Qt's PDF engine writing the spool file
+    QPainter FPainter;
+    QString FTitle;
     TAbortProc FAbortProc;
     int FPagesStarted = 0;
     bool FInPage = false;

@@ -5,7 +5,6 @@
 #include "platform/qt_printer_setup.h"
 
 #include <QPageSize>
-#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
 
@@ -13,19 +12,19 @@ namespace qrp {
 
 namespace {
 
-// The CUPS print engine's property for extra job options (key, value, key, value, ...).
-constexpr auto kCupsOptions = static_cast<QPrintEngine::PrintEnginePropertyKey>(0xfe00);
-
 std::unique_ptr<QPrinter> MakePrinter(const QPrinterInfo& info, const DEVMODEW& devMode)
 {
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     ConfigurePrinter(*printer, info, devMode);
-    if ((devMode.dmFields & DM_DEFAULTSOURCE) && printer->printEngine()) {
-        const std::optional<CupsInputSlots> found = CupsInputSlotsOf(info.printerName());
-        const QString slot = found ? CupsInputSlotForBin(devMode.dmDefaultSource, found->Choices) : QString();
-        if (!slot.isEmpty()) printer->printEngine()->setProperty(kCupsOptions, QStringList{"InputSlot", slot});
-    }
     return printer;
+}
+
+// The PPD InputSlot keyword for the device mode's bin, or empty.
+QString InputSlotOf(const QString& printer, const DEVMODEW& devMode)
+{
+    if (!(devMode.dmFields & DM_DEFAULTSOURCE)) return QString();
+    const std::optional<CupsPpdDefaults> ppd = CupsPpdDefaultsOf(printer);
+    return ppd ? CupsInputSlotForBin(devMode.dmDefaultSource, ppd->InputSlots) : QString();
 }
 
 int16_t DuplexCode(QPrinter::DuplexMode mode)
@@ -82,17 +81,18 @@ std::optional<DEVMODEW> QtPrintSystem::DefaultDeviceMode(const QString& printer)
         dm.dmColor = info.defaultColorMode() == QPrinter::Color ? DMCOLOR_COLOR : DMCOLOR_MONOCHROME;
     }
 
-    const QPrinter probe(info, QPrinter::HighResolution);
-    const int dpi = probe.resolution();
+    const std::optional<CupsPpdDefaults> ppd = CupsPpdDefaultsOf(printer);
+    int dpi = ppd ? ppd->DefaultResolution : 0;
+    if (dpi <= 0) dpi = QPrinter(info, QPrinter::HighResolution).resolution();
     if (dpi > 0 && dpi <= INT16_MAX) {
         dm.dmFields |= DM_PRINTQUALITY | DM_YRESOLUTION;
         dm.dmPrintQuality = static_cast<int16_t>(dpi);
         dm.dmYResolution = static_cast<int16_t>(dpi);
     }
 
-    if (const std::optional<CupsInputSlots> found = CupsInputSlotsOf(printer); found && !found->Choices.isEmpty()) {
+    if (ppd && !ppd->InputSlots.isEmpty()) {
         dm.dmFields |= DM_DEFAULTSOURCE;
-        const int code = CupsBinForInputSlot(found->Default, found->Choices);
+        const int code = CupsBinForInputSlot(ppd->DefaultInputSlot, ppd->InputSlots);
         dm.dmDefaultSource = static_cast<int16_t>(code != 0 ? code : DMBIN_AUTO);
     }
     return dm;
@@ -141,7 +141,7 @@ std::unique_ptr<TPrintDeviceContext> QtPrintSystem::CreateDC(const QString& prin
     // A QPrinter named after a missing queue would silently become a file writer.
     const QPrinterInfo info = QPrinterInfo::printerInfo(printer);
     if (info.isNull()) return nullptr;
-    return std::make_unique<QtPrintDeviceContext>(MakePrinter(info, devMode));
+    return std::make_unique<QtPrintDeviceContext>(MakePrinter(info, devMode), InputSlotOf(printer, devMode));
 }
 
 }  // namespace qrp

@@ -21,7 +21,8 @@ public:
     // Measures of a QPrinter set up from the device mode: resolution, full paper and the
     // device's own unprintable margins.
     std::unique_ptr<TDeviceContext> CreateIC(const QString& printer, const DEVMODEW& devMode) override;
-    // A QPrinter set up from the device mode; the job goes to CUPS at EndDoc.
+    // A QPrinter set up from the device mode; the job goes to CUPS at EndDoc, with the
+    // input slot of the device mode's bin.
     std::unique_ptr<TPrintDeviceContext> CreateDC(const QString& printer, const DEVMODEW& devMode) override;
 };
 
