@@ -22,7 +22,7 @@ const QSize kPage(794, 1123);
 std::string SharedDir()
 {
     const char* env = std::getenv("QRP_SHARED_DIR");
-    return env && *env ? env : QRP_SOURCE_DIR "/../shared";
+    return env && *env ? env : QRP_DEFAULT_SHARED_DIR;
 }
 
 qrp::emf::HENHMETAFILE LoadPicture(const std::string& path)
