@@ -6,6 +6,7 @@ namespace qrptool {
 // Add a command: declare its descriptor below and list it in Commands().
 // extern const Command kInfoCommand;
 extern const Command kRenderCommand;
+extern const Command kPrintCommand;
 extern const Command kPrintersCommand;
 
 const std::vector<Command>& Commands()
@@ -13,6 +14,7 @@ const std::vector<Command>& Commands()
     static const std::vector<Command> commands = {
         // kInfoCommand,
         kRenderCommand,
+        kPrintCommand,
         kPrintersCommand,
     };
     return commands;
