@@ -200,6 +200,21 @@ TEST_F(ViewerTest, ThreeCopiesRunThreeJobsAndTheDialogOffersOneCopyNextTime)
     EXPECT_EQ(FSystem->Jobs().size(), 3u);
 }
 
+TEST_F(ViewerTest, PrintFailureShowsItsOwnMessageAndStopsTheCopies)
+{
+    TForm1& form = StartWith(2);
+    FSystem->Find(QStringLiteral("Lab"))->FailDeviceContext = true;
+    FDialogs.PrintAnswers.push_back({2, 0, 0, QStringLiteral("Lab")});
+    form.SpeedButton6->click();
+    ASSERT_EQ(FDialogs.Errors.size(), 1);
+    EXPECT_FALSE(FDialogs.Errors.front().isEmpty());
+    EXPECT_TRUE(FDialogs.Messages.isEmpty());
+    EXPECT_TRUE(FSystem->Jobs().empty());
+    // The window goes on: the next page still turns.
+    form.SpeedButton3->click();
+    EXPECT_EQ(form.prev->PageNumber(), 2);
+}
+
 TEST_F(ViewerTest, UndecodablePageShowsTheFailureAndLeavesTheViewerUsable)
 {
     const QString path = Report(QStringLiteral("spoilt.QRP"), 3);
