@@ -8,6 +8,7 @@ foreach(_program qrpview qrptool)
   endif()
 endforeach()
 
+set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_PACKAGE_NAME qrpview)
 set(CPACK_PACKAGE_VENDOR "qrpview developers")
 set(CPACK_PACKAGE_CONTACT "qrpview developers <qrpview-dev@localhost>")

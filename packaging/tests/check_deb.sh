@@ -23,6 +23,7 @@ deb=${debs[0]}
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = qrpview ] || fail "Package is '$(field Package)'"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
+field Description | grep -q '"Relatórios de Exames"' || fail "Description lost its quoted text: $(field Description)"
 depends=$(field Depends)
 has_dependency() { tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/[ (].*//' | grep -Fqx "$1"; }
 for need in libqt6core6 libqt6gui6 libstdc++6 libc6 qt6-qpa-plugins fonts-liberation; do

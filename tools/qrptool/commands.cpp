@@ -8,6 +8,7 @@ namespace qrptool {
 extern const Command kRenderCommand;
 extern const Command kPrintCommand;
 extern const Command kPrintersCommand;
+extern const Command kConvertCommand;
 
 const std::vector<Command>& Commands()
 {
@@ -16,6 +17,7 @@ const std::vector<Command>& Commands()
         kRenderCommand,
         kPrintCommand,
         kPrintersCommand,
+        kConvertCommand,
     };
     return commands;
 }

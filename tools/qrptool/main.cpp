@@ -1,6 +1,7 @@
 // qrptool: the report file tools on the command line.
 #include "tools/qrptool/command.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -19,15 +20,20 @@ namespace {
 
 void PrintHelp(std::ostream& out)
 {
-    out << "Usage: qrptool COMMAND [OPTIONS]\n\n"
-           "Reads, writes, renders and prints report files (.QRP).\n\nCommands:\n";
+    out << "Usage: qrptool COMMAND [OPTIONS] [ARGUMENTS]\n"
+           "       qrptool --help | --version\n\n"
+           "Reads, writes, renders, converts and prints report files (.QRP).\n\nCommands:\n";
     for (const Command& c : Commands()) {
         std::string name = c.name;
-        name.resize(10, ' ');
+        name.resize(std::max<size_t>(name.size() + 1, 10), ' ');
         out << "  " << name << c.summary << "\n";
     }
-    out << "\nRun 'qrptool COMMAND --help' for a command's options.\n"
-           "  --help     show this help\n  --version  show the version\n";
+    out << "\nOptions:\n"
+           "  -h, --help  show this help ('qrptool COMMAND --help' or 'qrptool help COMMAND': a\n"
+           "              command's options)\n"
+           "  --version   show the version\n\n"
+           "Exit status: 0 success, 1 bad arguments, 2 an input could not be loaded, 3 some\n"
+           "inputs skipped.\n";
 }
 
 }  // namespace
@@ -42,6 +48,18 @@ int main(int argc, char** argv)
         return kExitUsage;
     }
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
+        // "qrptool help COMMAND" is "qrptool COMMAND --help".
+        if (args[0] == "help" && args.size() > 1) {
+            for (const Command& c : Commands()) {
+                if (args[1] == c.name) {
+                    std::cout << c.usage;
+                    return kExitOk;
+                }
+            }
+            std::cerr << "qrptool: unknown command '" << args[1] << "'\n\n";
+            PrintHelp(std::cerr);
+            return kExitUsage;
+        }
         PrintHelp(std::cout);
         return kExitOk;
     }

@@ -1,0 +1,219 @@
+// qrptool convert end to end: the built program over folders of reports made by the
+// project's writers, damaged reports and other files.
+#include "tools/convert_tests/test_reports.h"
+#include "tools/convert_tests/tool_runner.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QImage>
+
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+namespace qrptool::test {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using ::testing::IsEmpty;
+using ::testing::Not;
+
+constexpr double kA4Width = 595.28;  // points
+constexpr double kA4Height = 841.89;
+
+void ExpectPageSizes(const fs::path& pdf, const std::vector<QSizeF>& expected)
+{
+    if (!HavePdfinfo()) return;
+    const std::vector<QSizeF> sizes = PdfPageSizes(pdf);
+    ASSERT_EQ(sizes.size(), expected.size()) << pdf;
+    for (size_t i = 0; i < sizes.size(); ++i) {
+        EXPECT_NEAR(sizes[i].width(), expected[i].width(), 0.5) << pdf << " page " << i + 1;
+        EXPECT_NEAR(sizes[i].height(), expected[i].height(), 0.5) << pdf << " page " << i + 1;
+    }
+}
+
+std::vector<uint8_t> Text(const std::string& text) { return {text.begin(), text.end()}; }
+
+class ConvertTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directories(in); }
+
+    ScratchFolder scratch;
+    fs::path in = scratch / "in";
+    fs::path out = scratch / "out";
+};
+
+TEST_F(ConvertTest, FolderMixingReportsDamagedFilesAndOthersConvertsTheReportsAndListsTheRest)
+{
+    WriteA4Report(in / "laudo.QRP", 2);
+    fs::create_directories(in / "sub");
+    WriteReport(in / "sub" / "paisagem.qrp", {PageSpec{{0, 0, 29700, 21000}, u"Landscape"}});
+    WriteA4Report(in / "sub" / "comprimido.QRP", 3, true);
+    // A folder named like a report is searched, not converted.
+    fs::create_directories(in / "arquivo.QRP");
+    WriteA4Report(in / "arquivo.QRP" / "interno.QRP", 1);
+    // Damaged: cut short, noise, empty.
+    std::vector<uint8_t> cut = ReadBytes(in / "laudo.QRP");
+    cut.resize(cut.size() - 10);
+    WriteBytes(in / "cortado.QRP", cut);
+    std::vector<uint8_t> noise(5000);
+    for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 % 251);
+    WriteBytes(in / "ruido.qrp", noise);
+    WriteBytes(in / "vazio.QRP", {});
+    // Not reports by name: left alone.
+    WriteBytes(in / "notas.txt", Text("not a report"));
+    WriteBytes(in / "laudo.QRP.bak", cut);
+
+    const RunResult r = RunQrptool({"convert", in.string(), "-o", out.string(), "-j", "2"});
+
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("Converted 4 of 7 reports (7 pages) into " + out.string()));
+    EXPECT_THAT(r.err, HasSubstr("Skipped 3:\n"));
+    EXPECT_THAT(r.err, HasSubstr("  " + (in / "cortado.QRP").string() + ": Stream read error\n"));
+    EXPECT_THAT(r.err, HasSubstr("  " + (in / "vazio.QRP").string() + ": Stream read error\n"));
+    EXPECT_THAT(r.err, HasSubstr("  " + (in / "ruido.qrp").string() + ": "));
+    EXPECT_THAT(r.err, Not(HasSubstr("notas.txt")));
+    EXPECT_THAT(r.err, Not(HasSubstr("\r"))) << "no progress bar when standard error is no terminal";
+
+    // Only complete outputs, no temporary file left behind.
+    EXPECT_THAT(FolderNames(out), ElementsAre("comprimido.pdf", "interno.pdf", "laudo.pdf", "paisagem.pdf"));
+    ExpectPageSizes(out / "laudo.pdf", {{kA4Width, kA4Height}, {kA4Width, kA4Height}});
+    ExpectPageSizes(out / "paisagem.pdf", {{kA4Height, kA4Width}});
+    ExpectPageSizes(out / "comprimido.pdf", {{kA4Width, kA4Height}, {kA4Width, kA4Height}, {kA4Width, kA4Height}});
+}
+
+TEST_F(ConvertTest, AllConvertedExitsZeroAndPngPagesHaveTheirResolution)
+{
+    WriteA4Report(in / "laudo.QRP", 2);
+    WriteReport(in / "etiqueta.QRP", {PageSpec{{0, 0, 5080, 2540}, u"Etiqueta"}});
+
+    const RunResult r = RunQrptool({"convert", (in / "laudo.QRP").string(), (in / "etiqueta.QRP").string(),
+                                    "--output=" + out.string(), "--format", "png", "--dpi", "50"});
+
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("Converted 2 of 2 reports (3 pages)"));
+    EXPECT_THAT(FolderNames(out), ElementsAre("etiqueta-1.png", "laudo-1.png", "laudo-2.png"));
+    const QImage page(QString::fromStdString((out / "laudo-2.png").string()));
+    EXPECT_EQ(page.size(), QSize(413, 585));  // A4 at 50 dpi
+    EXPECT_NEAR(page.dotsPerMeterX() * 0.0254, 50, 0.5);
+    EXPECT_EQ(page.pixelColor(2, 2), QColor(Qt::white)) << "pages are drawn on white paper";
+    EXPECT_EQ(QImage(QString::fromStdString((out / "etiqueta-1.png").string())).size(), QSize(100, 50));
+}
+
+TEST_F(ConvertTest, ExistingOutputIsKeptUnlessForced)
+{
+    WriteA4Report(in / "laudo.QRP", 1);
+    fs::create_directories(out);
+    WriteBytes(out / "laudo.pdf", Text("keep me"));
+
+    RunResult r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_THAT(r.err, HasSubstr((in / "laudo.QRP").string() + ": output " + (out / "laudo.pdf").string() +
+                                 " exists (--force replaces it)\n"));
+    EXPECT_EQ(ReadBytes(out / "laudo.pdf"), Text("keep me"));
+
+    r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string(), "--force"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(FolderNames(out), ElementsAre("laudo.pdf"));
+    ExpectPageSizes(out / "laudo.pdf", {{kA4Width, kA4Height}});
+}
+
+TEST_F(ConvertTest, ExistingPngPageBlocksTheWholeReportUnlessForced)
+{
+    WriteA4Report(in / "laudo.QRP", 2);
+    fs::create_directories(out);
+    WriteBytes(out / "laudo-2.png", Text("keep me"));
+
+    RunResult r = RunQrptool({"convert", in.string(), "-o", out.string(), "--format=png", "--dpi=20"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_THAT(r.err, HasSubstr("laudo-2.png exists"));
+    EXPECT_THAT(FolderNames(out), ElementsAre("laudo-2.png")) << "no partial set of pages";
+    EXPECT_EQ(ReadBytes(out / "laudo-2.png"), Text("keep me"));
+
+    r = RunQrptool({"convert", in.string(), "-o", out.string(), "--format=png", "--dpi=20", "--force"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(FolderNames(out), ElementsAre("laudo-1.png", "laudo-2.png"));
+    EXPECT_FALSE(QImage(QString::fromStdString((out / "laudo-2.png").string())).isNull());
+}
+
+TEST_F(ConvertTest, ReportsGivingTheSameOutputNameDoNotOverwriteEachOther)
+{
+    fs::create_directories(in / "a");
+    fs::create_directories(in / "b");
+    WriteA4Report(in / "a" / "laudo.QRP", 1);
+    WriteA4Report(in / "b" / "laudo.qrp", 2);
+
+    // Named twice (directly and through its folder), a report is converted once.
+    const RunResult r = RunQrptool({"convert", in.string(), (in / "a" / "laudo.QRP").string(), "-o", out.string(),
+                                    "--force"});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_THAT(r.out, HasSubstr("Converted 1 of 2 reports (1 page)"));
+    EXPECT_THAT(r.err, HasSubstr((in / "b" / "laudo.qrp").string() + ": same output name as " +
+                                 (in / "a" / "laudo.QRP").string() + "\n"));
+    ExpectPageSizes(out / "laudo.pdf", {{kA4Width, kA4Height}});
+}
+
+TEST_F(ConvertTest, MissingInputsAndEmptyFolders)
+{
+    WriteA4Report(in / "laudo.QRP", 1);
+    RunResult r = RunQrptool({"convert", (in / "laudo.QRP").string(), (in / "falta.QRP").string(), "-o", out.string()});
+    EXPECT_EQ(r.exitCode, 3);
+    EXPECT_THAT(r.err, HasSubstr((in / "falta.QRP").string() + ": no such file or folder\n"));
+    EXPECT_THAT(FolderNames(out), ElementsAre("laudo.pdf"));
+
+    fs::create_directories(scratch / "vazia");
+    r = RunQrptool({"convert", (scratch / "vazia").string(), "-o", (scratch / "out2").string()});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_THAT(r.err, HasSubstr("no report files found"));
+}
+
+TEST_F(ConvertTest, BadArgumentsAreUsageErrorsInOneLine)
+{
+    const std::vector<std::vector<std::string>> bad = {
+        {"convert", in.string()},                                  // no -o
+        {"convert", "-o", out.string()},                           // no input
+        {"convert", in.string(), "-o", out.string(), "-j", "0"},  // jobs out of range
+        {"convert", in.string(), "-o", out.string(), "-j", "x"},
+        {"convert", in.string(), "-o", out.string(), "--format", "gif"},
+        {"convert", in.string(), "-o", out.string(), "--dpi", "5"},
+        {"convert", in.string(), "-o", out.string(), "--frobnicate"},
+        {"convert", in.string(), "-o"},
+    };
+    for (const auto& args : bad) {
+        const RunResult r = RunQrptool(args);
+        EXPECT_EQ(r.exitCode, 1) << args.back();
+        EXPECT_THAT(r.err, ::testing::StartsWith("qrptool convert: ")) << args.back();
+        EXPECT_THAT(r.err.substr(0, r.err.find('\n')), Not(IsEmpty()));
+        EXPECT_THAT(r.err, HasSubstr("Usage: qrptool convert")) << "the usage follows the error";
+    }
+    EXPECT_FALSE(fs::exists(out)) << "nothing is made on a usage error";
+}
+
+TEST_F(ConvertTest, HelpAndVersion)
+{
+    RunResult r = RunQrptool({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_THAT(r.out, HasSubstr("\n  convert "));
+    r = RunQrptool({"convert", "--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_THAT(r.out, ::testing::StartsWith("Usage: qrptool convert INPUT... -o OUTDIR"));
+    r = RunQrptool({"--version"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_THAT(r.out, ::testing::MatchesRegex("qrptool [0-9]+\\.[0-9]+\\.[0-9]+\n"));
+}
+
+TEST_F(ConvertTest, ProgressBarOnATerminal)
+{
+    for (int i = 1; i <= 3; ++i) WriteA4Report(in / ("laudo" + std::to_string(i) + ".QRP"), 1);
+    const RunResult r = RunQrptoolOnTerminal({"convert", in.string(), "-o", out.string()});
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("] 3/3"));
+    EXPECT_THAT(r.out, HasSubstr("\r"));
+    EXPECT_THAT(r.out, HasSubstr("Converted 3 of 3 reports"));
+}
+
+}  // namespace
+}  // namespace qrptool::test

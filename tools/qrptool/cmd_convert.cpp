@@ -1,0 +1,160 @@
+// qrptool convert: many reports (files and folders) to one PDF per report or PNG pages,
+// in parallel, with a summary of what was skipped and why.
+#include "tools/qrptool/command.h"
+#include "tools/qrptool/convert_options.h"
+#include "tools/qrptool/progress_bar.h"
+#include "tools/qrptool/report_converter.h"
+#include "tools/qrptool/report_inputs.h"
+
+#include "base/exceptions.h"
+
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace qrptool {
+
+extern const Command kConvertCommand;
+
+namespace {
+
+constexpr int kExitInterrupted = 130;
+
+std::atomic<bool> gCancel{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "set from a signal handler");
+
+void OnInterrupt(int) { gCancel = true; }
+
+// Ctrl+C ends the conversion after the pages being drawn; outputs in progress are removed.
+class InterruptGuard {
+public:
+    InterruptGuard()
+    {
+        struct sigaction action {};
+        action.sa_handler = OnInterrupt;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;  // a second Ctrl+C ends the process at once
+        sigaction(SIGINT, &action, &FOldInt);
+        sigaction(SIGTERM, &action, &FOldTerm);
+    }
+    ~InterruptGuard()
+    {
+        sigaction(SIGINT, &FOldInt, nullptr);
+        sigaction(SIGTERM, &FOldTerm, nullptr);
+    }
+
+private:
+    struct sigaction FOldInt {};
+    struct sigaction FOldTerm {};
+};
+
+// A GUI application without windows (fonts and painting need one): the offscreen platform
+// unless one is chosen.
+std::unique_ptr<QGuiApplication> StartGui()
+{
+    static int argc = 1;
+    static char name[] = "qrptool";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+int RunConvert(const std::vector<std::string>& args)
+{
+    ConvertOptions options;
+    if (const auto error = ParseConvertOptions(args, options)) return UsageError(kConvertCommand, *error);
+
+    std::error_code error;
+    std::filesystem::create_directories(options.outputDir, error);
+    if (error || !std::filesystem::is_directory(options.outputDir)) {
+        std::cerr << "qrptool convert: " << options.outputDir << ": cannot make the output folder"
+                  << (error ? ": " + error.message() : std::string()) << "\n";
+        return kExitUsage;
+    }
+
+    const std::vector<ReportInput> inputs = CollectReportInputs(options.inputs);
+    if (inputs.empty()) {
+        std::cerr << "qrptool convert: no report files found\n";
+        return kExitOk;
+    }
+
+    const auto app = StartGui();
+    InterruptGuard interruptGuard;
+    std::vector<ConvertOutcome> outcomes(inputs.size());
+    {
+        ProgressBar progress(static_cast<int>(inputs.size()), ProgressBar::StandardErrorIsTerminal());
+        std::atomic<size_t> next{0};
+        auto work = [&] {
+            for (size_t i = next++; i < inputs.size() && !gCancel; i = next++) {
+                outcomes[i] = ConvertReport(inputs[i], options, gCancel);
+                progress.Advance(inputs[i].path.filename().string());
+            }
+        };
+        const int workers = std::min<int>(options.jobs, static_cast<int>(inputs.size()));
+        std::vector<std::thread> threads;
+        for (int w = 1; w < workers; ++w) threads.emplace_back(work);
+        work();
+        for (std::thread& t : threads) t.join();
+    }
+
+    int converted = 0;
+    int pages = 0;
+    std::vector<size_t> skipped;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        if (outcomes[i].converted) {
+            ++converted;
+            pages += outcomes[i].pages;
+        } else {
+            skipped.push_back(i);
+        }
+    }
+    std::cout << "Converted " << converted << " of " << inputs.size() << (inputs.size() == 1 ? " report" : " reports")
+              << " (" << pages << (pages == 1 ? " page" : " pages") << ") into " << options.outputDir << "\n"
+              << std::flush;
+    if (!skipped.empty()) {
+        std::cerr << "Skipped " << skipped.size() << ":\n";
+        for (size_t i : skipped) {
+            const std::string reason = outcomes[i].reason.empty() ? "not converted (interrupted)" : outcomes[i].reason;
+            std::cerr << "  " << inputs[i].path.string() << ": " << reason << "\n";
+        }
+    }
+    if (gCancel) return kExitInterrupted;
+    return skipped.empty() ? kExitOk : kExitPartial;
+}
+
+}  // namespace
+
+extern const Command kConvertCommand = {
+    "convert",
+    "convert reports (files, folders) to PDF or PNG pages",
+    "Usage: qrptool convert INPUT... -o OUTDIR [--format pdf|png] [-j N] [--dpi N] [--force]\n"
+    "\n"
+    "Converts report files to one PDF per report (OUTDIR/NAME.pdf, each page the size of its\n"
+    "picture, text and lines as vectors) or to PNG pages (OUTDIR/NAME-1.png, ...). An INPUT is\n"
+    "a report file or a folder, searched recursively for *.QRP and *.qrp.\n"
+    "\n"
+    "Options:\n"
+    "  -o, --output OUTDIR   folder for the outputs (made when missing)\n"
+    "  --format pdf|png      output format (default pdf)\n"
+    "  -j, --jobs N          convert N reports at a time (default 1)\n"
+    "  --dpi N               resolution of PNG pages (default 150)\n"
+    "  --force               replace outputs that exist (never replaced otherwise)\n"
+    "  -h, --help            show this help\n"
+    "\n"
+    "Outputs are written to a temporary file in OUTDIR and renamed into place when complete.\n"
+    "Reports that cannot be converted are skipped and listed at the end with the reason.\n"
+    "A progress bar runs on standard error when it is a terminal.\n"
+    "\n"
+    "Exit status: 0 all converted, 1 bad arguments, 3 some reports skipped, 130 interrupted.\n",
+    RunConvert,
+};
+
+}  // namespace qrptool

@@ -1,0 +1,27 @@
+// The report files named on a command line: files as given, folders searched recursively
+// for names ending in .qrp (in any case). Each report gets the output name it converts to.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace qrptool {
+
+struct ReportInput {
+    std::filesystem::path path;   // as found (the argument, or a folder joined with a name)
+    std::string outputStem;       // the file name without its extension: laudo.QRP -> laudo
+    std::string error;            // why it cannot be converted at all; empty when it can
+};
+
+// Whether a file name ends in .qrp, in any case.
+bool HasReportExtension(const std::filesystem::path& path);
+
+// Files named directly are taken whatever their extension; folders give their report
+// files in name order, without following links to folders. A path that does not exist or
+// a folder that cannot be read is returned with its error. The same file named twice is
+// taken once; two reports that would give the same output name keep the first in order,
+// and the others carry an error naming it.
+std::vector<ReportInput> CollectReportInputs(const std::vector<std::string>& arguments);
+
+}  // namespace qrptool
