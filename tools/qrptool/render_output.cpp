@@ -56,7 +56,7 @@ public:
         }
         const std::string name = FPattern ? PageFileName(FOut, page) : FOut;
         QImageWriter writer(QString::fromStdString(name), "png");
-        writer.setCompression(1);  // fast: pages are mostly flat colour
+        writer.setQuality(80);  // zlib level 1: fast, and pages are mostly flat colour
         if (!writer.write(image)) throw OutputError(name + ": " + writer.errorString().toStdString());
     }
 
