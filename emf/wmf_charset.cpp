@@ -108,4 +108,40 @@ std::u16string DecodeFaceName(Bytes bytes, uint8_t charset)
     return face;
 }
 
+EncodedText EncodeCharset(std::u16string_view text, uint8_t charset)
+{
+    EncodedText out;
+    const char* cp = CodePage(charset);
+    std::lock_guard lock(gMutex);
+    iconv_t cd = iconv_open(cp ? cp : "CP1252", "UTF-16LE");
+    const bool usable = cd != reinterpret_cast<iconv_t>(-1);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size();
+        char16_t units[2] = {c, pair ? text[i + 1] : u'\0'};
+        char encoded[8] = {};
+        size_t produced = 0;
+        if (usable && !(c >= 0xD800 && c <= 0xDFFF && !pair)) {
+            char* inPtr = reinterpret_cast<char*>(units);
+            size_t inLeft = pair ? 4 : 2;
+            char* outPtr = encoded;
+            size_t outLeft = sizeof(encoded);
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) produced = sizeof(encoded) - outLeft;
+        }
+        if (produced == 0 || produced > 2) {
+            encoded[0] = '?';
+            produced = 1;
+        }
+        out.bytes.insert(out.bytes.end(), encoded, encoded + produced);
+        out.unitBytes.push_back(static_cast<uint8_t>(produced));
+        if (pair) {
+            out.unitBytes.push_back(0);
+            ++i;
+        }
+    }
+    if (usable) iconv_close(cd);
+    return out;
+}
+
 }  // namespace qrp::emf::wmf

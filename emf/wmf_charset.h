@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace qrp::emf::wmf {
@@ -25,5 +26,20 @@ std::optional<DecodedText> DecodeCharset(Bytes bytes, uint8_t charset);
 // A face name: the bytes up to the first NUL, decoded in the character set's code page
 // (Latin-1 when it has none), at most 31 characters.
 std::u16string DecodeFaceName(Bytes bytes, uint8_t charset);
+
+}  // namespace qrp::emf::wmf
+
+namespace qrp::emf::wmf {
+
+struct EncodedText {
+    std::vector<uint8_t> bytes;
+    // For each UTF-16 unit of the source, how many bytes it became (0 for the second
+    // unit of a surrogate pair).
+    std::vector<uint8_t> unitBytes;
+};
+
+// Encodes UTF-16 text in the code page of a LOGFONT character set (1252 for sets without
+// one); characters the code page lacks become '?'.
+EncodedText EncodeCharset(std::u16string_view text, uint8_t charset);
 
 }  // namespace qrp::emf::wmf

@@ -1,5 +1,7 @@
 #include "emf/wmf_convert.h"
 
+#include "emf/emf_to_wmf.h"
+#include "emf/validate.h"
 #include "emf/wmf_embedded_emf.h"
 #include "emf/wmf_reader.h"
 #include "emf/wmf_to_emf.h"
@@ -21,9 +23,12 @@ std::optional<std::vector<uint8_t>> SetWinMetaFileBits(Bytes wmf, const MetaFile
     return converter.Convert();
 }
 
-std::vector<uint8_t> GetWinMetaFileBits(Bytes, int32_t, const ReferenceDevice&)
+std::vector<uint8_t> GetWinMetaFileBits(Bytes emf, int32_t, const ReferenceDevice& device)
 {
-    return {};
+    // Every mapping mode is written as MM_ANISOTROPIC, the one the placeable form uses.
+    if (!IsValidEnhMetafile(emf)) return {};
+    wmf::EmfToWmf converter(emf, device);
+    return converter.Convert(true);
 }
 
 }  // namespace qrp::emf
