@@ -4,7 +4,9 @@ namespace qrptool {
 
 // Each command lives in cmd_<name>.cpp and exports its descriptor here.
 // Add a command: declare its descriptor below and list it in Commands().
-// extern const Command kInfoCommand;
+extern const Command kInfoCommand;
+extern const Command kExtractCommand;
+extern const Command kPackCommand;
 extern const Command kRenderCommand;
 extern const Command kPrintCommand;
 extern const Command kPrintersCommand;
@@ -13,7 +15,9 @@ extern const Command kConvertCommand;
 const std::vector<Command>& Commands()
 {
     static const std::vector<Command> commands = {
-        // kInfoCommand,
+        kInfoCommand,
+        kExtractCommand,
+        kPackCommand,
         kRenderCommand,
         kPrintCommand,
         kPrintersCommand,

@@ -1,0 +1,159 @@
+// qrptool info: loads a report as the report printer does, reads every page and describes
+// the file and each page's picture.
+#include "base/exceptions.h"
+#include "reportfile/page_list.h"
+#include "tools/qrptool/command.h"
+#include "tools/qrptool/invalid_file.h"
+#include "tools/qrptool/sha256.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace qrptool {
+namespace {
+
+int RunInfo(const std::vector<std::string>& args);
+
+}  // namespace
+
+extern const Command kInfoCommand = {
+    "info",
+    "describe a report file and its pages",
+    "Usage: qrptool info FILE [--json]\n"
+    "\n"
+    "Loads FILE as the viewer does (checking its last page), then reads every page and\n"
+    "prints the page count, compression, header size, file size and, per page, the\n"
+    "picture's size in bytes, its frame in 0.01 mm and its size in pixels.\n"
+    "  --json     one JSON object: pages, compressed, header_size, file_size and\n"
+    "             page_list (number, bytes, frame_w, frame_h, width, height, sha256;\n"
+    "             a page that cannot be read has error instead)\n"
+    "\n"
+    "Exit status: 0 every page read, 2 the file cannot be loaded (\"Arquivo inválido.\"\n"
+    "and the reason on standard error), 3 some page could not be read.\n",
+    RunInfo,
+};
+
+namespace {
+
+struct PageInfo {
+    int number = 0;
+    std::string error;
+    size_t bytes = 0;
+    int32_t frameW = 0, frameH = 0, width = 0, height = 0;
+    std::string sha256;
+};
+
+std::string JsonString(const std::string& text)
+{
+    std::string out = "\"";
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += ch;
+        } else if (c < 0x20) {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+            out += escaped;
+        } else {
+            out += ch;
+        }
+    }
+    return out + "\"";
+}
+
+PageInfo ReadPage(qrp::TQRPageList& list, int number)
+{
+    PageInfo info;
+    info.number = number;
+    try {
+        const auto page = list.GetPage(number);
+        const qrp::emf::Bytes data = page->Handle() ? page->Handle()->Data() : qrp::emf::Bytes{};
+        info.bytes = data.size();
+        info.frameW = page->MMWidth();
+        info.frameH = page->MMHeight();
+        info.width = page->Width();
+        info.height = page->Height();
+        info.sha256 = Sha256Hex(data);
+    } catch (const qrp::Exception& e) {
+        info.error = e.what();
+    }
+    return info;
+}
+
+int RunInfo(const std::vector<std::string>& args)
+{
+    const Command& self = kInfoCommand;
+    std::string file;
+    bool json = false;
+    for (const std::string& a : args) {
+        if (a == "--json") {
+            json = true;
+        } else if (!a.empty() && a[0] == '-') {
+            return UsageError(self, "unknown option " + a);
+        } else if (file.empty()) {
+            file = a;
+        } else {
+            return UsageError(self, "one FILE only");
+        }
+    }
+    if (file.empty()) return UsageError(self, "FILE is missing");
+
+    qrp::TQRPageList list;
+    int32_t headerSize = 0;
+    try {
+        list.LoadFromFile(file);
+        headerSize = list.Stream()->GetHeaderSize();
+    } catch (const qrp::Exception& e) {
+        return InvalidFile(e.what());
+    }
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    const auto fileSize = static_cast<long long>(st.st_size);
+
+    std::vector<PageInfo> pages;
+    bool failed = false;
+    for (int p = 1; p <= list.PageCount(); ++p) {
+        pages.push_back(ReadPage(list, p));
+        failed = failed || !pages.back().error.empty();
+    }
+
+    if (json) {
+        std::cout << "{\"pages\": " << list.PageCount() << ", \"compressed\": " << (list.Compression() ? "true" : "false")
+                  << ", \"header_size\": " << headerSize << ", \"file_size\": " << fileSize << ", \"page_list\": [";
+        for (size_t i = 0; i < pages.size(); ++i) {
+            const PageInfo& p = pages[i];
+            std::cout << (i ? ", " : "") << "{\"number\": " << p.number;
+            if (!p.error.empty()) {
+                std::cout << ", \"error\": " << JsonString(p.error) << "}";
+                continue;
+            }
+            std::cout << ", \"bytes\": " << p.bytes << ", \"frame_w\": " << p.frameW << ", \"frame_h\": " << p.frameH
+                      << ", \"width\": " << p.width << ", \"height\": " << p.height << ", \"sha256\": \"" << p.sha256
+                      << "\"}";
+        }
+        std::cout << "]}\n";
+    } else {
+        std::cout << "file:        " << file << "\n"
+                  << "pages:       " << list.PageCount() << "\n"
+                  << "compressed:  " << (list.Compression() ? "yes" : "no") << "\n"
+                  << "header size: " << headerSize << "\n"
+                  << "file size:   " << fileSize << "\n";
+        for (const PageInfo& p : pages) {
+            std::cout << "page " << p.number << ": ";
+            if (!p.error.empty()) {
+                std::cout << "error: " << p.error << "\n";
+                continue;
+            }
+            std::cout << p.bytes << " bytes, frame " << p.frameW << " x " << p.frameH << " (0.01 mm), " << p.width
+                      << " x " << p.height << " px\n";
+        }
+    }
+    return failed ? kExitPartial : kExitOk;
+}
+
+}  // namespace
+}  // namespace qrptool
