@@ -21,22 +21,9 @@ protected:
     TQRProgressForm form{printer};
 };
 
-TEST_F(ProgressFormTest, StartsEmptyWithItsCaptionAndControls)
-{
-    EXPECT_EQ(form.windowTitle(), QString("Printing progress"));
-    EXPECT_TRUE(form.windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_EQ(form.size(), QSize(149, 97));
-    EXPECT_EQ(form.Gauge()->geometry(), QRect(16, 18, 114, 16));
-    EXPECT_EQ(form.Gauge()->minimum(), 0);
-    EXPECT_EQ(form.Gauge()->maximum(), 100);
-    EXPECT_EQ(form.Info()->geometry(), QRect(0, 44, 145, 13));
-    EXPECT_TRUE(form.Info()->text().isEmpty());
-    EXPECT_EQ(form.CancelButton()->text(), QString("Cancel"));
-    EXPECT_EQ(form.CancelButton()->geometry(), QRect(36, 68, 75, 25));
-}
-
 TEST_F(ProgressFormTest, ShowsTheCurrentProgressAtMultiplesOfFive)
 {
+    EXPECT_TRUE(form.Info()->text().isEmpty());
     printer.SetClient(&form);
     printer.SetProgress(40);
     QCoreApplication::processEvents();

@@ -289,6 +289,12 @@ TEST_F(ReportPrinterTest, ProgressAndAvailablePagesArePostedToALiveClient)
     printer->SetProgress(60);
     QCoreApplication::processEvents();
     EXPECT_EQ(printer->Progress(), 60);
+
+    // Someone else's event of the same number is no notice.
+    QEvent sameNumber(kProgressNotice);
+    EXPECT_EQ(AsProgressNotice(&sameNumber), nullptr);
+    TQRNotice progress(kProgressNotice, 1);
+    EXPECT_EQ(AsPageAvailableNotice(&progress), nullptr);
 }
 
 TEST_F(ReportPrinterTest, ShowingPreviewCallsAfterPreviewWhenThePreviewLetsGo)

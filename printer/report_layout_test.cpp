@@ -26,15 +26,5 @@ TEST(BlankLayoutPage, StartsFromTheLocaleThenTakesTheDefaultPrintersPaper)
     ExpectPage(BlankLayoutPage(false, TQRPaperSize::Env9), TQRPaperSize::Env9, 984, 2254);
 }
 
-TEST(ReportLayout, IsBlankWithItsOwnPrinterAndProgressShown)
-{
-    const TQRReportLayout layout(BlankLayoutPage(false, TQRPaperSize::A4));
-    EXPECT_FALSE(layout.PrinterSettings().UseStandardprinter);
-    EXPECT_EQ(layout.PrinterSettings().MemoryLimit, 250000);
-    EXPECT_TRUE(layout.ShowProgress());
-    EXPECT_EQ(layout.PrevInitialZoom(), qrZoomToFit);
-    EXPECT_FALSE(layout.AfterPrint());
-}
-
 }  // namespace
 }  // namespace qrp
