@@ -185,14 +185,26 @@ TEST_F(CupsPrintingTest, AQueueThatRejectsJobsOpensNoJob)
 {
     const QString name = QStringLiteral("QRP_Rejecting_%1").arg(QCoreApplication::applicationPid());
     ASSERT_TRUE(queue->AddQueue(name));
-    const bool rejecting = queue->RejectJobs(name);
     printer->Refresh();
     printer->SetPrinterIndex(static_cast<int>(printer->Printers().indexOf(name)));
+    // Rejecting while a document is open: the finished job is turned away, and said so.
+    printer->BeginDoc();
+    EXPECT_TRUE(printer->Printing());
+    const bool rejecting = queue->RejectJobs(name);
     if (rejecting) {
+        try {
+            printer->EndDoc();
+            ADD_FAILURE() << "a refused job was reported as printed";
+        } catch (const EPrinter& e) {
+            EXPECT_STREQ(e.what(), "The print system did not accept the job");
+        }
+        EXPECT_FALSE(printer->Printing());
+        // Rejecting before: no job opens.
         printer->BeginDoc();
         EXPECT_FALSE(printer->Printing());
         EXPECT_THROW(printer->NewPage(), EPrinter);
     }
+    if (printer->Printing()) printer->Abort();
     queue->RemoveQueue(name);
     ASSERT_TRUE(rejecting);
 }

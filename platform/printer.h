@@ -69,7 +69,9 @@ public:
     void BeginDoc();
     // EndPage, StartPage. "Printer is not currently printing" without a job.
     void NewPage();
-    // EndPage, then EndDoc unless aborted. "Printer is not currently printing" without a job.
+    // EndPage, then EndDoc unless aborted. "Printer is not currently printing" without a job;
+    // "The print system did not accept the job" (the job is closed) when the spooler
+    // refused the finished document.
     void EndDoc();
     // AbortDoc, EndPage, closes the job. Does nothing without a job.
     void Abort();

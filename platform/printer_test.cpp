@@ -221,6 +221,14 @@ TEST_F(PrinterTest, RefusedDocumentsAndVanishedPrinters)
     ASSERT_EQ(system->Jobs().size(), 1u);
     EXPECT_FALSE(system->Jobs()[0].Started);
 
+    // Turned away once finished: the job is closed and the failure raised.
+    system->Find("Home")->RefuseDocuments = false;
+    system->Find("Home")->RefuseFinishedJobs = true;
+    printer->BeginDoc();
+    EXPECT_EQ(MessageOf([&] { printer->EndDoc(); }), "The print system did not accept the job");
+    EXPECT_FALSE(printer->Printing());
+    EXPECT_TRUE(system->Jobs().back().Aborted);
+
     // Listed, then gone before the job starts.
     printer->SetPrinterIndex(0);
     system->RemovePrinter("Office");

@@ -68,6 +68,7 @@ public:
         : FSystem(system),
           FPrinterName(printer.Name),
           FRefuse(printer.RefuseDocuments),
+          FRefuseAtEnd(printer.RefuseFinishedJobs),
           FDevMode(devMode),
           FCaps(system->CapsOf(printer, devMode))
     {
@@ -129,6 +130,10 @@ public:
         if (FJob < 0 || Job().Ended || Job().Aborted) return 0;
         FInPage = false;
         FPainter.end();
+        if (FRefuseAtEnd) {
+            Job().Aborted = true;
+            return 0;
+        }
         Job().Ended = true;
         return 1;
     }
@@ -150,6 +155,7 @@ private:
     TestPrintSystem* FSystem;
     QString FPrinterName;
     bool FRefuse;
+    bool FRefuseAtEnd;
     DEVMODEW FDevMode;
     TDeviceCaps FCaps;
     TAbortProc FAbortProc;

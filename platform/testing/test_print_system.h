@@ -40,6 +40,7 @@ struct TestPrinter {
     std::function<TDeviceCaps(const DEVMODEW&)> CapsFor;
     bool FailDeviceContext = false;  // CreateIC and CreateDC fail
     bool RefuseDocuments = false;    // StartDoc fails
+    bool RefuseFinishedJobs = false; // EndDoc fails (the queue turned the job away)
 
     // A4 portrait at `dpi`, 1/6 inch offsets on each edge, default device mode with paper
     // A4, portrait, 1 copy, the usual fields, and the paper list Letter, Legal, A4, A5.
