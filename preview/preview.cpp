@@ -30,8 +30,8 @@ TQRPreview::TQRPreview(QWidget* parent) : QScrollArea(parent), FContent(new QWid
     FPreviewImage->move(0, 0);
     horizontalScrollBar()->setTracking(true);
     verticalScrollBar()->setTracking(true);
-    // Focus comes by tab, as a scroll box's does; a click on the page does not take it.
-    setFocusPolicy(Qt::TabFocus);
+    // Focus by tab, and by a click so that the paging keys reach the preview.
+    setFocusPolicy(Qt::StrongFocus);
     resize(250, 250);
 }
 
@@ -183,8 +183,11 @@ void TQRPreview::resizeEvent(QResizeEvent* event)
 void TQRPreview::focusInEvent(QFocusEvent* event)
 {
     QScrollArea::focusInEvent(event);
-    // Coming back from another window or a popup is no new focus for the control.
-    if (event->reason() != Qt::ActiveWindowFocusReason && event->reason() != Qt::PopupFocusReason) PreviewResize();
+    // Coming back from another window or a popup is no new focus for the control, and a
+    // click on the page must not move the view away from where it was clicked.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && reason != Qt::MouseFocusReason)
+        PreviewResize();
 }
 
 }  // namespace qrp

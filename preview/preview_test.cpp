@@ -7,6 +7,7 @@
 #include "printer/report_layout.h"
 
 #include <QApplication>
+#include <QFocusEvent>
 #include <QImage>
 #include <QScrollBar>
 #include <QTemporaryDir>
@@ -199,6 +200,25 @@ TEST_F(PreviewTest, ZoomReturnsTheViewToTheTopLeftCorner)
     EXPECT_EQ(preview.verticalScrollBar()->value(), 0);
     EXPECT_EQ(preview.horizontalScrollBar()->value(), 0);
     EXPECT_EQ(preview.ImageOffset(), QPoint(0, 0));
+}
+
+TEST_F(PreviewTest, FocusByTabLaysOutAgainFocusByClickKeepsTheView)
+{
+    auto printer = LoadedPrinter(1);
+    TQRPreview preview;
+    preview.resize(400, 300);
+    preview.SetQRPrinter(printer.get());
+    preview.SetZoom(150);
+    preview.show();
+    for (Qt::FocusReason reason : {Qt::MouseFocusReason, Qt::ActiveWindowFocusReason}) {
+        preview.verticalScrollBar()->setValue(300);
+        QFocusEvent focus(QEvent::FocusIn, reason);
+        QApplication::sendEvent(&preview, &focus);
+        EXPECT_EQ(preview.verticalScrollBar()->value(), 300) << reason;
+    }
+    QFocusEvent tab(QEvent::FocusIn, Qt::TabFocusReason);
+    QApplication::sendEvent(&preview, &tab);
+    EXPECT_EQ(preview.verticalScrollBar()->value(), 0);
 }
 
 TEST_F(PreviewTest, ResizeKeepsAnOtherZoomAndRecentres)
