@@ -57,7 +57,14 @@ TQRPrinter::~TQRPrinter()
 {
     if (FStatus != mpReady) Cleanup();
     // The preview showing this report lets go of it while the report printer still stands.
-    if (auto* view = dynamic_cast<TQRPrinterView*>(FClient.data())) view->SetQRPrinter(nullptr);
+    if (auto* view = dynamic_cast<TQRPrinterView*>(FClient.data())) {
+        try {
+            view->SetQRPrinter(nullptr);
+        } catch (...) {
+            // An AfterPreview handler that raises cannot stop the destruction; the preview
+            // is unbound either way.
+        }
+    }
 }
 
 void TQRPrinter::Cleanup()

@@ -65,7 +65,9 @@ public:
 
     // Loads a report file: the page list opens it (proving its last page), the page count
     // and screen factors are taken, and the paper size and orientation are inferred from
-    // page 1. Raises the page list's failure; see the header comment of Load in the .cpp.
+    // page 1. Raises the page list's failure: a report held before is gone by then
+    // (GetPage answers nullptr) while PageCount, the factors and the paper keep their values.
+    // A page 1 that cannot be measured raises too, leaving the new count and mpReady.
     void Load(const std::string& fileName);
     // The same from a copy of a memory stream's contents (no last-page check).
     void LoadFromStream(TMemoryStream& inStream);
