@@ -1,13 +1,18 @@
 #include "render/play.h"
 
+#include "render/painter_device.h"
+#include "render/player.h"
+
 #include <QPainter>
 
 namespace qrp::render {
 
-// Placeholder until the record player lands: plays nothing.
-PlayStats PlayEnhMetaFile(QPainter&, const emf::EnhMetaFile&, const QRect&)
+PlayStats PlayEnhMetaFile(QPainter& painter, const emf::EnhMetaFile& picture, const QRect& rect)
 {
-    return {};
+    if (!painter.isActive()) return {};
+    PainterDevice device(painter);
+    Player player(device, picture, rect);
+    return player.Play();
 }
 
 }  // namespace qrp::render

@@ -1,0 +1,131 @@
+// The typed record views: fields read where they are, and every count, offset and size
+// checked against the record before use.
+#include "emf/records.h"
+
+#include "emf/bytes.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace qrp::emf {
+namespace {
+
+// A record of the given type whose payload is the given 32-bit words.
+struct Built {
+    std::vector<uint8_t> bytes;
+    Record record;
+};
+
+Built Make(uint32_t type, std::vector<uint32_t> words, std::vector<uint8_t> tail = {})
+{
+    Built b;
+    const uint32_t size = static_cast<uint32_t>(8 + 4 * words.size() + ((tail.size() + 3) & ~size_t{3}));
+    auto put = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) b.bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    put(type);
+    put(size);
+    for (uint32_t w : words) put(w);
+    b.bytes.insert(b.bytes.end(), tail.begin(), tail.end());
+    while (b.bytes.size() % 4) b.bytes.push_back(0);
+    b.record = Record(type, Bytes(b.bytes), 0);
+    return b;
+}
+
+uint32_t U(int32_t v) { return static_cast<uint32_t>(v); }
+
+TEST(Records, PolyCountsMustFitTheRecord)
+{
+    const Built ok = Make(kEmrPolyline16, {0, 0, 9, 9, 2, 0x00020001, U(0xFFFF0003)});
+    const auto poly = EmrPoly::Read(ok.record);
+    ASSERT_TRUE(poly);
+    ASSERT_EQ(poly->points.size(), 2u);
+    EXPECT_EQ(poly->points[0], (Point32{1, 2}));
+    EXPECT_EQ(poly->points[1], (Point32{3, -1}));
+
+    EXPECT_FALSE(EmrPoly::Read(Make(kEmrPolyline16, {0, 0, 9, 9, 3, 0x00020001, 0x00040003}).record));
+    EXPECT_FALSE(EmrPoly::Read(Make(kEmrPolyline, {0, 0, 9, 9, 0x40000000, 1, 2}).record));
+    // POLYPOLYGON: the per-polygon counts must add up to the total.
+    EXPECT_FALSE(EmrPoly::Read(Make(kEmrPolyPolygon16, {0, 0, 9, 9, 2, 3, 2, 2, 1, 2, 3}).record));
+    const auto pp = EmrPoly::Read(Make(kEmrPolyPolygon16, {0, 0, 9, 9, 2, 3, 1, 2, 1, 2, 3}).record);
+    ASSERT_TRUE(pp);
+    EXPECT_EQ(pp->counts, (std::vector<uint32_t>{1, 2}));
+    // POLYDRAW: one type byte per point after the points.
+    EXPECT_TRUE(EmrPoly::Read(Make(kEmrPolyDraw16, {0, 0, 9, 9, 2, 1, 2}, {6, 2}).record));
+    EXPECT_FALSE(EmrPoly::Read(Make(kEmrPolyDraw16, {0, 0, 9, 9, 2, 1, 2}).record));
+}
+
+TEST(Records, TextStringsMustFitAndAdvancesAreDroppedWhenTheyDoNot)
+{
+    // EMREXTTEXTOUTW: bounds, mode, scales, reference, nChars, offString, options, rect, offDx.
+    std::vector<uint32_t> words = {0, 0, 0, 0, 1, 0, 0, 10, 20, 2, 76, 0, 0, 0, 0, 0, 80, 0x00620061, 7, 9};
+    const auto text = EmrTextOut::Read(Make(kEmrExtTextOutW, words).record);
+    ASSERT_TRUE(text);
+    ASSERT_EQ(text->runs.size(), 1u);
+    EXPECT_EQ(text->runs[0].text, u"ab");
+    EXPECT_EQ(text->runs[0].reference, (Point32{10, 20}));
+    EXPECT_EQ(text->runs[0].dx, (std::vector<int32_t>{7, 9}));
+
+    words[16] = 84;  // the advances run past the record: kept text, no advances
+    const auto noDx = EmrTextOut::Read(Make(kEmrExtTextOutW, words).record);
+    ASSERT_TRUE(noDx);
+    EXPECT_TRUE(noDx->runs[0].dx.empty());
+
+    words[9] = 0x7FFFFFFF;  // more characters than bytes
+    EXPECT_FALSE(EmrTextOut::Read(Make(kEmrExtTextOutW, words).record));
+    words[9] = 2;
+    words[10] = 0xFFFFFFF0;  // string offset outside the record
+    EXPECT_FALSE(EmrTextOut::Read(Make(kEmrExtTextOutW, words).record));
+}
+
+TEST(Records, AnsiTextIsWidenedThroughWindows1252)
+{
+    const std::vector<uint32_t> words = {0, 0, 0, 0, 1, 0, 0, 0, 0, 3, 76, 0, 0, 0, 0, 0, 0};
+    const auto text = EmrTextOut::Read(Make(kEmrExtTextOutA, words, {'a', 0xE7, 0x80}).record);
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->runs[0].text, u"a\u00E7\u20AC");
+}
+
+TEST(Records, RegionsAndBitmapsCheckTheirSizes)
+{
+    // EXTSELECTCLIPRGN: cbRgnData, mode, RGNDATA (32-byte header, nCount rectangles).
+    std::vector<uint32_t> words = {48, gdi::RGN_AND, 32, 1, 1, 16, 0, 0, 5, 5, 1, 2, 3, 4};
+    const auto clip = EmrExtSelectClipRgn::Read(Make(kEmrExtSelectClipRgn, words).record);
+    ASSERT_TRUE(clip && clip->region);
+    ASSERT_EQ(clip->region->rects.size(), 1u);
+    EXPECT_EQ(clip->region->rects[0], (RectL{1, 2, 3, 4}));
+    words[4] = 2;  // two rectangles in room for one
+    EXPECT_FALSE(EmrExtSelectClipRgn::Read(Make(kEmrExtSelectClipRgn, words).record));
+    // No region resets the clip with RGN_COPY only.
+    EXPECT_TRUE(EmrExtSelectClipRgn::Read(Make(kEmrExtSelectClipRgn, {0, gdi::RGN_COPY}).record));
+    EXPECT_FALSE(EmrExtSelectClipRgn::Read(Make(kEmrExtSelectClipRgn, {0, gdi::RGN_AND}).record));
+
+    // STRETCHDIBITS whose bits run past the record.
+    std::vector<uint32_t> blt(19, 0);
+    blt[10] = 84;  // offBmiSrc
+    blt[11] = 40;  // cbBmiSrc
+    blt[12] = 124; // offBitsSrc
+    blt[13] = 4;   // cbBitsSrc
+    std::vector<uint8_t> dib(44, 0);
+    EXPECT_TRUE(EmrDibits::Read(Make(kEmrStretchDIBits, blt, dib).record));
+    blt[13] = 8;
+    EXPECT_FALSE(EmrDibits::Read(Make(kEmrStretchDIBits, blt, dib).record));
+}
+
+TEST(Records, EveryShorterCutOfAViewIsRejected)
+{
+    const Built full = Make(kEmrExtCreatePen, {1, 0, 0, 0, 0, 0x10000 | gdi::PS_USERSTYLE, 3, 0, 0xFF, 0, 2, 5, 6});
+    ASSERT_TRUE(EmrExtCreatePen::Read(full.record));
+    EXPECT_EQ(EmrExtCreatePen::Read(full.record)->styleEntries, (std::vector<uint32_t>{5, 6}));
+    for (size_t cut = 8; cut < full.bytes.size(); cut += 4) {
+        const Record shorter(kEmrExtCreatePen, Bytes(full.bytes).first(cut), 0);
+        EXPECT_FALSE(EmrExtCreatePen::Read(shorter)) << cut;
+    }
+    const Built font = Make(kEmrExtCreateFontIndirectW, std::vector<uint32_t>(24, 0));
+    ASSERT_TRUE(EmrCreateFont::Read(font.record));
+    EXPECT_FALSE(EmrCreateFont::Read(Record(kEmrExtCreateFontIndirectW, Bytes(font.bytes).first(100), 0)));
+}
+
+}  // namespace
+}  // namespace qrp::emf

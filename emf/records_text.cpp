@@ -1,0 +1,111 @@
+#include "emf/records_text.h"
+
+#include "emf/emr_types.h"
+
+namespace qrp::emf {
+
+char16_t WidenAnsi(uint8_t c)
+{
+    static constexpr char16_t k80[32] = {
+        0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+        0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+    if (c >= 0x80 && c < 0xA0) return k80[c - 0x80];
+    return c;
+}
+
+namespace {
+
+bool ReadString(const Record& r, size_t offset, uint32_t count, bool wide, std::u16string* out)
+{
+    const Bytes bytes = r.Array(offset, count, wide ? 2 : 1);
+    if (count != 0 && bytes.empty()) return false;
+    out->resize(count);
+    for (uint32_t i = 0; i < count; ++i)
+        (*out)[i] = wide ? static_cast<char16_t>(LoadU16(bytes.data() + 2 * i)) : WidenAnsi(bytes[i]);
+    return true;
+}
+
+// An EMRTEXT at offset: reference, nChars, offString, fOptions, rcl, offDx.
+bool ReadEmrText(const Record& r, size_t at, bool wide, TextRun* run)
+{
+    if (!r.Has(at, 40)) return false;
+    run->reference = *ReadPoint32(r, at);
+    const uint32_t nChars = *r.U32(at + 8);
+    const uint32_t offString = *r.U32(at + 12);
+    run->options = *r.U32(at + 16);
+    run->rect = *ReadRectL(r, at + 20);
+    const uint32_t offDx = *r.U32(at + 36);
+    if (!ReadString(r, offString, nChars, wide, &run->text)) return false;
+    const bool pdy = (run->options & gdi::ETO_PDY) != 0;
+    const Bytes dx = offDx == 0 ? Bytes{} : r.Array(offDx, uint64_t{nChars} * (pdy ? 2 : 1), 4);
+    if (!dx.empty()) {
+        run->dx.resize(nChars);
+        if (pdy) run->dy.resize(nChars);
+        for (uint32_t i = 0; i < nChars; ++i) {
+            if (pdy) {
+                run->dx[i] = LoadI32(dx.data() + 8 * i);
+                run->dy[i] = LoadI32(dx.data() + 8 * i + 4);
+            } else {
+                run->dx[i] = LoadI32(dx.data() + 4 * i);
+            }
+        }
+    }
+    return true;
+}
+
+std::optional<EmrTextOut> ReadSmallTextOut(const Record& r)
+{
+    if (!r.Has(8, 28)) return std::nullopt;
+    EmrTextOut out;
+    TextRun run;
+    run.reference = Point32{*r.I32(8), *r.I32(12)};
+    const uint32_t count = *r.U32(16);
+    run.options = *r.U32(20);
+    out.graphicsMode = *r.U32(24);
+    out.exScale = *r.F32(28);
+    out.eyScale = *r.F32(32);
+    size_t at = 36;
+    if ((run.options & gdi::ETO_NO_RECT) == 0) {
+        const auto rect = ReadRectL(r, at);
+        if (!rect) return std::nullopt;
+        run.rect = *rect;
+        at += 16;
+    }
+    const bool wide = (run.options & gdi::ETO_SMALL_CHARS) == 0;
+    if (!ReadString(r, at, count, wide, &run.text)) return std::nullopt;
+    run.options &= ~(gdi::ETO_NO_RECT | gdi::ETO_SMALL_CHARS);
+    out.runs.push_back(std::move(run));
+    return out;
+}
+
+}  // namespace
+
+std::optional<EmrTextOut> EmrTextOut::Read(const Record& r)
+{
+    const uint32_t type = r.Type();
+    if (type == kEmrSmallTextOut) return ReadSmallTextOut(r);
+    const bool wide = type == kEmrExtTextOutW || type == kEmrPolyTextOutW;
+    const bool poly = type == kEmrPolyTextOutA || type == kEmrPolyTextOutW;
+    const auto bounds = ReadRectL(r, 8);
+    if (!bounds || !r.Has(24, 12)) return std::nullopt;
+    EmrTextOut out;
+    out.bounds = *bounds;
+    out.graphicsMode = *r.U32(24);
+    out.exScale = *r.F32(28);
+    out.eyScale = *r.F32(32);
+    uint32_t strings = 1;
+    size_t at = 36;
+    if (poly) {
+        const auto n = r.U32(36);
+        if (!n || *n > r.Size() / 40) return std::nullopt;
+        strings = *n;
+        at = 40;
+    }
+    out.runs.resize(strings);
+    for (uint32_t i = 0; i < strings; ++i)
+        if (!ReadEmrText(r, at + size_t{40} * i, wide, &out.runs[i])) return std::nullopt;
+    return out;
+}
+
+}  // namespace qrp::emf

@@ -1,0 +1,54 @@
+// The drawing device the record player drives. Every coordinate is in the output's
+// coordinates (the painter's, or the trace's), after the picture's mapping: the player
+// does all of GDI's geometry, the device only paints.
+#pragma once
+
+#include <QBrush>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+#include <QRawFont>
+#include <QRegion>
+#include <QTransform>
+
+#include <optional>
+#include <vector>
+
+namespace qrp::render {
+
+// How a drawing combines with what is already there; Source-over unless a raster
+// operation says otherwise.
+using Composition = QPainter::CompositionMode;
+
+// Glyphs placed one by one: each glyph's baseline origin in output coordinates.
+struct GlyphRun {
+    QRawFont font;                  // at its pixel size, unrotated
+    std::vector<quint32> glyphs;    // glyph indices in font
+    std::vector<QPointF> positions; // one per glyph
+    QString text;                   // the characters, for the trace
+    qreal angle = 0;                // baseline rotation in degrees, clockwise on the output
+    qreal stretch = 1;              // horizontal glyph scale (LOGFONT width)
+    QColor color;
+    bool underline = false;
+    bool strikeOut = false;
+    qreal lineWidth = 0;            // of underline and strike-out; 0: none
+};
+
+class Device {
+public:
+    virtual ~Device() = default;
+    // Fills path (its fill rule included) with brush.
+    virtual void FillPath(const QPainterPath& path, const QBrush& brush, Composition mode) = 0;
+    // Strokes path with pen. A pen of width 0 is one output pixel (cosmetic).
+    virtual void StrokePath(const QPainterPath& path, const QPen& pen, Composition mode) = 0;
+    virtual void DrawGlyphs(const GlyphRun& run) = 0;
+    // Draws source (a part of image) through imageToOutput, which maps image pixel
+    // coordinates onto the output. smooth: filtered scaling (HALFTONE).
+    virtual void DrawImage(const QImage& image, const QRectF& source, const QTransform& imageToOutput,
+                           Composition mode, bool smooth) = 0;
+    // The clip for the drawings that follow: std::nullopt is no clip.
+    virtual void SetClip(const std::optional<QRegion>& clip) = 0;
+};
+
+}  // namespace qrp::render

@@ -1,0 +1,71 @@
+#include "render/fonts.h"
+
+#include <QFont>
+
+#include <cmath>
+
+namespace qrp::render {
+
+namespace {
+
+constexpr double kBaseSize = 256;
+
+int Weight(const emf::LogFont& lf)
+{
+    if (lf.weight <= 0) return 400;
+    return std::clamp(lf.weight, 1, 1000);
+}
+
+}  // namespace
+
+QString FaceName(const emf::LogFont& lf)
+{
+    if (lf.faceName.empty()) return QStringLiteral("Arial");
+    return QString::fromUtf16(lf.faceName.data(), static_cast<qsizetype>(lf.faceName.size()));
+}
+
+const QRawFont& FontCache::Base(const emf::LogFont& lf)
+{
+    const Key key{FaceName(lf).toLower(), Weight(lf), lf.italic != 0};
+    auto it = FBase.find(key);
+    if (it != FBase.end()) return it->second;
+    QFont font(FaceName(lf));
+    font.setPixelSize(static_cast<int>(kBaseSize));
+    font.setWeight(static_cast<QFont::Weight>(Weight(lf)));
+    font.setItalic(lf.italic != 0);
+    font.setStyleHint(QFont::SansSerif);
+    QRawFont raw = QRawFont::fromFont(font);
+    if (!raw.isValid()) raw = QRawFont::fromFont(QFont(QStringLiteral("Liberation Sans"), static_cast<int>(kBaseSize)));
+    return FBase.emplace(key, raw).first->second;
+}
+
+QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize)
+{
+    // Sizes are kept to 1/64 pixel.
+    const int size64 = static_cast<int>(std::lround(pixelSize * 64));
+    const auto key = std::make_tuple(FaceName(lf).toLower(), Weight(lf), lf.italic != 0, size64);
+    auto it = FSized.find(key);
+    if (it != FSized.end()) return it->second;
+    QRawFont raw = Base(lf);
+    raw.setPixelSize(size64 / 64.0);
+    if (FSized.size() > 512) FSized.clear();
+    return FSized.emplace(key, raw).first->second;
+}
+
+double FontCache::CellRatio(const emf::LogFont& lf)
+{
+    const QRawFont& raw = Base(lf);
+    if (!raw.isValid()) return 1.15;
+    const double ratio = (raw.ascent() + raw.descent()) / raw.pixelSize();
+    return ratio > 0.5 && ratio < 4 ? ratio : 1.15;
+}
+
+double FontCache::AverageWidthRatio(const emf::LogFont& lf)
+{
+    const QRawFont& raw = Base(lf);
+    if (!raw.isValid()) return 0.5;
+    const double ratio = raw.averageCharWidth() / raw.pixelSize();
+    return ratio > 0.05 && ratio < 4 ? ratio : 0.5;
+}
+
+}  // namespace qrp::render

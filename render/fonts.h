@@ -1,0 +1,34 @@
+// Fonts for LOGFONTs: the face substituted through the platform's font matching (Arial ->
+// Liberation Sans and the like), at the pixel size GDI would realise.
+#pragma once
+
+#include "emf/records_objects.h"
+
+#include <QRawFont>
+#include <QString>
+
+#include <map>
+#include <tuple>
+
+namespace qrp::render {
+
+class FontCache {
+public:
+    // The font for lf with an em of pixelSize output pixels.
+    QRawFont Get(const emf::LogFont& lf, double pixelSize);
+    // (ascent + descent) / em of lf's font: turns a cell height into an em height.
+    double CellRatio(const emf::LogFont& lf);
+    // Average character width / em, for LOGFONT widths.
+    double AverageWidthRatio(const emf::LogFont& lf);
+
+private:
+    using Key = std::tuple<QString, int, bool>;
+    const QRawFont& Base(const emf::LogFont& lf);
+    std::map<Key, QRawFont> FBase;
+    std::map<std::tuple<QString, int, bool, int>, QRawFont> FSized;
+};
+
+// The family a LOGFONT asks for, with the stock and empty faces named.
+QString FaceName(const emf::LogFont& lf);
+
+}  // namespace qrp::render

@@ -1,0 +1,317 @@
+// Bitmap records: the blits, STRETCHDIBITS, SETDIBITSTODEVICE, PLGBLT and GRADIENTFILL.
+// DIBs are decoded by dib.h; raster operations become composition modes where Qt has one.
+#include "render/player.h"
+
+#include "emf/emr_types.h"
+#include "emf/records_bitmaps.h"
+#include "render/dib.h"
+
+#include <QLinearGradient>
+
+#include <cmath>
+
+namespace qrp::render {
+
+using namespace emf;
+using namespace emf::gdi;
+
+namespace {
+
+// The ternary raster operations as their index byte (bits 16..23 of the code).
+constexpr uint32_t kRopBlackness = 0x00, kRopNotSrcErase = 0x11, kRopNotSrcCopy = 0x33, kRopSrcErase = 0x44,
+                   kRopDstInvert = 0x55, kRopPatInvert = 0x5A, kRopSrcInvert = 0x66, kRopSrcAnd = 0x88,
+                   kRopDest = 0xAA, kRopPsdPxax = 0xB8, kRopMergePaint = 0xBB, kRopMergeCopy = 0xC0,
+                   kRopSrcCopy = 0xCC, kRopDspDxax = 0xE2, kRopSrcPaint = 0xEE, kRopPatCopy = 0xF0,
+                   kRopPatPaint = 0xFB, kRopWhiteness = 0xFF;
+
+uint32_t RopIndex(uint32_t rop) { return (rop >> 16) & 0xFF; }
+
+// Operations that read only the pattern and the destination.
+bool NeedsNoSource(uint32_t index)
+{
+    return index == kRopBlackness || index == kRopDstInvert || index == kRopPatInvert || index == kRopDest ||
+           index == kRopPatCopy || index == kRopWhiteness;
+}
+
+Composition SourceComposition(uint32_t index)
+{
+    switch (index) {
+    case kRopSrcAnd: return QPainter::RasterOp_SourceAndDestination;
+    case kRopSrcPaint: return QPainter::RasterOp_SourceOrDestination;
+    case kRopSrcInvert: return QPainter::RasterOp_SourceXorDestination;
+    case kRopNotSrcCopy: return QPainter::RasterOp_NotSource;
+    case kRopSrcErase: return QPainter::RasterOp_SourceAndNotDestination;
+    case kRopNotSrcErase: return QPainter::RasterOp_NotSourceAndNotDestination;
+    case kRopMergePaint: return QPainter::RasterOp_NotSourceOrDestination;
+    default: return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+// Pixels of image equal to color (0x00BBGGRR) become transparent.
+QImage WithoutColor(const QImage& image, uint32_t color)
+{
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    const QRgb key = qRgb(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+                          static_cast<int>((color >> 16) & 0xFF)) & 0xFFFFFF;
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x)
+            if ((line[x] & 0xFFFFFF) == key) line[x] = 0;
+    }
+    return out;
+}
+
+// image with the pixels where mask (same placement, offset by maskOffset) is white kept
+// and the others transparent; invert swaps the two.
+QImage Masked(const QImage& image, const QImage& mask, QPoint maskOffset, bool keepWhite)
+{
+    QImage out = image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        const int my = y + maskOffset.y();
+        for (int x = 0; x < out.width(); ++x) {
+            const int mx = x + maskOffset.x();
+            const bool white = mx >= 0 && my >= 0 && mx < mask.width() && my < mask.height() && qGray(mask.pixel(mx, my)) >= 128;
+            if (white != keepWhite) line[x] = 0;
+        }
+    }
+    return out;
+}
+
+// A brush-coloured image where source is black (PSDPxax) or white (DSPDxax).
+QImage BrushWhere(const QImage& source, QColor color, bool whereBlack)
+{
+    QImage out(source.size(), QImage::Format_ARGB32);
+    const QRgb paint = color.rgb();
+    for (int y = 0; y < source.height(); ++y) {
+        QRgb* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < source.width(); ++x) {
+            const bool black = qGray(source.pixel(x, y)) < 128;
+            line[x] = black == whereBlack ? paint : 0;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+void Player::AddBitmapHandlers(HandlerTable& t)
+{
+    for (uint32_t type : {kEmrBitBlt, kEmrStretchBlt, kEmrMaskBlt, kEmrTransparentBlt, kEmrAlphaBlend})
+        t[type] = &Player::OnBlt;
+    t[kEmrPlgBlt] = &Player::OnPlgBlt;
+    t[kEmrStretchDIBits] = &Player::OnDibits;
+    t[kEmrSetDIBitsToDevice] = &Player::OnDibits;
+    t[kEmrGradientFill] = &Player::OnGradientFill;
+}
+
+QImage Player::DecodeSource(const Record& r, const DibRef& dib, uint32_t usage, bool keepAlpha)
+{
+    DibOptions options;
+    options.usage = usage;
+    const std::vector<uint32_t> palette = SelectedPalette();
+    options.palette = palette;
+    options.keepAlpha = keepAlpha;
+    return DecodeRecordDib(r, dib.offBmi, dib.cbBmi, dib.offBits, dib.cbBits, options);
+}
+
+void Player::PatternBlt(const QRectF& dest, uint32_t rop)
+{
+    const uint32_t index = RopIndex(rop);
+    if (index == kRopDest || FState.inPath) return;
+    QPainterPath area;
+    area.addRegion(LogicalRectRegion(RectL{static_cast<int32_t>(dest.left()), static_cast<int32_t>(dest.top()),
+                                           static_cast<int32_t>(dest.right()), static_cast<int32_t>(dest.bottom())}));
+    SyncClip();
+    switch (index) {
+    case kRopBlackness: FDevice.FillPath(area, QBrush(Qt::black), QPainter::CompositionMode_SourceOver); return;
+    case kRopWhiteness: FDevice.FillPath(area, QBrush(Qt::white), QPainter::CompositionMode_SourceOver); return;
+    case kRopDstInvert: FDevice.FillPath(area, QBrush(Qt::white), QPainter::RasterOp_NotDestination); return;
+    default: break;
+    }
+    const std::optional<QBrush> brush = MakeBrush(FState.brush.get());
+    if (!brush) return;
+    FDevice.FillPath(area, *brush,
+                     index == kRopPatInvert ? QPainter::RasterOp_SourceXorDestination : QPainter::CompositionMode_SourceOver);
+}
+
+void Player::DrawImageInto(const QImage& image, const QRectF& source, const QRectF& dest, uint32_t rop)
+{
+    if (FState.inPath || image.isNull() || source.width() == 0 || source.height() == 0) return;
+    QTransform imageToOutput;
+    if (AxisAligned()) {
+        const QPointF a = MapSnapped(dest.left(), dest.top());
+        const QPointF b = MapSnapped(dest.left() + dest.width(), dest.top() + dest.height());
+        const double sx = (b.x() - a.x()) / source.width(), sy = (b.y() - a.y()) / source.height();
+        if (sx == 0 || sy == 0) return;
+        imageToOutput = QTransform(sx, 0, 0, sy, a.x() - source.left() * sx, a.y() - source.top() * sy);
+    } else {
+        const double sx = dest.width() / source.width(), sy = dest.height() / source.height();
+        imageToOutput = QTransform(sx, 0, 0, sy, dest.left() - source.left() * sx, dest.top() - source.top() * sy) * Total();
+    }
+    SyncClip();
+    const uint32_t index = RopIndex(rop);
+    if (index == kRopPsdPxax || index == kRopDspDxax) {
+        const std::optional<QBrush> brush = MakeBrush(FState.brush.get());
+        const QImage painted = BrushWhere(image, brush ? brush->color() : QColor(Qt::black), index == kRopPsdPxax);
+        FDevice.DrawImage(painted, source, imageToOutput, QPainter::CompositionMode_SourceOver, false);
+        return;
+    }
+    FDevice.DrawImage(image, source, imageToOutput, SourceComposition(index), FState.stretchMode == HALFTONE);
+}
+
+bool Player::OnDibits(const Record& r)
+{
+    const auto d = EmrDibits::Read(r);
+    if (!d) return false;
+    const QRectF dest(d->xDest, d->yDest, d->cxDest, d->cyDest);
+    if (!d->src.Present() || NeedsNoSource(RopIndex(d->rop))) {
+        PatternBlt(dest, d->rop);
+        return true;
+    }
+    const auto info = ParseDibInfo(r.Data().subspan(d->src.offBmi, d->src.cbBmi));
+    if (!info) return false;
+    DibOptions options;
+    options.usage = d->usageSrc;
+    const std::vector<uint32_t> palette = SelectedPalette();
+    options.palette = palette;
+    if (d->setDIBitsToDevice) {
+        options.firstScan = d->startScan;
+        options.scanCount = d->scans;
+    }
+    const QImage image = DecodeRecordDib(r, d->src.offBmi, d->src.cbBmi, d->src.offBits, d->src.cbBits, options);
+    if (image.isNull()) return false;
+    // Source rectangles count rows from the bottom of a bottom-up DIB.
+    const double top = info->topDown ? d->ySrc : static_cast<double>(info->height) - d->ySrc - d->cySrc;
+    const QRectF source(d->xSrc, top, d->cxSrc, d->cySrc);
+    if (d->setDIBitsToDevice) {
+        // The size is in the reference device's pixels, whatever the mapping.
+        const double sx = ScaleX() / std::max(FPlaybackScaleX, 1e-12), sy = ScaleY() / std::max(FPlaybackScaleY, 1e-12);
+        const QRectF logical(d->xDest, d->yDest, sx > 0 ? d->cxSrc / sx : 0, sy > 0 ? d->cySrc / sy : 0);
+        DrawImageInto(image, source, logical, gdi::SRCCOPY);
+        return true;
+    }
+    DrawImageInto(image, source, dest, d->rop);
+    return true;
+}
+
+bool Player::OnBlt(const Record& r)
+{
+    const auto b = EmrBlt::Read(r);
+    if (!b) return false;
+    const uint32_t type = r.Type();
+    const QRectF dest(b->xDest, b->yDest, b->cxDest, b->cyDest);
+    const bool plainRop = type == kEmrBitBlt || type == kEmrStretchBlt;
+    if (!b->src.Present()) {
+        if (plainRop || type == kEmrMaskBlt) PatternBlt(dest, b->rop);
+        return true;
+    }
+    if (plainRop && NeedsNoSource(RopIndex(b->rop))) {
+        PatternBlt(dest, b->rop);
+        return true;
+    }
+    const bool sourceAlpha = type == kEmrAlphaBlend && ((b->rop >> 24) & 0xFF) == AC_SRC_ALPHA;
+    QImage image = DecodeSource(r, b->src, b->usageSrc, sourceAlpha);
+    if (image.isNull()) return false;
+    const QTransform sourceXform(b->xformSrc.m11, b->xformSrc.m12, b->xformSrc.m21, b->xformSrc.m22, b->xformSrc.dx,
+                                 b->xformSrc.dy);
+    QRectF source = sourceXform.mapRect(QRectF(b->xSrc, b->ySrc, b->cxSrc, b->cySrc));
+    if (!source.isValid() || source.width() > 1e6 || source.height() > 1e6) source = QRectF(b->xSrc, b->ySrc, b->cxSrc, b->cySrc);
+    uint32_t rop = b->rop;
+    if (type == kEmrTransparentBlt) {
+        image = WithoutColor(image, b->rop);
+        rop = gdi::SRCCOPY;
+    } else if (type == kEmrAlphaBlend) {
+        const int constantAlpha = static_cast<int>((b->rop >> 16) & 0xFF);
+        if (constantAlpha < 255) {
+            QImage faded(image.size(), QImage::Format_ARGB32_Premultiplied);
+            faded.fill(Qt::transparent);
+            QPainter p(&faded);
+            p.setOpacity(constantAlpha / 255.0);
+            p.drawImage(0, 0, image);
+            p.end();
+            image = faded;
+        }
+        rop = gdi::SRCCOPY;
+    } else if (type == kEmrMaskBlt && b->mask.Present()) {
+        DibOptions options;
+        options.monochromeColors = std::array<QRgb, 2>{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+        const QImage mask = DecodeRecordDib(r, b->mask.offBmi, b->mask.cbBmi, b->mask.offBits, b->mask.cbBits, options);
+        if (!mask.isNull()) {
+            // MAKEROP4: the foreground operation where the mask is 1, the background one where it is 0.
+            const uint32_t fore = RopIndex(b->rop), back = (b->rop >> 24) & 0xFF;
+            const QPoint offset(b->xMask - b->xSrc, b->yMask - b->ySrc);
+            if (back != kRopDest) DrawImageInto(Masked(image, mask, offset, false), source, dest, back << 16);
+            if (fore != kRopDest) DrawImageInto(Masked(image, mask, offset, true), source, dest, fore << 16);
+            return true;
+        }
+    }
+    DrawImageInto(image, source, dest, rop);
+    return true;
+}
+
+bool Player::OnPlgBlt(const Record& r)
+{
+    const auto b = EmrPlgBlt::Read(r);
+    if (!b) return false;
+    if (!b->src.Present() || b->cxSrc == 0 || b->cySrc == 0 || FState.inPath) return true;
+    QImage image = DecodeSource(r, b->src, b->usageSrc, false);
+    if (image.isNull()) return false;
+    if (b->mask.Present()) {
+        DibOptions options;
+        options.monochromeColors = std::array<QRgb, 2>{qRgb(0, 0, 0), qRgb(255, 255, 255)};
+        const QImage mask = DecodeRecordDib(r, b->mask.offBmi, b->mask.cbBmi, b->mask.offBits, b->mask.cbBits, options);
+        if (!mask.isNull()) image = Masked(image, mask, QPoint(b->xMask - b->xSrc, b->yMask - b->ySrc), true);
+    }
+    const QPointF p0(b->dest[0].x, b->dest[0].y), p1(b->dest[1].x, b->dest[1].y), p2(b->dest[2].x, b->dest[2].y);
+    const double cx = b->cxSrc, cy = b->cySrc;
+    const QTransform toLogical((p1.x() - p0.x()) / cx, (p1.y() - p0.y()) / cx, (p2.x() - p0.x()) / cy,
+                               (p2.y() - p0.y()) / cy, 0, 0);
+    const QPointF origin = p0 - toLogical.map(QPointF(b->xSrc, b->ySrc));
+    const QTransform imageToLogical(toLogical.m11(), toLogical.m12(), toLogical.m21(), toLogical.m22(), origin.x(), origin.y());
+    SyncClip();
+    FDevice.DrawImage(image, QRectF(b->xSrc, b->ySrc, cx, cy), imageToLogical * Total(), QPainter::CompositionMode_SourceOver,
+                      FState.stretchMode == HALFTONE);
+    return true;
+}
+
+bool Player::OnGradientFill(const Record& r)
+{
+    const auto g = EmrGradientFill::Read(r);
+    if (!g) return false;
+    if (FState.inPath) return true;
+    auto color = [](const EmrGradientFill::Vertex& v) { return QColor(v.red >> 8, v.green >> 8, v.blue >> 8); };
+    SyncClip();
+    if (g->mode == GRADIENT_FILL_TRIANGLE) {
+        for (size_t i = 0; i + 2 < g->indices.size(); i += 3) {
+            const auto& a = g->vertices[g->indices[i]];
+            const auto& b = g->vertices[g->indices[i + 1]];
+            const auto& c = g->vertices[g->indices[i + 2]];
+            QPainterPath triangle;
+            triangle.moveTo(MapSnapped(a.x, a.y));
+            triangle.lineTo(MapSnapped(b.x, b.y));
+            triangle.lineTo(MapSnapped(c.x, c.y));
+            triangle.closeSubpath();
+            const QColor ca = color(a), cb = color(b), cc = color(c);
+            const QColor mean((ca.red() + cb.red() + cc.red()) / 3, (ca.green() + cb.green() + cc.green()) / 3,
+                              (ca.blue() + cb.blue() + cc.blue()) / 3);
+            FDevice.FillPath(triangle, QBrush(mean), QPainter::CompositionMode_SourceOver);
+        }
+        return true;
+    }
+    for (size_t i = 0; i + 1 < g->indices.size(); i += 2) {
+        const auto& a = g->vertices[g->indices[i]];
+        const auto& b = g->vertices[g->indices[i + 1]];
+        QPainterPath area;
+        area.addRegion(LogicalRectRegion(RectL{a.x, a.y, b.x, b.y}));
+        const QPointF pa = Map(a.x, a.y), pb = Map(b.x, b.y);
+        QLinearGradient gradient = g->mode == GRADIENT_FILL_RECT_H ? QLinearGradient(pa.x(), 0, pb.x(), 0)
+                                                                   : QLinearGradient(0, pa.y(), 0, pb.y());
+        gradient.setColorAt(0, color(a));
+        gradient.setColorAt(1, color(b));
+        FDevice.FillPath(area, QBrush(gradient), QPainter::CompositionMode_SourceOver);
+    }
+    return true;
+}
+
+}  // namespace qrp::render

@@ -1,0 +1,331 @@
+// Device-context state: mapping modes, window and viewport, world transform, SaveDC and
+// RestoreDC, and the single-value mode records.
+#include "render/player.h"
+
+#include "emf/emr_types.h"
+#include "emf/records_state.h"
+
+#include <cmath>
+
+namespace qrp::render {
+
+using namespace emf;
+using namespace emf::gdi;
+
+namespace {
+
+// Output coordinates are kept inside what the rasteriser handles without overflow.
+constexpr double kCoordLimit = 1 << 22;
+constexpr size_t kMaxSaveDepth = 100000;
+
+double ClampCoord(double v)
+{
+    if (!std::isfinite(v)) return 0;
+    return std::clamp(v, -kCoordLimit, kCoordLimit);
+}
+
+}  // namespace
+
+void Player::AddStateHandlers(HandlerTable& t)
+{
+    t[kEmrHeader] = &Player::OnIgnored;
+    t[kEmrSetMapMode] = &Player::OnSetMapMode;
+    t[kEmrSetWindowExtEx] = &Player::OnSetWindowExt;
+    t[kEmrSetWindowOrgEx] = &Player::OnSetWindowOrg;
+    t[kEmrSetViewportExtEx] = &Player::OnSetViewportExt;
+    t[kEmrSetViewportOrgEx] = &Player::OnSetViewportOrg;
+    t[kEmrScaleViewportExtEx] = &Player::OnScaleViewportExt;
+    t[kEmrScaleWindowExtEx] = &Player::OnScaleWindowExt;
+    t[kEmrSetWorldTransform] = &Player::OnSetWorldTransform;
+    t[kEmrModifyWorldTransform] = &Player::OnModifyWorldTransform;
+    t[kEmrSaveDC] = &Player::OnSaveDC;
+    t[kEmrRestoreDC] = &Player::OnRestoreDC;
+    for (uint32_t type : {kEmrSetBkMode, kEmrSetPolyFillMode, kEmrSetRop2, kEmrSetStretchBltMode, kEmrSetTextAlign,
+                          kEmrSetTextColor, kEmrSetBkColor, kEmrSetArcDirection})
+        t[type] = &Player::OnSetValue;
+    t[kEmrSetMiterLimit] = &Player::OnSetMiterLimit;
+    t[kEmrSetBrushOrgEx] = &Player::OnSetBrushOrg;
+    t[kEmrComment] = &Player::OnComment;
+    // Records with no effect on a picture played onto a plain device.
+    for (uint32_t type : {kEmrSetMapperFlags, kEmrSetColorAdjustment, kEmrRealizePalette, kEmrExtFloodFill,
+                          kEmrSetIcmMode, kEmrCreateColorSpace, kEmrSetColorSpace, kEmrDeleteColorSpace,
+                          kEmrSetLayout, kEmrSetTextJustification, kEmrColorMatchToTargetW, kEmrCreateColorSpaceW,
+                          102u, 103u, 104u, 105u, 106u, 109u, 110u, 111u, 112u, 113u, 119u})
+        t[type] = &Player::OnIgnored;
+}
+
+// --- mapping ---
+
+const QTransform& Player::Total()
+{
+    if (!FTotalValid) {
+        const DcState& s = FState;
+        const double sx = s.viewportExtX / s.windowExtX;
+        const double sy = s.viewportExtY / s.windowExtY;
+        const QTransform page(sx, 0, 0, sy, s.viewportOrgX - s.windowOrgX * sx, s.viewportOrgY - s.windowOrgY * sy);
+        FTotal = s.world * page * FPlayback;
+        FTotalValid = true;
+    }
+    return FTotal;
+}
+
+QPointF Player::Snap(const QPointF& p) const
+{
+    return QPointF(std::floor(ClampCoord(p.x()) + 0.5), std::floor(ClampCoord(p.y()) + 0.5));
+}
+
+bool Player::AxisAligned()
+{
+    const QTransform& t = Total();
+    return std::abs(t.m12()) < 1e-9 && std::abs(t.m21()) < 1e-9;
+}
+
+double Player::ScaleX()
+{
+    const QTransform& t = Total();
+    return std::hypot(t.m11(), t.m12());
+}
+
+double Player::ScaleY()
+{
+    const QTransform& t = Total();
+    return std::hypot(t.m21(), t.m22());
+}
+
+void Player::SetMapModeValue(uint32_t mode)
+{
+    const EnhMetaHeader& h = FPicture.Header();
+    const double mmX = h.szlMillimeters.cx > 0 ? h.szlMillimeters.cx : 320;
+    const double mmY = h.szlMillimeters.cy > 0 ? h.szlMillimeters.cy : 240;
+    const double devX = h.szlDevice.cx > 0 ? h.szlDevice.cx : 1024;
+    const double devY = h.szlDevice.cy > 0 ? h.szlDevice.cy : 768;
+    double unitsPerMm = 0;
+    switch (mode) {
+    case MM_TEXT:
+        FState.windowExtX = FState.windowExtY = FState.viewportExtX = FState.viewportExtY = 1;
+        break;
+    case MM_LOMETRIC:
+    case MM_ISOTROPIC: unitsPerMm = 10; break;
+    case MM_HIMETRIC: unitsPerMm = 100; break;
+    case MM_LOENGLISH: unitsPerMm = 100 / 25.4; break;
+    case MM_HIENGLISH: unitsPerMm = 1000 / 25.4; break;
+    case MM_TWIPS: unitsPerMm = 1440 / 25.4; break;
+    case MM_ANISOTROPIC: break;
+    default: return;
+    }
+    if (unitsPerMm != 0) {
+        FState.windowExtX = std::round(mmX * unitsPerMm);
+        FState.windowExtY = std::round(mmY * unitsPerMm);
+        FState.viewportExtX = devX;
+        FState.viewportExtY = -devY;
+    }
+    FState.mapMode = mode;
+    TransformChanged();
+}
+
+void Player::FixIsotropic()
+{
+    const EnhMetaHeader& h = FPicture.Header();
+    const double mmX = h.szlMillimeters.cx > 0 ? h.szlMillimeters.cx : 320;
+    const double mmY = h.szlMillimeters.cy > 0 ? h.szlMillimeters.cy : 240;
+    const double devX = h.szlDevice.cx > 0 ? h.szlDevice.cx : 1024;
+    const double devY = h.szlDevice.cy > 0 ? h.szlDevice.cy : 768;
+    DcState& s = FState;
+    const double xdim = std::abs(s.viewportExtX * mmX / (s.windowExtX * devX));
+    const double ydim = std::abs(s.viewportExtY * mmY / (s.windowExtY * devY));
+    if (xdim > ydim) {
+        const double cx = std::floor(s.viewportExtX * ydim / xdim + 0.5);
+        s.viewportExtX = cx != 0 ? cx : (s.viewportExtX >= 0 ? 1 : -1);
+    } else if (ydim > xdim) {
+        const double cy = std::floor(s.viewportExtY * xdim / ydim + 0.5);
+        s.viewportExtY = cy != 0 ? cy : (s.viewportExtY >= 0 ? 1 : -1);
+    }
+}
+
+bool Player::OnSetMapMode(const Record& r)
+{
+    const auto v = EmrValue::Read(r);
+    if (!v) return false;
+    SetMapModeValue(v->value);
+    return true;
+}
+
+bool Player::OnSetWindowExt(const Record& r)
+{
+    const auto p = EmrPoint::Read(r);
+    if (!p) return false;
+    if (FState.mapMode != MM_ISOTROPIC && FState.mapMode != MM_ANISOTROPIC) return true;
+    if (p->point.x == 0 || p->point.y == 0) return true;  // GDI refuses zero extents
+    FState.windowExtX = p->point.x;
+    FState.windowExtY = p->point.y;
+    if (FState.mapMode == MM_ISOTROPIC) FixIsotropic();
+    TransformChanged();
+    return true;
+}
+
+bool Player::OnSetViewportExt(const Record& r)
+{
+    const auto p = EmrPoint::Read(r);
+    if (!p) return false;
+    if (FState.mapMode != MM_ISOTROPIC && FState.mapMode != MM_ANISOTROPIC) return true;
+    if (p->point.x == 0 || p->point.y == 0) return true;
+    FState.viewportExtX = p->point.x;
+    FState.viewportExtY = p->point.y;
+    if (FState.mapMode == MM_ISOTROPIC) FixIsotropic();
+    TransformChanged();
+    return true;
+}
+
+bool Player::OnSetWindowOrg(const Record& r)
+{
+    const auto p = EmrPoint::Read(r);
+    if (!p) return false;
+    FState.windowOrgX = p->point.x;
+    FState.windowOrgY = p->point.y;
+    TransformChanged();
+    return true;
+}
+
+bool Player::OnSetViewportOrg(const Record& r)
+{
+    const auto p = EmrPoint::Read(r);
+    if (!p) return false;
+    FState.viewportOrgX = p->point.x;
+    FState.viewportOrgY = p->point.y;
+    TransformChanged();
+    return true;
+}
+
+namespace {
+
+// Scales an extent pair as ScaleViewportExtEx does; false when the result is unusable.
+bool ScaleExtents(const EmrScaleExt& s, double* x, double* y)
+{
+    if (s.xDenom == 0 || s.yDenom == 0) return false;
+    const double nx = *x * s.xNum / s.xDenom, ny = *y * s.yNum / s.yDenom;
+    if (nx == 0 || ny == 0 || !std::isfinite(nx) || !std::isfinite(ny)) return false;
+    *x = std::trunc(nx);
+    *y = std::trunc(ny);
+    if (*x == 0) *x = nx > 0 ? 1 : -1;
+    if (*y == 0) *y = ny > 0 ? 1 : -1;
+    return true;
+}
+
+}  // namespace
+
+bool Player::OnScaleViewportExt(const Record& r)
+{
+    const auto s = EmrScaleExt::Read(r);
+    if (!s) return false;
+    if (FState.mapMode != MM_ISOTROPIC && FState.mapMode != MM_ANISOTROPIC) return true;
+    if (ScaleExtents(*s, &FState.viewportExtX, &FState.viewportExtY) && FState.mapMode == MM_ISOTROPIC) FixIsotropic();
+    TransformChanged();
+    return true;
+}
+
+bool Player::OnScaleWindowExt(const Record& r)
+{
+    const auto s = EmrScaleExt::Read(r);
+    if (!s) return false;
+    if (FState.mapMode != MM_ISOTROPIC && FState.mapMode != MM_ANISOTROPIC) return true;
+    if (ScaleExtents(*s, &FState.windowExtX, &FState.windowExtY) && FState.mapMode == MM_ISOTROPIC) FixIsotropic();
+    TransformChanged();
+    return true;
+}
+
+namespace {
+
+QTransform ToTransform(const XForm& x) { return QTransform(x.m11, x.m12, x.m21, x.m22, x.dx, x.dy); }
+
+}  // namespace
+
+bool Player::OnSetWorldTransform(const Record& r)
+{
+    const auto x = EmrXForm::Read(r);
+    if (!x) return false;
+    FState.world = ToTransform(x->xform);
+    TransformChanged();
+    return true;
+}
+
+bool Player::OnModifyWorldTransform(const Record& r)
+{
+    const auto x = EmrXForm::Read(r);
+    if (!x) return false;
+    const QTransform m = ToTransform(x->xform);
+    switch (x->mode) {
+    case MWT_IDENTITY: FState.world = QTransform(); break;
+    case MWT_LEFTMULTIPLY: FState.world = m * FState.world; break;
+    case MWT_RIGHTMULTIPLY: FState.world = FState.world * m; break;
+    case MWT_SET: FState.world = m; break;
+    default: return false;
+    }
+    TransformChanged();
+    return true;
+}
+
+bool Player::OnSaveDC(const Record&)
+{
+    if (FSaved.size() < kMaxSaveDepth) FSaved.push_back(FState);
+    return true;
+}
+
+bool Player::OnRestoreDC(const Record& r)
+{
+    const auto v = EmrValue::Read(r);
+    if (!v) return false;
+    const int64_t level = v->Signed();
+    const int64_t depth = static_cast<int64_t>(FSaved.size());
+    int64_t keep = -1;  // entries left on the stack after the restore
+    if (level < 0 && -level <= depth) keep = depth + level;
+    if (level > 0 && level <= depth) keep = level - 1;
+    if (keep < 0) return true;  // out of range: ignored, as GDI ignores it
+    FState = std::move(FSaved[static_cast<size_t>(keep)]);
+    FSaved.resize(static_cast<size_t>(keep));
+    TransformChanged();
+    return true;
+}
+
+bool Player::OnSetValue(const Record& r)
+{
+    const auto v = EmrValue::Read(r);
+    if (!v) return false;
+    switch (r.Type()) {
+    case kEmrSetBkMode: FState.bkMode = v->value; break;
+    case kEmrSetPolyFillMode: FState.fillMode = v->value; break;
+    case kEmrSetRop2: FState.rop2 = v->value; break;
+    case kEmrSetStretchBltMode: FState.stretchMode = v->value; break;
+    case kEmrSetTextAlign: FState.textAlign = v->value; break;
+    case kEmrSetTextColor: FState.textColor = v->value & 0xFFFFFF; break;
+    case kEmrSetBkColor: FState.bkColor = v->value & 0xFFFFFF; break;
+    case kEmrSetArcDirection: FState.arcDirection = v->value; break;
+    default: break;
+    }
+    return true;
+}
+
+bool Player::OnSetMiterLimit(const Record& r)
+{
+    const auto m = EmrMiterLimit::Read(r);
+    if (!m) return false;
+    FState.miterLimit = std::clamp(m->limit, 1.0f, 1000.0f);
+    return true;
+}
+
+bool Player::OnSetBrushOrg(const Record& r)
+{
+    const auto p = EmrPoint::Read(r);
+    if (!p) return false;
+    FState.brushOrigin = QPoint(std::clamp(p->point.x, -(1 << 24), 1 << 24), std::clamp(p->point.y, -(1 << 24), 1 << 24));
+    return true;
+}
+
+bool Player::OnIgnored(const Record&) { return true; }
+
+bool Player::OnComment(const Record& r)
+{
+    // EMF+ and public comments carry nothing the GDI records do not draw.
+    return EmrComment::Read(r).has_value();
+}
+
+}  // namespace qrp::render

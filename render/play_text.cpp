@@ -1,0 +1,175 @@
+// Text: EXTTEXTOUT, POLYTEXTOUT and SMALLTEXTOUT. Each glyph is placed from the record's
+// advances, so a line keeps its recorded length whatever font this machine substitutes.
+#include "render/player.h"
+
+#include "emf/emr_types.h"
+#include "emf/records_text.h"
+
+#include <cmath>
+#include <numbers>
+
+namespace qrp::render {
+
+using namespace emf;
+using namespace emf::gdi;
+
+namespace {
+
+// Glyphs larger than this (in output pixels) are not drawn: no page shows them and the
+// rasteriser would spend seconds on each.
+constexpr double kMaxEm = 16000;
+
+}  // namespace
+
+void Player::AddTextHandlers(HandlerTable& t)
+{
+    for (uint32_t type : {kEmrExtTextOutA, kEmrExtTextOutW, kEmrPolyTextOutA, kEmrPolyTextOutW, kEmrSmallTextOut})
+        t[type] = &Player::OnTextOut;
+}
+
+bool Player::OnTextOut(const Record& r)
+{
+    const auto text = EmrTextOut::Read(r);
+    if (!text) return false;
+    for (const TextRun& run : text->runs) DrawTextRun(run, text->graphicsMode);
+    return true;
+}
+
+void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
+{
+    if (FState.inPath) return;
+    const LogFont& lf = FState.font->font;
+    const QTransform& total = Total();
+    const bool updateCp = (FState.textAlign & TA_UPDATECP) != 0;
+    const QPointF reference = updateCp ? FState.position : QPointF(run.reference.x, run.reference.y);
+
+    if (run.options & ETO_OPAQUE) {
+        QPainterPath box;
+        box.addRegion(LogicalRectRegion(run.rect));
+        SyncClip();
+        FDevice.FillPath(box, QBrush(ToColor(FState.bkColor)), QPainter::CompositionMode_SourceOver);
+    }
+    if (run.text.empty()) return;
+
+    // The em height GDI realises: a negative height is the character height, a positive
+    // one the cell height (ascent + descent).
+    const double xScale = ScaleX(), yScale = ScaleY();
+    double em;
+    if (lf.height < 0) em = std::round(-static_cast<double>(lf.height) * yScale);
+    else if (lf.height > 0) em = std::round(lf.height * yScale) / FFonts.CellRatio(lf);
+    else em = std::round(16 * yScale) / FFonts.CellRatio(lf);
+    if (!std::isfinite(em) || em > kMaxEm) return;
+    const bool visible = em >= 1;
+
+    const QRawFont font = FFonts.Get(lf, std::max(em, 1.0));
+    const QString chars = QString::fromUtf16(run.text.data(), static_cast<qsizetype>(run.text.size()));
+    QList<quint32> glyphs;
+    if (run.options & ETO_GLYPH_INDEX) {
+        for (char16_t c : run.text) glyphs.push_back(c);
+    } else {
+        glyphs = font.glyphIndexesForString(chars);
+    }
+    double stretch = 1;
+    if (lf.width != 0) {
+        const double natural = em * FFonts.AverageWidthRatio(lf);
+        if (natural > 0) stretch = std::clamp(std::abs(lf.width) * xScale / natural, 0.05, 20.0);
+    }
+
+    // Baseline direction and advances in output pixels.
+    const double escapement = lf.escapement / 10.0 * std::numbers::pi / 180.0;
+    QPointF direction(std::cos(escapement), -std::sin(escapement));
+    if (graphicsMode == GM_ADVANCED) {
+        const QPointF mapped = total.map(direction) - total.map(QPointF(0, 0));
+        const double length = std::hypot(mapped.x(), mapped.y());
+        if (length > 0) direction = mapped / length;
+    }
+    const QPointF up(direction.y(), -direction.x());
+    const size_t count = static_cast<size_t>(glyphs.size());
+    std::vector<double> offsets(count + 1, 0);  // along the baseline, output pixels
+    std::vector<double> rise(count + 1, 0);     // ETO_PDY: against the baseline
+    if (!run.dx.empty()) {
+        double sum = 0, sumY = 0;
+        for (size_t i = 0; i < count; ++i) {
+            sum += i < run.dx.size() ? run.dx[i] : 0;
+            if (!run.dy.empty() && i < run.dy.size()) sumY += run.dy[i];
+            offsets[i + 1] = sum * xScale;
+            rise[i + 1] = sumY * yScale;
+        }
+    } else {
+        const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+        for (size_t i = 0; i < count; ++i)
+            offsets[i + 1] = offsets[i] + std::round(advances[static_cast<qsizetype>(i)].x() * stretch);
+    }
+    const double width = offsets[count];
+
+    const double ascent = std::round(font.ascent()), descent = std::round(font.descent());
+    QPointF start = total.map(reference);
+    const bool upright = std::abs(direction.y()) < 1e-9 && direction.x() > 0;
+    if (upright) start = Snap(start);
+    switch (FState.textAlign & TA_CENTER) {
+    case TA_RIGHT: start -= direction * width; break;
+    case TA_CENTER: start -= direction * std::round(width / 2); break;
+    default: break;
+    }
+    if (updateCp && (FState.textAlign & TA_CENTER) != TA_CENTER) {
+        // The current position moves to the far end of the text, on the reference line.
+        const QPointF cp = (FState.textAlign & TA_CENTER) == TA_RIGHT ? start : start + direction * width;
+        bool invertible = false;
+        const QTransform inverse = total.inverted(&invertible);
+        if (invertible) FState.position = inverse.map(cp);
+    }
+    switch (FState.textAlign & TA_BASELINE) {
+    case TA_BASELINE: break;
+    case TA_BOTTOM: start += up * descent; break;
+    default: start -= up * ascent; break;  // TA_TOP
+    }
+    if (!visible) return;
+
+    SyncClip();
+    const bool clipped = (run.options & ETO_CLIPPED) != 0;
+    if (clipped) {
+        QRegion clip = LogicalRectRegion(run.rect);
+        if (FDeviceClip) clip &= *FDeviceClip;
+        FDevice.SetClip(clip);
+    }
+    if (FState.bkMode == OPAQUE && !(run.options & ETO_OPAQUE)) {
+        QPolygonF box;
+        const QPointF top = start + up * ascent, bottom = start - up * descent;
+        box << top << top + direction * width << bottom + direction * width << bottom;
+        QPainterPath path;
+        path.addPolygon(upright ? QPolygonF(box.toPolygon()) : box);
+        FDevice.FillPath(path, QBrush(ToColor(FState.bkColor)), QPainter::CompositionMode_SourceOver);
+    }
+
+    GlyphRun glyphRun;
+    glyphRun.font = font;
+    glyphRun.text = chars;
+    glyphRun.color = ToColor(FState.textColor);
+    glyphRun.stretch = stretch;
+    glyphRun.angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
+    glyphRun.glyphs.assign(glyphs.begin(), glyphs.end());
+    glyphRun.positions.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        QPointF p = start + direction * offsets[i] - up * rise[i];
+        if (upright) p = QPointF(std::round(p.x()), std::round(p.y()));
+        glyphRun.positions[i] = p;
+    }
+    FDevice.DrawGlyphs(glyphRun);
+
+    if (lf.underline || lf.strikeOut) {
+        const double thickness = std::max(1.0, std::round(font.lineThickness()));
+        auto line = [&](double below) {
+            const QPointF a = start - up * below, b = a + direction * width;
+            QPolygonF quad;
+            quad << a << b << b - up * thickness << a - up * thickness;
+            QPainterPath path;
+            path.addPolygon(upright ? QPolygonF(quad.toPolygon()) : quad);
+            FDevice.FillPath(path, QBrush(glyphRun.color), QPainter::CompositionMode_SourceOver);
+        };
+        if (lf.underline) line(std::max(1.0, std::round(font.underlinePosition())));
+        if (lf.strikeOut) line(-std::round(font.xHeight() / 2));
+    }
+    if (clipped) FDevice.SetClip(FDeviceClip);
+}
+
+}  // namespace qrp::render

@@ -1,0 +1,464 @@
+#include "render/player.h"
+
+#include "emf/emr_types.h"
+#include "render/dib.h"
+
+#include <cmath>
+#include <new>
+
+namespace qrp::render {
+
+using namespace emf::gdi;
+
+namespace {
+
+std::shared_ptr<const PenObject> StockPen(uint32_t color, bool null)
+{
+    auto pen = std::make_shared<PenObject>();
+    pen->color = color;
+    pen->style = null ? PS_NULL : PS_SOLID;
+    return pen;
+}
+
+std::shared_ptr<const BrushObject> StockBrush(uint32_t color, bool null)
+{
+    auto brush = std::make_shared<BrushObject>();
+    brush->color = color;
+    brush->style = null ? BS_NULL : BS_SOLID;
+    return brush;
+}
+
+std::shared_ptr<const FontObject> StockFont(const char16_t* face, int32_t height, int32_t weight)
+{
+    auto font = std::make_shared<FontObject>();
+    font->font.faceName = face;
+    font->font.height = height;
+    font->font.weight = weight;
+    return font;
+}
+
+QColor ColorRef(uint32_t c)
+{
+    return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+// GDI's 8 x 8 hatch patterns, top row first, leftmost pixel in the high bit.
+constexpr uint8_t kHatches[6][8] = {
+    {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xFF, 0x00},  // HS_HORIZONTAL
+    {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0x08},  // HS_VERTICAL
+    {0x80, 0x40, 0x20, 0x10, 0x08, 0x04, 0x02, 0x01},  // HS_FDIAGONAL
+    {0x01, 0x02, 0x04, 0x08, 0x10, 0x20, 0x40, 0x80},  // HS_BDIAGONAL
+    {0x08, 0x08, 0x08, 0x08, 0x08, 0x08, 0xFF, 0x08},  // HS_CROSS
+    {0x81, 0x42, 0x24, 0x18, 0x18, 0x24, 0x42, 0x81},  // HS_DIAGCROSS
+};
+
+}  // namespace
+
+QColor ToColor(uint32_t colorRef) { return ColorRef(colorRef); }
+
+std::shared_ptr<const PenObject> StockPenObject(uint32_t index)
+{
+    static const auto white = StockPen(0xFFFFFF, false), black = StockPen(0, false), null = StockPen(0, true);
+    switch (index) {
+    case WHITE_PEN: return white;
+    case BLACK_PEN:
+    case DC_PEN: return black;
+    case NULL_PEN: return null;
+    default: return nullptr;
+    }
+}
+
+std::shared_ptr<const BrushObject> StockBrushObject(uint32_t index)
+{
+    static const auto white = StockBrush(0xFFFFFF, false), ltgray = StockBrush(0xC0C0C0, false),
+                      gray = StockBrush(0x808080, false), dkgray = StockBrush(0x404040, false),
+                      black = StockBrush(0, false), null = StockBrush(0, true);
+    switch (index) {
+    case WHITE_BRUSH:
+    case DC_BRUSH: return white;
+    case LTGRAY_BRUSH: return ltgray;
+    case GRAY_BRUSH: return gray;
+    case DKGRAY_BRUSH: return dkgray;
+    case BLACK_BRUSH: return black;
+    case NULL_BRUSH: return null;
+    default: return nullptr;
+    }
+}
+
+std::shared_ptr<const FontObject> StockFontObject(uint32_t index)
+{
+    static const auto system = StockFont(u"System", 16, FW_BOLD), gui = StockFont(u"MS Shell Dlg", -11, FW_NORMAL),
+                      fixed = StockFont(u"Courier New", 16, FW_NORMAL), var = StockFont(u"MS Sans Serif", 16, FW_NORMAL);
+    switch (index) {
+    case SYSTEM_FONT:
+    case DEVICE_DEFAULT_FONT: return system;
+    case DEFAULT_GUI_FONT: return gui;
+    case OEM_FIXED_FONT:
+    case ANSI_FIXED_FONT:
+    case SYSTEM_FIXED_FONT: return fixed;
+    case ANSI_VAR_FONT: return var;
+    default: return nullptr;
+    }
+}
+
+Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect)
+    : FDevice(device), FPicture(picture)
+{
+    const emf::EnhMetaHeader& h = picture.Header();
+    FObjects.resize(std::max<size_t>(h.nHandles, 1));
+    // Reference-device pixels per 0.01 mm; a header without a sane device claims 96 dpi.
+    double pxPerHmmX = 96.0 / 2540.0, pxPerHmmY = 96.0 / 2540.0;
+    if (h.szlDevice.cx > 0 && h.szlMillimeters.cx > 0) pxPerHmmX = h.szlDevice.cx / (h.szlMillimeters.cx * 100.0);
+    if (h.szlDevice.cy > 0 && h.szlMillimeters.cy > 0) pxPerHmmY = h.szlDevice.cy / (h.szlMillimeters.cy * 100.0);
+    const double frameW = (static_cast<double>(h.rclFrame.right) - h.rclFrame.left) * pxPerHmmX;
+    const double frameH = (static_cast<double>(h.rclFrame.bottom) - h.rclFrame.top) * pxPerHmmY;
+    FPlaybackScaleX = frameW != 0 ? (rect.right() - rect.left()) / frameW : 1;
+    FPlaybackScaleY = frameH != 0 ? (rect.bottom() - rect.top()) / frameH : 1;
+    const double dx = rect.left() - h.rclFrame.left * pxPerHmmX * FPlaybackScaleX;
+    const double dy = rect.top() - h.rclFrame.top * pxPerHmmY * FPlaybackScaleY;
+    FPlayback = QTransform(FPlaybackScaleX, 0, 0, FPlaybackScaleY, dx, dy);
+
+    FState.pen = StockPenObject(BLACK_PEN);
+    FState.brush = StockBrushObject(WHITE_BRUSH);
+    FState.font = StockFontObject(SYSTEM_FONT);
+}
+
+const Player::HandlerTable& Player::Handlers()
+{
+    static const HandlerTable table = [] {
+        HandlerTable t{};
+        AddStateHandlers(t);
+        AddObjectHandlers(t);
+        AddShapeHandlers(t);
+        AddPathHandlers(t);
+        AddTextHandlers(t);
+        AddBitmapHandlers(t);
+        return t;
+    }();
+    return table;
+}
+
+PlayStats Player::Play()
+{
+    const HandlerTable& table = Handlers();
+    emf::RecordReader reader(FPicture.Data());
+    while (const auto record = reader.Next()) {
+        const uint32_t type = record->Type();
+        if (type == emf::kEmrEof) {
+            ++FStats.played;
+            break;
+        }
+        const Handler handler = type < kHandlerCount ? table[type] : nullptr;
+        if (!handler) {
+            ++FStats.skipped;
+            continue;
+        }
+        bool ok = false;
+        try {
+            ok = (this->*handler)(*record);
+        } catch (const std::bad_alloc&) {
+            ok = false;
+        }
+        if (ok) {
+            ++FStats.played;
+        } else {
+            ++FStats.skipped;
+            FStats.damagedOffsets.push_back(record->Offset());
+        }
+    }
+    if (reader.Error()) {
+        ++FStats.skipped;
+        FStats.damagedOffsets.push_back(*reader.Error());
+    }
+    return FStats;
+}
+
+// --- clip ---
+
+void Player::SyncClip()
+{
+    std::optional<QRegion> effective = FState.clip;
+    if (FState.metaClip) effective = effective ? (*effective & *FState.metaClip) : *FState.metaClip;
+    if (FClipSynced && effective == FDeviceClip) return;
+    FDeviceClip = effective;
+    FClipSynced = true;
+    FDevice.SetClip(effective);
+}
+
+// --- colours and raster operations ---
+
+bool Player::Rop2Composition(QColor* color, Composition* mode) const
+{
+    *mode = QPainter::CompositionMode_SourceOver;
+    switch (FState.rop2) {
+    case R2_NOP: return false;
+    case R2_BLACK: *color = Qt::black; break;
+    case R2_WHITE: *color = Qt::white; break;
+    case R2_NOT: *mode = QPainter::RasterOp_NotDestination; break;
+    case R2_XORPEN: *mode = QPainter::RasterOp_SourceXorDestination; break;
+    case R2_NOTXORPEN: *mode = QPainter::RasterOp_NotSourceXorDestination; break;
+    case R2_MASKPEN: *mode = QPainter::RasterOp_SourceAndDestination; break;
+    case R2_MERGEPEN: *mode = QPainter::RasterOp_SourceOrDestination; break;
+    case R2_NOTCOPYPEN: *mode = QPainter::RasterOp_NotSource; break;
+    case R2_MASKNOTPEN: *mode = QPainter::RasterOp_NotSourceAndDestination; break;
+    case R2_MERGENOTPEN: *mode = QPainter::RasterOp_NotSourceOrDestination; break;
+    case R2_MASKPENNOT: *mode = QPainter::RasterOp_SourceAndNotDestination; break;
+    case R2_MERGEPENNOT: *mode = QPainter::RasterOp_SourceOrNotDestination; break;
+    case R2_NOTMERGEPEN: *mode = QPainter::RasterOp_NotSourceAndNotDestination; break;
+    case R2_NOTMASKPEN: *mode = QPainter::RasterOp_NotSourceOrNotDestination; break;
+    default: break;
+    }
+    return true;
+}
+
+std::optional<QBrush> Player::MakeBrush(const BrushObject* brush)
+{
+    if (!brush) return std::nullopt;
+    switch (brush->style) {
+    case BS_NULL: return std::nullopt;
+    case BS_SOLID: return QBrush(ColorRef(brush->color));
+    case BS_HATCHED: {
+        if (brush->hatch > HS_DIAGCROSS) return QBrush(ColorRef(brush->color));
+        QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
+        const QRgb fg = ColorRef(brush->color).rgba();
+        const QRgb bg = FState.bkMode == OPAQUE ? ColorRef(FState.bkColor).rgba() : 0;
+        for (int y = 0; y < 8; ++y)
+            for (int x = 0; x < 8; ++x) tile.setPixel(x, y, (kHatches[brush->hatch][y] & (0x80 >> x)) ? fg : bg);
+        QBrush b(tile);
+        b.setTransform(QTransform::fromTranslate(FPlayback.dx(), FPlayback.dy()));
+        return b;
+    }
+    default: break;
+    }
+    // Pattern brushes.
+    QImage pattern;
+    if (brush->monochrome) {
+        DibOptions options;
+        options.monochromeColors = std::array<QRgb, 2>{ColorRef(FState.textColor).rgb(), ColorRef(FState.bkColor).rgb()};
+        pattern = DecodeRecordDib(brush->record, brush->dib.offBmi, brush->dib.cbBmi, brush->dib.offBits,
+                                  brush->dib.cbBits, options);
+    } else {
+        if (brush->pattern.isNull()) {
+            DibOptions options;
+            options.usage = brush->usage;
+            const std::vector<uint32_t> palette = SelectedPalette();
+            options.palette = palette;
+            brush->pattern = DecodeRecordDib(brush->record, brush->dib.offBmi, brush->dib.cbBmi,
+                                             brush->dib.offBits, brush->dib.cbBits, options);
+        }
+        pattern = brush->pattern;
+    }
+    if (pattern.isNull()) return QBrush(ColorRef(brush->color));
+    QBrush b(pattern);
+    const QPointF origin = FPlayback.map(QPointF(FState.brushOrigin));
+    b.setTransform(QTransform::fromTranslate(origin.x(), origin.y()));
+    return b;
+}
+
+void Player::FillAreaWith(const QPainterPath& path, const BrushObject* brushObject)
+{
+    std::optional<QBrush> brush = MakeBrush(brushObject);
+    if (!brush) return;
+    QColor color = brush->color();
+    Composition mode;
+    if (!Rop2Composition(&color, &mode)) return;
+    if (color != brush->color()) brush = QBrush(color);
+    SyncClip();
+    FDevice.FillPath(path, *brush, mode);
+}
+
+void Player::FillArea(const QPainterPath& path) { FillAreaWith(path, FState.brush.get()); }
+
+// --- pens ---
+
+bool Player::PenIsNull() const
+{
+    const PenObject* pen = FState.pen.get();
+    return !pen || (pen->style & PS_STYLE_MASK) == PS_NULL || pen->nullBrush;
+}
+
+double Player::PenWidthOut()
+{
+    const PenObject* pen = FState.pen.get();
+    if (!pen || pen->cosmetic || pen->width <= 0) return 1;
+    const double w = std::round(pen->width * ScaleX());
+    return std::clamp(w, 1.0, 1.0e5);
+}
+
+QPen Player::MakePen(double widthOut)
+{
+    const PenObject& pen = *FState.pen;
+    QPen qpen(ColorRef(pen.color), widthOut <= 1 ? 0 : widthOut);
+    uint32_t style = pen.style & PS_STYLE_MASK;
+    const bool geometric = !pen.cosmetic && widthOut > 1;
+    // An old-style pen wider than one pixel draws solid whatever its style.
+    if (!pen.extended && widthOut > 1) style = PS_SOLID;
+    QList<qreal> dashes;
+    switch (style) {
+    case PS_DASH: dashes = geometric ? QList<qreal>{3, 1} : QList<qreal>{18, 6}; break;
+    case PS_DOT: dashes = geometric ? QList<qreal>{1, 1} : QList<qreal>{3, 3}; break;
+    case PS_DASHDOT: dashes = geometric ? QList<qreal>{3, 1, 1, 1} : QList<qreal>{9, 6, 3, 6}; break;
+    case PS_DASHDOTDOT: dashes = geometric ? QList<qreal>{3, 1, 1, 1, 1, 1} : QList<qreal>{9, 3, 3, 3, 3, 3}; break;
+    case PS_ALTERNATE: dashes = {1, 1}; break;
+    case PS_USERSTYLE:
+        for (uint32_t d : pen.dashes) {
+            double v = pen.cosmetic ? d : d * ScaleX() / std::max(widthOut, 1.0);
+            dashes.push_back(std::clamp(v, 0.01, 1.0e4));
+        }
+        if (dashes.size() % 2) dashes.push_back(dashes.back());
+        if (dashes.size() > 32) dashes.resize(32);
+        break;
+    default: break;
+    }
+    if (!dashes.isEmpty()) qpen.setDashPattern(dashes);
+    if (pen.extended) {
+        switch (pen.style & PS_ENDCAP_MASK) {
+        case PS_ENDCAP_SQUARE: qpen.setCapStyle(Qt::SquareCap); break;
+        case PS_ENDCAP_FLAT: qpen.setCapStyle(Qt::FlatCap); break;
+        default: qpen.setCapStyle(Qt::RoundCap); break;
+        }
+        switch (pen.style & PS_JOIN_MASK) {
+        case PS_JOIN_BEVEL: qpen.setJoinStyle(Qt::BevelJoin); break;
+        case PS_JOIN_MITER: qpen.setJoinStyle(Qt::MiterJoin); break;
+        default: qpen.setJoinStyle(Qt::RoundJoin); break;
+        }
+    } else {
+        qpen.setCapStyle(widthOut > 1 ? Qt::RoundCap : Qt::SquareCap);
+        qpen.setJoinStyle(Qt::RoundJoin);
+    }
+    if (!dashes.isEmpty() && widthOut <= 1) qpen.setCapStyle(Qt::FlatCap);
+    qpen.setMiterLimit(FState.miterLimit);
+    return qpen;
+}
+
+namespace {
+
+// The pixels of a one-pixel line from a to b (whole output pixels), b left out, as GDI's
+// line drawing picks them (a tie goes to the row or column nearer the start), gathered
+// into runs of pixels.
+void AddLinePixels(QPointF a, QPointF b, QPainterPath* runs)
+{
+    const int64_t x0 = static_cast<int64_t>(a.x()), y0 = static_cast<int64_t>(a.y());
+    const int64_t dx = static_cast<int64_t>(b.x()) - x0, dy = static_cast<int64_t>(b.y()) - y0;
+    const bool xMajor = std::abs(dx) >= std::abs(dy);
+    const int64_t steps = std::max(std::abs(dx), std::abs(dy));
+    const int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
+    const int64_t stepSign = major > 0 ? 1 : -1;
+    auto minorAt = [&](int64_t i) {
+        // Rounded to the nearest, ties towards zero.
+        const int64_t num = 2 * i * std::abs(minor), den = 2 * steps;
+        const int64_t q = (num + steps - 1) / den;
+        return minor >= 0 ? q : -q;
+    };
+    int64_t runStart = 0;
+    int64_t runMinor = minorAt(0);
+    auto flush = [&](int64_t end) {
+        const int64_t from = std::min(runStart, end - 1) * stepSign, to = std::max(runStart, end - 1) * stepSign;
+        const int64_t lo = std::min(from, to), length = std::abs(to - from) + 1;
+        if (xMajor) runs->addRect(QRectF(static_cast<double>(x0 + lo), static_cast<double>(y0 + runMinor), static_cast<double>(length), 1));
+        else runs->addRect(QRectF(static_cast<double>(x0 + runMinor), static_cast<double>(y0 + lo), 1, static_cast<double>(length)));
+    };
+    for (int64_t i = 1; i < steps; ++i) {
+        const int64_t m = minorAt(i);
+        if (m != runMinor) {
+            flush(i);
+            runStart = i;
+            runMinor = m;
+        }
+    }
+    flush(steps);
+}
+
+}  // namespace
+
+void Player::StrokeOutline(const QPainterPath& points)
+{
+    if (PenIsNull() || points.isEmpty()) return;
+    QColor color = ColorRef(FState.pen->color);
+    Composition mode;
+    if (!Rop2Composition(&color, &mode)) return;
+    const double width = PenWidthOut();
+    const uint32_t style = FState.pen->style & PS_STYLE_MASK;
+    const bool solid = style == PS_SOLID || style == PS_INSIDEFRAME || (!FState.pen->extended && width > 1);
+    SyncClip();
+    // An odd width centres the pen on the pixel, an even one on the pixel's top left corner.
+    const double shift = static_cast<int64_t>(width) % 2 ? 0.5 : 0;
+    const QPainterPath shifted = points.translated(shift, shift);
+    if (width > 1 || !solid) {
+        QPen pen = MakePen(width);
+        pen.setColor(color);
+        FDevice.StrokePath(shifted, pen, mode);
+        return;
+    }
+    // A one-pixel solid pen: upright segments as exact pixel runs, the end point left out
+    // as GDI leaves it; slanted segments and curves as lines through the pixel centres.
+    QPainterPath runs;
+    runs.setFillRule(Qt::WindingFill);
+    QPainterPath slanted;
+    bool hasSlanted = false;
+    QPointF previous;
+    for (int i = 0; i < points.elementCount(); ++i) {
+        const QPainterPath::Element e = points.elementAt(i);
+        const QPointF p(e.x, e.y);
+        if (e.isMoveTo()) {
+            previous = p;
+            continue;
+        }
+        if (e.isLineTo()) {
+            if (p.y() == previous.y() && p.x() != previous.x()) {
+                const double x0 = p.x() > previous.x() ? previous.x() : p.x() + 1;
+                runs.addRect(QRectF(x0, p.y(), std::abs(p.x() - previous.x()), 1));
+            } else if (p.x() == previous.x() && p.y() != previous.y()) {
+                const double y0 = p.y() > previous.y() ? previous.y() : p.y() + 1;
+                runs.addRect(QRectF(p.x(), y0, 1, std::abs(p.y() - previous.y())));
+            } else if (p != previous) {
+                if (std::max(std::abs(p.x() - previous.x()), std::abs(p.y() - previous.y())) < 65536) {
+                    AddLinePixels(previous, p, &runs);
+                } else {
+                    slanted.moveTo(previous + QPointF(0.5, 0.5));
+                    slanted.lineTo(p + QPointF(0.5, 0.5));
+                    hasSlanted = true;
+                }
+            }
+            previous = p;
+            continue;
+        }
+        // A curve: cubicTo and its two data elements.
+        if (e.type == QPainterPath::CurveToElement && i + 2 < points.elementCount()) {
+            const QPainterPath::Element c2 = points.elementAt(i + 1);
+            const QPainterPath::Element end = points.elementAt(i + 2);
+            slanted.moveTo(previous + QPointF(0.5, 0.5));
+            slanted.cubicTo(p + QPointF(0.5, 0.5), QPointF(c2.x + 0.5, c2.y + 0.5), QPointF(end.x + 0.5, end.y + 0.5));
+            hasSlanted = true;
+            previous = QPointF(end.x, end.y);
+            i += 2;
+        }
+    }
+    if (!runs.isEmpty()) FDevice.FillPath(runs, QBrush(color), mode);
+    if (hasSlanted) {
+        QPen pen(color, 0);
+        pen.setCapStyle(Qt::SquareCap);
+        FDevice.StrokePath(slanted, pen, mode);
+    }
+}
+
+void Player::AddToPath(const QPainterPath& points)
+{
+    FState.path.addPath(points);
+}
+
+void Player::DrawShape(const QPainterPath& points, bool fill, const QPainterPath* fillArea)
+{
+    if (FState.inPath) {
+        AddToPath(points);
+        return;
+    }
+    if (fill) {
+        QPainterPath area = fillArea ? *fillArea : points;
+        area.setFillRule(FState.fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+        FillArea(area);
+    }
+    StrokeOutline(points);
+}
+
+}  // namespace qrp::render

@@ -1,0 +1,180 @@
+// The record player: reads an EMF's records through typed views, keeps a GDI device
+// context (DcState, object table, SaveDC stack) and drives a Device.
+//
+// Coordinates: logical units (the records') map through the world transform, the
+// window/viewport mapping and the playback mapping (reference device pixels onto the
+// output rectangle) to output coordinates. GDI rounds device points to whole pixels; the
+// player does the same, and treats pixel (x, y) as the square [x, x+1) x [y, y+1).
+#pragma once
+
+#include "emf/enh_metafile.h"
+#include "emf/record_reader.h"
+#include "emf/records_text.h"
+#include "render/dc_state.h"
+#include "render/device.h"
+#include "render/fonts.h"
+#include "render/play.h"
+
+#include <QPainterPath>
+#include <QRect>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace qrp::render {
+
+class Player {
+public:
+    Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect);
+    PlayStats Play();
+
+    // A handler returns false when its record is damaged (a view could not read it).
+    using Handler = bool (Player::*)(const emf::Record&);
+    static constexpr size_t kHandlerCount = 128;
+    using HandlerTable = std::array<Handler, kHandlerCount>;
+
+private:
+    // The dispatch table, filled by one function per record family.
+    static const HandlerTable& Handlers();
+    static void AddStateHandlers(HandlerTable& table);
+    static void AddObjectHandlers(HandlerTable& table);
+    static void AddShapeHandlers(HandlerTable& table);
+    static void AddPathHandlers(HandlerTable& table);
+    static void AddTextHandlers(HandlerTable& table);
+    static void AddBitmapHandlers(HandlerTable& table);
+
+    // --- mapping (play_state.cpp) ---
+    const QTransform& Total();          // logical -> output
+    void TransformChanged() { FTotalValid = false; }
+    QPointF Map(double x, double y) { return Total().map(QPointF(x, y)); }
+    QPointF MapPoint(const emf::Point32& p) { return Map(p.x, p.y); }
+    // A mapped point rounded to whole output pixels, as GDI rounds device points.
+    QPointF Snap(const QPointF& p) const;
+    QPointF MapSnapped(double x, double y) { return Snap(Map(x, y)); }
+    bool AxisAligned();                 // the transform keeps rectangles upright
+    double ScaleX();                    // output length of one logical unit along x
+    double ScaleY();
+    void SetMapModeValue(uint32_t mode);
+    void FixIsotropic();
+
+    // --- drawing helpers (player.cpp) ---
+    void SyncClip();
+    // The composition for the current ROP2; false when nothing is to be drawn. May replace
+    // the colour (R2_BLACK, R2_WHITE).
+    bool Rop2Composition(QColor* color, Composition* mode) const;
+    std::optional<QBrush> MakeBrush(const BrushObject* brush);
+    bool PenIsNull() const;
+    double PenWidthOut();               // pen width in output pixels
+    QPen MakePen(double widthOut);
+    // Fills a path (output coordinates, pixel squares) with the current brush.
+    void FillArea(const QPainterPath& path);
+    void FillAreaWith(const QPainterPath& path, const BrushObject* brush);
+    // Strokes an outline given through GDI points (output pixel positions) with the pen.
+    void StrokeOutline(const QPainterPath& points);
+    // Adds a shape to the open path, or fills (when fill) and strokes it.
+    void DrawShape(const QPainterPath& points, bool fill, const QPainterPath* fillArea = nullptr);
+    void AddToPath(const QPainterPath& points);
+
+    // --- state and mapping records (play_state.cpp) ---
+    bool OnSetMapMode(const emf::Record& r);
+    bool OnSetWindowExt(const emf::Record& r);
+    bool OnSetWindowOrg(const emf::Record& r);
+    bool OnSetViewportExt(const emf::Record& r);
+    bool OnSetViewportOrg(const emf::Record& r);
+    bool OnScaleViewportExt(const emf::Record& r);
+    bool OnScaleWindowExt(const emf::Record& r);
+    bool OnSetWorldTransform(const emf::Record& r);
+    bool OnModifyWorldTransform(const emf::Record& r);
+    bool OnSaveDC(const emf::Record& r);
+    bool OnRestoreDC(const emf::Record& r);
+    bool OnSetValue(const emf::Record& r);
+    bool OnSetMiterLimit(const emf::Record& r);
+    bool OnSetBrushOrg(const emf::Record& r);
+    bool OnIgnored(const emf::Record& r);
+    bool OnComment(const emf::Record& r);
+
+    // --- objects (play_objects.cpp) ---
+    bool OnCreatePen(const emf::Record& r);
+    bool OnExtCreatePen(const emf::Record& r);
+    bool OnCreateBrush(const emf::Record& r);
+    bool OnCreateDibBrush(const emf::Record& r);
+    bool OnCreateFont(const emf::Record& r);
+    bool OnCreatePalette(const emf::Record& r);
+    bool OnSetPaletteEntries(const emf::Record& r);
+    bool OnResizePalette(const emf::Record& r);
+    bool OnSelectObject(const emf::Record& r);
+    bool OnDeleteObject(const emf::Record& r);
+    bool OnSelectPalette(const emf::Record& r);
+    GdiObject* ObjectAt(uint32_t index);
+
+    // --- shapes (play_shapes.cpp) ---
+    bool OnMoveTo(const emf::Record& r);
+    bool OnLineTo(const emf::Record& r);
+    bool OnPoly(const emf::Record& r);
+    bool OnRectangle(const emf::Record& r);
+    bool OnRoundRect(const emf::Record& r);
+    bool OnEllipse(const emf::Record& r);
+    bool OnArc(const emf::Record& r);
+    bool OnAngleArc(const emf::Record& r);
+    bool OnSetPixel(const emf::Record& r);
+    // The ellipse arc of a box from one radial to the other, in output coordinates.
+    QPainterPath ArcPath(const emf::RectL& box, const emf::Point32& start, const emf::Point32& end,
+                         bool moveToStart, QPointF* arcStart, QPointF* arcEnd);
+    // A rectangle of logical units as GDI draws it: the box's corners as output pixels.
+    QPainterPath BoxOutline(const emf::RectL& box, QRectF* pixels);
+
+    // --- paths, clipping, regions (play_paths.cpp) ---
+    bool OnBeginPath(const emf::Record& r);
+    bool OnEndPath(const emf::Record& r);
+    bool OnAbortPath(const emf::Record& r);
+    bool OnCloseFigure(const emf::Record& r);
+    bool OnFillPath(const emf::Record& r);
+    bool OnStrokePath(const emf::Record& r);
+    bool OnStrokeAndFillPath(const emf::Record& r);
+    bool OnFlattenPath(const emf::Record& r);
+    bool OnWidenPath(const emf::Record& r);
+    bool OnSelectClipPath(const emf::Record& r);
+    bool OnIntersectClipRect(const emf::Record& r);
+    bool OnExcludeClipRect(const emf::Record& r);
+    bool OnOffsetClipRgn(const emf::Record& r);
+    bool OnExtSelectClipRgn(const emf::Record& r);
+    bool OnSetMetaRgn(const emf::Record& r);
+    bool OnRegionDraw(const emf::Record& r);
+    void CombineClip(const QRegion& region, uint32_t mode);
+    // A logical rectangle as an output region (right and bottom edges excluded).
+    QRegion LogicalRectRegion(const emf::RectL& rect);
+    QPainterPath FinishedPath();
+
+    // --- text (play_text.cpp) ---
+    bool OnTextOut(const emf::Record& r);
+    void DrawTextRun(const emf::TextRun& run, uint32_t graphicsMode);
+
+    // --- bitmaps (play_bitmaps.cpp) ---
+    bool OnBlt(const emf::Record& r);
+    bool OnPlgBlt(const emf::Record& r);
+    bool OnDibits(const emf::Record& r);
+    bool OnGradientFill(const emf::Record& r);
+    // Fills a logical rectangle for a raster operation without a source.
+    void PatternBlt(const QRectF& dest, uint32_t rop);
+    QImage DecodeSource(const emf::Record& r, const emf::DibRef& dib, uint32_t usage, bool keepAlpha);
+    // Draws image's source rectangle into the logical destination rectangle.
+    void DrawImageInto(const QImage& image, const QRectF& source, const QRectF& dest, uint32_t rop);
+    std::vector<uint32_t> SelectedPalette() const;
+
+    Device& FDevice;
+    const emf::EnhMetaFile& FPicture;
+    QTransform FPlayback;  // reference-device pixels -> output
+    double FPlaybackScaleX = 1, FPlaybackScaleY = 1;
+    DcState FState;
+    std::vector<DcState> FSaved;
+    std::vector<GdiObject> FObjects;
+    QTransform FTotal;
+    bool FTotalValid = false;
+    std::optional<QRegion> FDeviceClip;
+    bool FClipSynced = true;  // the device starts without a clip
+    FontCache FFonts;
+    PlayStats FStats;
+};
+
+}  // namespace qrp::render

@@ -1,0 +1,145 @@
+// Golden traces: what the player asks of its device for each record family, in output
+// coordinates.
+#include "render/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+namespace qrp::render {
+namespace {
+
+using namespace testing;
+using namespace emf::gdi;
+using emf::EmfWriter;
+
+TEST(PlayerTrace, RectangleAndMappingModes)
+{
+    EmfWriter w = PixelWriter();
+    w.SelectObject(Stock(NULL_PEN));
+    w.SelectObject(Stock(BLACK_BRUSH));
+    w.Rectangle({2, 3, 12, 8});
+    // Anisotropic: ten logical units per pixel, origin moved to (20, 10).
+    w.SetMapMode(MM_ANISOTROPIC);
+    w.SetWindowExtEx(100, 100);
+    w.SetViewportExtEx(10, 10);
+    w.SetViewportOrgEx(20, 10);
+    w.Rectangle({0, 0, 50, 100});
+    // Isotropic keeps the aspect: the smaller scale wins, centred nowhere but the origin.
+    w.SetMapMode(MM_ISOTROPIC);
+    w.SetWindowExtEx(100, 100);
+    w.SetViewportExtEx(20, 40);
+    w.SetViewportOrgEx(0, 0);
+    w.Rectangle({0, 0, 100, 100});
+    const auto picture = Picture(w);
+    EXPECT_EQ(Trace(*picture),
+              "fill #000000 M2,3 L12,3 L12,8 L2,8 L2,3\n"
+              "fill #000000 M20,10 L25,10 L25,20 L20,20 L20,10\n"
+              "fill #000000 M0,0 L20,0 L20,20 L0,20 L0,0\n"
+              "played 15 skipped 0\n");
+}
+
+TEST(PlayerTrace, OutlineRunsThroughTheBoxEdgesAndLinesLeaveOutTheirEnd)
+{
+    EmfWriter w = PixelWriter();
+    w.SelectObject(Stock(NULL_BRUSH));
+    w.Rectangle({2, 2, 6, 5});
+    w.MoveToEx(10, 10);
+    w.LineTo(20, 10);
+    w.LineTo(20, 4);
+    const auto picture = Picture(w);
+    EXPECT_EQ(Trace(*picture),
+              "fill #000000 winding M2,2 L6,2 L6,3 L2,3 L2,2 M6,2 L7,2 L7,5 L6,5 L6,2 M3,5 L7,5 L7,6 L3,6 L3,5 M2,3 L3,3 "
+              "L3,6 L2,6 L2,3\n"
+              "fill #000000 winding M10,10 L20,10 L20,11 L10,11 L10,10\n"
+              "fill #000000 winding M20,5 L21,5 L21,11 L20,11 L20,5\n"
+              "played 7 skipped 0\n");
+}
+
+TEST(PlayerTrace, SaveAndRestoreWholeStateWithRelativeAndAbsoluteLevels)
+{
+    EmfWriter w = PixelWriter();
+    w.SelectObject(Stock(NULL_PEN));
+    w.CreateBrushIndirect(1, BS_SOLID, emf::Rgb(255, 0, 0));
+    w.SaveDC();                  // level 1: white brush
+    w.SelectObject(1);
+    w.SetViewportOrgEx(10, 0);
+    w.SaveDC();                  // level 2: red, moved
+    w.SelectObject(Stock(BLACK_BRUSH));
+    w.RestoreDC(-5);             // out of range: ignored
+    w.Rectangle({0, 0, 1, 1});   // black at 10
+    w.RestoreDC(-1);             // back to level 2's state
+    w.Rectangle({0, 0, 1, 1});   // red at 10
+    w.RestoreDC(1);              // absolute: back to level 1's state
+    w.Rectangle({0, 0, 1, 1});   // white at 0
+    w.RestoreDC(1);              // the stack is empty now: ignored
+    w.Rectangle({1, 0, 2, 1});
+    const auto picture = Picture(w);
+    EXPECT_EQ(Trace(*picture),
+              "fill #000000 M10,0 L11,0 L11,1 L10,1 L10,0\n"
+              "fill #ff0000 M10,0 L11,0 L11,1 L10,1 L10,0\n"
+              "fill #ffffff M0,0 L1,0 L1,1 L0,1 L0,0\n"
+              "fill #ffffff M1,0 L2,0 L2,1 L1,1 L1,0\n"
+              "played 17 skipped 0\n");
+}
+
+TEST(PlayerTrace, TextIsPlacedGlyphByGlyphFromTheAdvances)
+{
+    EmfWriter w = PixelWriter(200);
+    emf::LogFontW font;
+    font.height = -20;
+    font.faceName = u"Arial";
+    w.ExtCreateFontIndirectW(1, font);
+    w.SelectObject(1);
+    w.SetBkMode(TRANSPARENT);
+    w.SetTextAlign(TA_BASELINE);
+    const int32_t dx[] = {30, 5, 12};
+    w.ExtTextOutW({10, 50}, u"Wil", dx);
+    w.SetTextAlign(TA_RIGHT | TA_BASELINE);
+    w.ExtTextOutW({100, 80}, u"ab", std::span<const int32_t>(dx, 2));
+    const auto picture = Picture(w);
+    const std::string trace = Trace(*picture, 200);
+    EXPECT_NE(trace.find("text \"Wil\" #000000 font=\"Liberation Sans\" px=20 at 10,50 40,50 45,50\n"), std::string::npos)
+        << trace;
+    // Right aligned: the run ends at the reference point.
+    EXPECT_NE(trace.find("text \"ab\" #000000 font=\"Liberation Sans\" px=20 at 65,80 95,80\n"), std::string::npos) << trace;
+}
+
+TEST(PlayerTrace, ClipRectanglesIntersectExcludeAndReset)
+{
+    EmfWriter w = PixelWriter();
+    w.SelectObject(Stock(NULL_PEN));
+    emf::Payload clip;
+    clip.Rect({4, 4, 20, 10});
+    w.Append(emf::kEmrIntersectClipRect, clip);
+    emf::Payload exclude;
+    exclude.Rect({4, 4, 8, 10});
+    w.Append(emf::kEmrExcludeClipRect, exclude);
+    w.Rectangle({0, 0, 30, 30});
+    emf::Payload reset;
+    reset.U32(0).U32(RGN_COPY);
+    w.Append(emf::kEmrExtSelectClipRgn, reset);
+    w.Rectangle({0, 0, 1, 1});
+    const auto picture = Picture(w);
+    EXPECT_EQ(Trace(*picture),
+              "clip 8,4+12x6\n"
+              "fill #ffffff M0,0 L30,0 L30,30 L0,30 L0,0\n"
+              "clip none\n"
+              "fill #ffffff M0,0 L1,0 L1,1 L0,1 L0,0\n"
+              "played 8 skipped 0\n");
+}
+
+TEST(PlayerTrace, DamagedAndUnknownRecordsAreSkippedAndCounted)
+{
+    EmfWriter w = PixelWriter();
+    // A POLYGON16 claiming 1000 points it does not hold.
+    emf::Payload polygon;
+    polygon.Rect({0, 0, 10, 10}).U32(1000).I16(1).I16(1).I16(5).I16(5);
+    w.Append(emf::kEmrPolygon16, polygon);
+    const size_t damagedAt = w.Bytes().size() - polygon.Length() - 8;
+    w.Append(127);  // no such record
+    w.SelectObject(Stock(NULL_PEN));
+    const auto picture = Picture(w);
+    EXPECT_EQ(Trace(*picture), "played 3 skipped 2\ndamaged at " + std::to_string(damagedAt) + "\n");
+}
+
+}  // namespace
+}  // namespace qrp::render
