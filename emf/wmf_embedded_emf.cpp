@@ -9,12 +9,11 @@ namespace qrp::emf::wmf {
 
 namespace {
 // Offsets inside the escape's parameters: EscapeFunction, ByteCount, then the comment.
+// Identifier, type, version, checksum, flags, record count, then current size, remaining
+// bytes and total size, then the chunk.
 constexpr size_t kIdentifierAt = 4;
-constexpr size_t kTypeAt = 8;
 constexpr size_t kChecksumAt = 16;
 constexpr size_t kCurrentSizeAt = 26;
-constexpr size_t kRemainingAt = 30;
-constexpr size_t kTotalAt = 34;
 constexpr size_t kDataAt = 38;
 
 bool IsEmbeddedChunk(const WmfRecord& r)

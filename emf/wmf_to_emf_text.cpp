@@ -99,8 +99,15 @@ void WmfToEmf::EmitText(int32_t x, int32_t y, uint16_t options, const RectL* rec
         if ((FState.textAlign & kTaBaseline) == kTaBaseline) top -= h * 0.8;
         else if (FState.textAlign & kTaBottom) top -= h;
         if (FState.fontEscapement != 0) {
-            const double reach = std::max(w, h);
-            AddDevice(origin.x - reach, origin.y - reach, origin.x + reach, origin.y + reach);
+            // The box turned about the reference point, counter-clockwise on the page.
+            const double angle = FState.fontEscapement * M_PI / 1800.0, c = std::cos(angle), s = std::sin(angle);
+            const double xs[2] = {left - origin.x, left + w - origin.x}, ys[2] = {top - origin.y, top + h - origin.y};
+            for (const double dx0 : xs) {
+                for (const double dy0 : ys) {
+                    const double px = origin.x + dx0 * c + dy0 * s, py = origin.y - dx0 * s + dy0 * c;
+                    AddDevice(px, py, px, py);
+                }
+            }
         } else {
             AddDevice(left, top, left + w, top + h);
         }
