@@ -108,13 +108,16 @@ QString TPrinter::SelectedName()
 
 void TPrinter::FetchDefaultDeviceMode()
 {
-    FDeviceMode.reset();
     const QString name = SelectedName();
-    if (name.isEmpty()) return;
-    std::optional<DEVMODEW> devMode = FSystem->DefaultDeviceMode(name);
-    if (!devMode) return;
-    FDeviceMode = std::make_unique<TDeviceModeBlock>();
-    FDeviceMode->DevMode = *devMode;
+    std::optional<DEVMODEW> devMode = name.isEmpty() ? std::nullopt : FSystem->DefaultDeviceMode(name);
+    if (!devMode) {
+        FDeviceMode.reset();
+        return;
+    }
+    // The new block is made before the old one goes, so its handle differs from the old.
+    auto block = std::make_unique<TDeviceModeBlock>();
+    block->DevMode = *devMode;
+    FDeviceMode = std::move(block);
 }
 
 void TPrinter::GetPrinter(char16_t* device, char16_t* driver, char16_t* port, std::size_t capacity, HDEVMODE& deviceMode)

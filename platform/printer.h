@@ -51,6 +51,8 @@ public:
     // An empty block frees the block held and fetches the printer's default device mode
     // (no block when that fails). Drops the current information context.
     void SetPrinter(const char16_t* device, const char16_t* driver, const char16_t* port, HDEVMODE deviceMode);
+    // The device-mode block held now, without fetching one (nullptr when none is held).
+    HDEVMODE DeviceModeHandle() const { return FDeviceMode.get(); }
 
     // The information context (during a job: the printing context) for GetDeviceCaps.
     // Raises EPrinter "Printer selected is not valid" when the device cannot be created.

@@ -171,7 +171,9 @@ bool TPrinterSettings::GetPaperSizeSupported(TQRPaperSize paperSize) const
 
 bool TPrinterSettings::SettingSupported(uint32_t flags) const
 {
-    return FPrinter && FDevMode && (FDevMode->dmFields & flags) == flags;
+    // The address of the last lock counts only while the printer object still holds that
+    // block: a switch of printer frees it before the next read takes the new one.
+    return FPrinter && FDevMode && DeviceMode == FPrinter->DeviceModeHandle() && (FDevMode->dmFields & flags) == flags;
 }
 
 void TPrinterSettings::SetCopies(int value)

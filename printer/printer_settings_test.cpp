@@ -322,6 +322,10 @@ TEST_F(PrinterSettingsTest, ResetDeviceModeDropsEditsAndLongNamesAreCut)
     Bind();
     Block().dmCopies = 9;
     ResetDeviceMode(printer.get());
+    // Until the next read the settings hold the freed block's address: nothing may use it.
+    EXPECT_FALSE(settings.SettingSupported(DM_COPIES));
+    settings.SetCopies(4);
+    EXPECT_EQ(settings.Copies(), 1);
     EXPECT_EQ(Block().dmCopies, 1);
     ResetDeviceMode(nullptr);
 
