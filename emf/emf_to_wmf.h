@@ -95,6 +95,7 @@ private:
     double FScaleX = 1, FScaleY = 1;  // recording device pixels to reference device pixels
     double FOriginX = 0, FOriginY = 0;
     std::vector<bool> FUsed;            // WMF object table
+    std::set<int32_t> FFree;            // freed slots below FUsed.size()
     std::map<uint32_t, Slot> FHandles;  // EMF handle -> WMF object
     std::map<uint32_t, int32_t> FStock; // stock object -> WMF object made for it
     bool FInPath = false;

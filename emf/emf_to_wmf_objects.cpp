@@ -30,10 +30,11 @@ WmfParams FontParams(int16_t height, int16_t width, int16_t escapement, int16_t 
 
 int32_t EmfToWmf::Allocate()
 {
-    const auto free = std::find(FUsed.begin(), FUsed.end(), false);
-    if (free != FUsed.end()) {
-        *free = true;
-        return static_cast<int32_t>(free - FUsed.begin());
+    if (!FFree.empty()) {
+        const int32_t slot = *FFree.begin();
+        FFree.erase(FFree.begin());
+        FUsed[static_cast<size_t>(slot)] = true;
+        return slot;
     }
     if (FUsed.size() >= 0xFFFE) return -1;
     FUsed.push_back(true);
@@ -42,7 +43,9 @@ int32_t EmfToWmf::Allocate()
 
 void EmfToWmf::Free(int32_t slot)
 {
-    if (slot >= 0 && static_cast<size_t>(slot) < FUsed.size()) FUsed[static_cast<size_t>(slot)] = false;
+    if (slot < 0 || static_cast<size_t>(slot) >= FUsed.size() || !FUsed[static_cast<size_t>(slot)]) return;
+    FUsed[static_cast<size_t>(slot)] = false;
+    FFree.insert(slot);
 }
 
 void EmfToWmf::CreateObject(const Record& r)

@@ -46,8 +46,11 @@ std::vector<uint8_t> WmfToEmf::Convert()
 {
     Begin();
     WmfRecordReader reader(FBody, static_cast<uint32_t>(FHeader.headerWords) * 2);
+    // Regions are copied into every record that uses them: a small body could ask for an
+    // enormous picture. Conversion stops when the picture outgrows this.
+    const uint64_t limit = std::min<uint64_t>(uint64_t{64} * FBody.size() + (uint64_t{16} << 20), uint64_t{1} << 30);
     while (const auto record = reader.Next()) {
-        if (record->Function() == META_EOF) break;
+        if (record->Function() == META_EOF || FOut.Bytes().size() > limit) break;
         Dispatch(*record);
     }
     Finish();

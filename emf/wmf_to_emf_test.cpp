@@ -474,5 +474,22 @@ TEST(WmfToEmfDamage, EveryShorterCutConvertsOrRefusesAndStopsAtTheDamage)
     EXPECT_EQ(RecordsOfType(*emf, EMR_RECTANGLE).size(), 0u);
 }
 
+TEST(WmfToEmfDamage, ASmallBodyCannotAskForAnEnormousPicture)
+{
+    // One region of many rectangles, selected as the clip again and again: every selection
+    // copies the region into the picture.
+    std::vector<std::vector<int16_t>> rects;
+    for (int16_t i = 0; i < 4000; ++i) rects.push_back({i, 0, static_cast<int16_t>(i + 1), 1});
+    WmfBuilder builder;
+    builder.Region(rects);
+    for (int i = 0; i < 20000; ++i) builder.Words(wmf::META_SELECTCLIPREGION, {0});
+    const auto wmf = builder.Finish();
+    const auto emf = SetWinMetaFileBits(wmf, {}, kDevice);
+    ASSERT_TRUE(emf.has_value());
+    EXPECT_EQ(ValidationError(*emf), "");
+    EXPECT_LT(emf->size(), 64 * wmf.size() + (16u << 20) + 2 * 4000 * 16);
+    EXPECT_GT(RecordsOfType(*emf, kExtSelectClipRgn).size(), 100u);
+}
+
 }  // namespace
 }  // namespace qrp::emf
