@@ -2,6 +2,7 @@
 // screen preview paints. Target: median at most 5 ms per page.
 #include "emf/enh_metafile.h"
 #include "render/play.h"
+#include "reportfile/page_list.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -44,6 +45,24 @@ void PlayOnto(benchmark::State& state, const qrp::emf::EnhMetaFile& picture)
         benchmark::DoNotOptimize(image.constBits());
     }
 }
+
+// The sample report's first page: a laboratory exam as a report generator records it.
+void BM_PlaySampleReportFirstPage(benchmark::State& state)
+{
+    qrp::emf::HENHMETAFILE picture;
+    try {
+        qrp::TQRPageList report;
+        report.LoadFromFile(QRP_SAMPLES_DIR "/laudo.QRP");
+        if (const auto page = report.GetPage(1)) picture = page->SharedHandle();
+    } catch (const std::exception&) {
+    }
+    if (!picture) {
+        state.SkipWithError("samples/laudo.QRP not found or unreadable");
+        return;
+    }
+    PlayOnto(state, *picture);
+}
+BENCHMARK(BM_PlaySampleReportFirstPage)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // A text-heavy corpus page: 3470 characters in EXTTEXTOUTW records with dx arrays, a
 // font created per run.
