@@ -27,6 +27,8 @@ std::vector<uint8_t> GetWinMetaFileBits(Bytes emf, int32_t, const ReferenceDevic
 {
     // Every mapping mode is written as MM_ANISOTROPIC, the one the placeable form uses.
     if (!IsValidEnhMetafile(emf)) return {};
+    // A picture converted from a WMF gives that WMF back.
+    if (auto carried = wmf::FindCarriedWmf(emf)) return std::move(*carried);
     wmf::EmfToWmf converter(emf, device);
     return converter.Convert(true);
 }

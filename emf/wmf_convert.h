@@ -51,7 +51,8 @@ std::optional<std::vector<uint8_t>> SetWinMetaFileBits(Bytes wmf, const MetaFile
 // when the picture cannot be converted. Only MM_ANISOTROPIC is written: the window is the
 // picture's frame at the device's resolution. Records with a WMF counterpart are
 // converted, the others dropped; the enhanced metafile itself rides along in comment
-// records so that SetWinMetaFileBits can give it back unchanged.
+// records so that SetWinMetaFileBits can give it back unchanged. A picture that carries
+// the WMF it was converted from gives that WMF back.
 std::vector<uint8_t> GetWinMetaFileBits(Bytes emf, int32_t mapMode, const ReferenceDevice& device);
 
 }  // namespace qrp::emf

@@ -92,4 +92,44 @@ void SealEmbeddedChecksum(std::vector<uint8_t>& body)
     }
 }
 
+namespace {
+constexpr uint32_t kGdicIdentifier = 0x43494447;  // "GDIC"
+constexpr uint32_t kGdicWindowsMetafile = 0x80000001;
+constexpr uint32_t kEmrGdiComment = 70;
+constexpr size_t kCommentFieldsBytes = 24;  // identifier, type, version, checksum, flags, size
+}  // namespace
+
+std::vector<uint8_t> WindowsMetafileComment(Bytes wmf)
+{
+    const auto size = static_cast<uint32_t>(wmf.size());
+    const uint32_t padded = (size + 3) & ~3u;
+    std::vector<uint8_t> out;
+    auto put = [&](uint32_t v) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+    };
+    put(static_cast<uint32_t>(kCommentFieldsBytes) + size);  // cbData
+    put(kGdicIdentifier);
+    put(kGdicWindowsMetafile);
+    put(wmf.size() >= 6 ? LoadU16(wmf.data() + 4) : kVersion300);
+    put(0);  // checksum, not checked by readers
+    put(0);  // flags
+    put(size);
+    out.insert(out.end(), wmf.begin(), wmf.end());
+    out.resize(4 + kCommentFieldsBytes + padded, 0);
+    return out;
+}
+
+std::optional<std::vector<uint8_t>> FindCarriedWmf(Bytes emf)
+{
+    RecordReader reader(emf);
+    while (const auto r = reader.Next()) {
+        if (r->Type() != kEmrGdiComment) continue;
+        if (r->U32(12) != kGdicIdentifier || r->U32(16) != kGdicWindowsMetafile) continue;
+        const Bytes wmf = r->Array(8 + 4 + kCommentFieldsBytes, r->U32(32).value_or(0), 1);
+        if (wmf.empty() || !ParseMetaHeader(wmf)) return std::nullopt;
+        return std::vector<uint8_t>(wmf.begin(), wmf.end());
+    }
+    return std::nullopt;
+}
+
 }  // namespace qrp::emf::wmf

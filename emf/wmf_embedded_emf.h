@@ -1,9 +1,12 @@
-// An enhanced metafile carried inside a WMF in MFCOMMENT escape records ("WMFC" comments of
-// the enhanced-metafile type), as GetWinMetaFileBits writes it so that the picture comes
-// back unchanged from SetWinMetaFileBits.
+// Pictures carried inside each other by the conversions, so that a round trip gives the
+// original back: an enhanced metafile inside a WMF in MFCOMMENT escape records ("WMFC"
+// comments of the enhanced-metafile type), as GetWinMetaFileBits writes it; and a WMF inside
+// an enhanced metafile in a GDI comment of the Windows-metafile type, as SetWinMetaFileBits
+// writes it.
 #pragma once
 
 #include "emf/bytes.h"
+#include "emf/record_reader.h"
 #include "emf/wmf_reader.h"
 #include "emf/wmf_writer.h"
 
@@ -23,5 +26,11 @@ void AppendEmbeddedEnhMetafile(WmfWriter& out, Bytes emf);
 // Sets the checksum of the first such comment so that the words of the whole body sum to
 // zero, as the format asks.
 void SealEmbeddedChecksum(std::vector<uint8_t>& body);
+
+// The payload of an EMR_GDICOMMENT carrying a WMF body.
+std::vector<uint8_t> WindowsMetafileComment(Bytes wmf);
+
+// The WMF body an enhanced metafile carries in such a comment, when it holds a META_HEADER.
+std::optional<std::vector<uint8_t>> FindCarriedWmf(Bytes emf);
 
 }  // namespace qrp::emf::wmf

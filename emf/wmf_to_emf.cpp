@@ -1,6 +1,7 @@
 #include "emf/wmf_to_emf.h"
 
 #include "base/arith.h"
+#include "emf/wmf_embedded_emf.h"
 #include "emf/wmf_format.h"
 
 #include <algorithm>
@@ -32,6 +33,7 @@ constexpr uint32_t kStockWhiteBrush = 0x80000000;
 constexpr uint32_t kStockSystemFont = 0x8000000D;
 constexpr uint32_t kEmrSelectObject = 37;
 constexpr uint32_t kEmrDeleteObject = 40;
+constexpr uint32_t kEmrGdiComment = 70;
 constexpr size_t kOffHandles = 56;
 
 bool IsIsotropicOrAnisotropic(int32_t mm) { return mm == MM_ISOTROPIC || mm == MM_ANISOTROPIC; }
@@ -64,6 +66,8 @@ std::vector<uint8_t> WmfToEmf::Convert()
 void WmfToEmf::Begin()
 {
     const int32_t mm = FPict.mm >= MM_TEXT && FPict.mm <= MM_ANISOTROPIC ? FPict.mm : MM_TEXT;
+    // The WMF itself rides along, so that GetWinMetaFileBits can give it back.
+    if (mm != MM_TEXT) Emit(kEmrGdiComment, Payload().Raw(WindowsMetafileComment(FBody)));
     if (mm != MM_TEXT) {
         Emit(EMR_SETMAPMODE, Payload().I32(mm));
         FState.map.SetMapMode(mm);

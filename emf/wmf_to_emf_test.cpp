@@ -82,13 +82,14 @@ TEST(WmfToEmfFrame, PositiveExtentsGiveTheFrameAndMapTheWindowOntoIt)
     EXPECT_EQ(h.szlMillimeters, (SizeL{320, 240}));
     // 5000 x 3000 hundredths of a millimetre on the device: 160 x 96 pixels.
     const auto records = AllRecords(emf);
-    ASSERT_GE(records.size(), 4u);
-    EXPECT_EQ(records[1].Type(), EMR_SETMAPMODE);
-    EXPECT_EQ(Fields(records[1], 1), (std::vector<int32_t>{MM_ANISOTROPIC}));
-    EXPECT_EQ(records[2].Type(), EMR_SETVIEWPORTEXTEX);
-    EXPECT_EQ(Fields(records[2], 2), (std::vector<int32_t>{160, 96}));
-    EXPECT_EQ(records[3].Type(), EMR_SETWINDOWEXTEX);
+    ASSERT_GE(records.size(), 5u);
+    EXPECT_EQ(records[1].Type(), kGdiComment);  // the WMF itself
+    EXPECT_EQ(records[2].Type(), EMR_SETMAPMODE);
+    EXPECT_EQ(Fields(records[2], 1), (std::vector<int32_t>{MM_ANISOTROPIC}));
+    EXPECT_EQ(records[3].Type(), EMR_SETVIEWPORTEXTEX);
     EXPECT_EQ(Fields(records[3], 2), (std::vector<int32_t>{160, 96}));
+    EXPECT_EQ(records[4].Type(), EMR_SETWINDOWEXTEX);
+    EXPECT_EQ(Fields(records[4], 2), (std::vector<int32_t>{160, 96}));
     EXPECT_EQ(h.rclBounds, (RectL{0, 0, 159, 95}));
 }
 
@@ -403,9 +404,9 @@ TEST(WmfToEmfComments, CommentsStayAndOtherEscapesGo)
     other.U16(1).U16(2).U16(0);
     const auto emf = Convert(WmfBuilder().Comment("hello").Raw(wmf::META_ESCAPE, other).Finish());
     const auto comments = RecordsOfType(emf, kGdiComment);
-    ASSERT_EQ(comments.size(), 1u);
-    EXPECT_EQ(comments[0].U32(8).value_or(0), 5u);
-    EXPECT_EQ(comments[0].Data()[12], 'h');
+    ASSERT_EQ(comments.size(), 2u);  // the WMF itself, then the comment
+    EXPECT_EQ(comments[1].U32(8).value_or(0), 5u);
+    EXPECT_EQ(comments[1].Data()[12], 'h');
 }
 
 TEST(WmfToEmfEmbedded, AnEnhancedMetafileCarriedInCommentsComesBackUnchanged)
@@ -434,6 +435,18 @@ TEST(WmfToEmfEmbedded, AnEnhancedMetafileCarriedInCommentsComesBackUnchanged)
     ASSERT_TRUE(converted.has_value());
     EXPECT_NE(*converted, original);
     EXPECT_EQ(RecordsOfType(*converted, EMR_RECTANGLE).size(), 1u);
+}
+
+TEST(WmfToEmfEmbedded, APictureConvertedFromAWmfGivesThatWmfBack)
+{
+    const auto wmf = WmfBuilder().WindowExt(100, 100).Pen(0, 2, 0x112233).Select(0).Rectangle(0, 0, 50, 50).Finish();
+    const auto emf = Convert(wmf, {MM_ANISOTROPIC, 0, 0});
+    EXPECT_EQ(GetWinMetaFileBits(emf, MM_ANISOTROPIC, kDevice), wmf);
+    // MM_TEXT pictures do not carry it: they come back converted.
+    const auto text = Convert(wmf, {MM_TEXT, 0, 0});
+    const auto back = GetWinMetaFileBits(text, MM_ANISOTROPIC, kDevice);
+    EXPECT_FALSE(back.empty());
+    EXPECT_NE(back, wmf);
 }
 
 TEST(WmfToEmfDamage, EveryShorterCutConvertsOrRefusesAndStopsAtTheDamage)

@@ -1,6 +1,8 @@
-// The WMF conversions over hostile bodies: a placeable read (two conversions, as the page
-// picture does it), every result checked to be a well-formed EMF, then the EMF written
-// back as a WMF and read once more.
+// The WMF conversions over hostile input. A WMF body (placeable or not) goes through a
+// placeable read (two conversions, as the page picture does it), every result checked to
+// be a well-formed EMF, and that EMF is converted back record by record. An input that is
+// a valid EMF is converted to a WMF and read once more.
+#include "emf/emf_to_wmf.h"
 #include "emf/header.h"
 #include "emf/validate.h"
 #include "emf/wmf_convert.h"
@@ -12,30 +14,42 @@
 
 namespace {
 
+using namespace qrp::emf;
+
 void Check(const std::optional<std::vector<uint8_t>>& emf)
 {
-    if (emf && !qrp::emf::IsValidEnhMetafile(*emf)) std::abort();
+    if (emf && !IsValidEnhMetafile(*emf)) std::abort();
+}
+
+// EMF to WMF both ways (with the carried copy and by its records); the WMF must read back.
+void Back(Bytes emf)
+{
+    const std::vector<uint8_t> carried = GetWinMetaFileBits(emf, MM_ANISOTROPIC, ReferenceDevice{});
+    if (carried.empty() || !wmf::ParseMetaHeader(carried)) std::abort();
+    wmf::EmfToWmf converter(emf, ReferenceDevice{2480, 3508, 210, 297});
+    const std::vector<uint8_t> records = converter.Convert(false);
+    if (!wmf::ParseMetaHeader(records)) std::abort();
+    Check(SetWinMetaFileBits(records, {MM_ANISOTROPIC, 1000, 1000}));
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    using namespace qrp::emf;
-    Bytes body(data, size);
-    if (size >= 22 && LoadU32(data) == 0x9AC6CDD7) body = body.subspan(22);
-
-    const auto first = SetWinMetaFileBits(body, {MM_ANISOTROPIC, 0, 0});
+    Bytes input(data, size);
+    if (IsValidEnhMetafile(input)) {
+        Back(input);
+        return 0;
+    }
+    if (size >= 22 && LoadU32(data) == 0x9AC6CDD7) input = input.subspan(22);
+    const auto first = SetWinMetaFileBits(input, {MM_ANISOTROPIC, 0, 0});
     Check(first);
     if (!first) return 0;
     const EnhMetaHeader h = ParseHeader(*first);
-    const auto second = SetWinMetaFileBits(body, {MM_ANISOTROPIC, h.rclFrame.right, h.rclFrame.bottom});
+    const auto second = SetWinMetaFileBits(input, {MM_ANISOTROPIC, h.rclFrame.right, h.rclFrame.bottom});
     Check(second);
-    Check(SetWinMetaFileBits(body, {MM_ISOTROPIC, 1 + data[size - 1] * 97, 1 + data[size / 2] * 89}));
-    Check(SetWinMetaFileBits(body, {data[0] % 9, 0, 0}));
-
-    const std::vector<uint8_t> wmf = GetWinMetaFileBits(*second, MM_ANISOTROPIC, ReferenceDevice{});
-    if (wmf.empty() || !wmf::ParseMetaHeader(wmf)) std::abort();
-    Check(SetWinMetaFileBits(wmf, {MM_ANISOTROPIC, 1000, 1000}));
+    Check(SetWinMetaFileBits(input, {MM_ISOTROPIC, 1 + data[size - 1] * 97, 1 + data[size / 2] * 89}));
+    Check(SetWinMetaFileBits(input, {data[0] % 9, 0, 0}));
+    if (second) Back(*second);
     return 0;
 }
