@@ -1,5 +1,6 @@
 // Every WMF of the shared corpus converts to a valid EMF the way a placeable read does it,
 // and every cut of it converts or is refused without a crash.
+#include "emf/emf_to_wmf.h"
 #include "emf/header.h"
 #include "emf/validate.h"
 #include "emf/wmf_convert.h"
@@ -62,6 +63,27 @@ TEST(WmfCorpus, EveryFileConvertsToAValidEnhancedMetafile)
         ASSERT_TRUE(emf.has_value()) << path;
         EXPECT_EQ(ValidationError(*emf), "") << path;
         EXPECT_GT(emf->size(), 108u + 20u) << path;
+    }
+}
+
+TEST(WmfCorpus, EveryPictureGoesBackToAWmfByItsRecordsAndKeepsItsFrame)
+{
+    const auto files = CorpusWmfs();
+    if (files.empty()) GTEST_SKIP() << "QRP_SHARED_DIR/corpus/wmf not found";
+    for (const fs::path& path : files) {
+        const std::vector<uint8_t> file = ReadAll(path);
+        const auto emf = PlaceableRead(Body(file));
+        ASSERT_TRUE(emf.has_value()) << path;
+        const RectL frame = ParseHeader(*emf).rclFrame;
+        wmf::EmfToWmf converter(*emf, ReferenceDevice{});
+        const std::vector<uint8_t> body = converter.Convert(false);
+        const int32_t width = frame.right - frame.left, height = frame.bottom - frame.top;
+        const auto back = SetWinMetaFileBits(body, {MM_ANISOTROPIC, width, height});
+        ASSERT_TRUE(back.has_value()) << path;
+        EXPECT_EQ(ValidationError(*back), "") << path;
+        if (width > 0 && height > 0) {
+            EXPECT_EQ(ParseHeader(*back).rclFrame, (RectL{0, 0, width, height})) << path;
+        }
     }
 }
 
