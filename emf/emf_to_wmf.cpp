@@ -104,6 +104,7 @@ void EmfToWmf::Dispatch(const Record& r)
     case kIntersectClipRect: case kExcludeClipRect: case kOffsetClipRgn: case kExtSelectClipRgn: Clip(r); break;
     case 71: case 72: case 73: case 74: RegionRecord(r); break;
     case 83: case 84: Text(r); break;
+    case 108: SmallText(r); break;
     case 76: case 77: case 80: case 81: Bitmap(r); break;
     default: break;  // no WMF counterpart
     }

@@ -82,6 +82,7 @@ private:
 
     // emf_to_wmf_text.cpp
     void Text(const Record& r);
+    void SmallText(const Record& r);
 
     // emf_to_wmf_bitmaps.cpp
     void Bitmap(const Record& r);

@@ -154,6 +154,18 @@ TEST(EmfToWmfText, WideTextBecomesTheFontsCodePageWithScaledAdvances)
                                                          'o' << 8 | 0xE3, 20, 20, 20, 22}));
 }
 
+TEST(EmfToWmfText, SmallTextOutBecomesExtTextOut)
+{
+    EmfWriter writer;
+    Payload small;  // reference, cChars, ETO_NO_RECT | ETO_SMALL_CHARS, GM_COMPATIBLE, scales, text
+    small.I32(3).I32(4).U32(2).U32(0x0300).U32(1).F32(0).F32(0).U8('h').U8('i').Pad4();
+    writer.Append(108, small);
+    const auto body = Converted(writer.Finish());
+    const auto texts = OfFunction(body, wmf::META_EXTTEXTOUT);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(Words(texts[0], 5), (std::vector<int>{4, 3, 2, 0, 'i' << 8 | 'h'}));
+}
+
 TEST(EmfToWmfPaths, FilledPathsBecomePolygonsDrawnWithoutAnOutline)
 {
     EmfWriter writer;

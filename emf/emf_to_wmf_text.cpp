@@ -78,4 +78,40 @@ void EmfToWmf::Text(const Record& r)
     FOut.Append(META_EXTTEXTOUT, p);
 }
 
+void EmfToWmf::SmallText(const Record& r)
+{
+    // SMALLTEXTOUT: reference, cChars, fuOptions, graphics mode, scales, [clip], text.
+    constexpr uint32_t kEtoNoRect = 0x0100, kEtoSmallChars = 0x0200;
+    const auto x = r.I32(8), y = r.I32(12);
+    const auto count = r.U32(16), options = r.U32(20);
+    if (!options || (*options & kEtoGlyphIndex) != 0) return;
+    const bool hasRect = (*options & kEtoNoRect) == 0;
+    const size_t textAt = hasRect ? 52 : 36;
+    const bool small = (*options & kEtoSmallChars) != 0;
+    const uint32_t n = std::min<uint32_t>(*count, kMaxChars);
+    const Bytes raw = r.Array(textAt, n, small ? 1 : 2);
+    if (n > 0 && raw.empty()) return;
+    std::vector<uint8_t> bytes;
+    if (small) {
+        bytes.assign(raw.begin(), raw.end());
+    } else {
+        std::u16string text;
+        for (uint32_t i = 0; i < n; ++i) text.push_back(static_cast<char16_t>(LoadU16(raw.data() + 2 * i)));
+        bytes = EncodeCharset(text, FState.charset).bytes;
+    }
+    if (bytes.size() > kMaxChars) return;
+    const PointI at = Map(*x, *y);
+    auto wmfOptions = static_cast<uint16_t>(*options & (ETO_OPAQUE_16 | ETO_CLIPPED_16));
+    if (!hasRect) wmfOptions = 0;
+    WmfParams p;
+    p.I16(at.y).I16(at.x).I16(static_cast<int16_t>(bytes.size())).U16(wmfOptions);
+    if (wmfOptions != 0) {
+        const PointI a = Map(r.I32(36).value_or(0), r.I32(40).value_or(0));
+        const PointI c = Map(r.I32(44).value_or(0), r.I32(48).value_or(0));
+        p.I16(std::min(a.x, c.x)).I16(std::min(a.y, c.y)).I16(std::max(a.x, c.x)).I16(std::max(a.y, c.y));
+    }
+    p.Raw(bytes);
+    FOut.Append(META_EXTTEXTOUT, p);
+}
+
 }  // namespace qrp::emf::wmf
