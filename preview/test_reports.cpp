@@ -2,6 +2,7 @@
 
 #include "emf/emf_writer.h"
 #include "emf/enh_metafile.h"
+#include "base/stream.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
 #include "reportfile/qr_stream.h"
@@ -43,6 +44,22 @@ void WriteReport(const QString& path, int pages, bool compressed, bool drawn)
         picture.SetHandle(emf::SetEnhMetaFileBits(A4PagePicture(page, drawn)));
         list.AddPage(picture);
     }
+    list.Finish();
+    list.SaveToFile(path.toStdString());
+}
+
+void WritePackedReport(const QString& path, const QString& pictureFile, bool compressed)
+{
+    TMetafile picture;
+    {
+        TFileStream in(pictureFile.toStdString(), fmOpenRead | fmShareDenyNone);
+        picture.LoadFromStream(in);
+    }
+    picture.SetEnhanced(true);
+    TQRPageList list;
+    list.SetStream(std::make_shared<TQRStream>(250000));
+    list.SetCompression(compressed);
+    list.AddPage(picture);
     list.Finish();
     list.SaveToFile(path.toStdString());
 }

@@ -16,6 +16,11 @@ std::vector<uint8_t> A4PagePicture(int pageNumber, bool drawn = true);
 // Writes a report of `pages` pages to path.
 void WriteReport(const QString& path, int pages, bool compressed = false, bool drawn = true);
 
+// Writes a one-page report of a picture file (EMF, or placeable WMF) as `qrptool pack` does:
+// read through the page picture's stream form, stored as an enhanced metafile. Raises what
+// the picture's read raises.
+void WritePackedReport(const QString& path, const QString& pictureFile, bool compressed = false);
+
 // Spoils the picture of one page of an uncompressed report file in place: its signature no
 // longer reads " EMF", so the page cannot be decoded while the file's links stay intact.
 void SpoilPage(const QString& path, int pageNumber);

@@ -82,29 +82,53 @@ TEST_F(BadInputTest, LyingCountsLoopingLinksAndCutPicturesAreInvalid)
     EXPECT_EQ(form.Label1->text(), QStringLiteral("Página(s): 3 de 3"));
 }
 
+// Every corpus picture packed as `qrptool pack` packs it (EMF and placeable WMF), and every
+// EMF file's bytes taken as a page as they are, whether a picture reader accepts them or not.
 TEST_F(BadInputTest, EveryCorpusPictureAsAOnePageReportOpensWithoutACrash)
 {
     const char* shared = std::getenv("QRP_SHARED_DIR");
-    if (!shared || !QDir(QString::fromLocal8Bit(shared) + QStringLiteral("/corpus/emf")).exists())
-        GTEST_SKIP() << "QRP_SHARED_DIR/corpus is not here";
+    const QString corpus = QString::fromLocal8Bit(shared ? shared : "") + QStringLiteral("/corpus");
+    if (!shared || !QDir(corpus + QStringLiteral("/emf")).exists()) GTEST_SKIP() << "QRP_SHARED_DIR/corpus is not here";
     TForm1& form = Start({});
     form.resize(1045, 545);
     form.show();
-    int opened = 0, refused = 0;
-    QDirIterator it(QString::fromLocal8Bit(shared) + QStringLiteral("/corpus/emf"), {QStringLiteral("*.emf"), QStringLiteral("*.EMF")},
+    int packed = 0, unpackable = 0, packedOpened = 0, rawOpened = 0, rawRefused = 0;
+    QDirIterator it(corpus, {QStringLiteral("*.emf"), QStringLiteral("*.EMF"), QStringLiteral("*.wmf"), QStringLiteral("*.WMF")},
                     QDir::Files, QDirIterator::Subdirectories);
+    const QString report = Path(QStringLiteral("packed.QRP"));
     while (it.hasNext()) {
         const QString file = it.next();
         SCOPED_TRACE(file.toStdString());
-        if (Open(form, RawReport({ReadAll(file)}, 1))) {
-            ++opened;
-            PageAndPaint(form);
+        bool canPack = true;
+        try {
+            WritePackedReport(report, file);
+        } catch (const std::exception&) {
+            canPack = false;
+        }
+        if (canPack) {
+            ++packed;
+            const qsizetype before = FDialogs.Messages.size();
+            form.OpenReport(report);
+            if (FDialogs.Messages.size() == before) {
+                ++packedOpened;
+                PageAndPaint(form);
+            }
         } else {
-            ++refused;
+            ++unpackable;
+        }
+        if (file.endsWith(QStringLiteral(".emf"), Qt::CaseInsensitive)) {
+            if (Open(form, RawReport({ReadAll(file)}, 1))) {
+                ++rawOpened;
+                PageAndPaint(form);
+            } else {
+                ++rawRefused;
+            }
         }
     }
-    std::printf("corpus: %d opened, %d refused as invalid\n", opened, refused);
-    EXPECT_GT(opened, 0);
+    std::printf("corpus: %d packed (%d opened), %d not packable; as raw pages %d opened, %d refused\n", packed,
+                packedOpened, unpackable, rawOpened, rawRefused);
+    EXPECT_GT(packedOpened, 0);
+    EXPECT_EQ(FDialogs.Messages.count(QStringLiteral("Arquivo inválido.")), FDialogs.Messages.size());
     EXPECT_TRUE(FDialogs.Errors.isEmpty()) << FDialogs.Errors.join(QStringLiteral(" | ")).toStdString();
 }
 
