@@ -1,4 +1,5 @@
 #include "emf/emf_to_wmf.h"
+#include "emf/emr_types.h"
 
 #include "base/arith.h"
 #include "emf/wmf_embedded_emf.h"
@@ -91,21 +92,21 @@ void EmfToWmf::Dispatch(const Record& r)
 {
     if (StateRecord(r) || MappingRecord(r)) return;
     switch (r.Type()) {
-    case 38: case 39: case 49: case 82: case 93: case 94: case 95: CreateObject(r); break;
-    case 37: SelectObject(r); break;
-    case 40: DeleteObject(r); break;
-    case 48: case 50: case 51: case 52: Palette(r); break;
-    case 27: case 54: LineRecord(r); break;
-    case 42: case 43: case 44: case 45: case 46: case 47: case 55: case 15: case 53: Shape(r); break;
-    case 2: case 3: case 4: case 5: case 6:
-    case 85: case 86: case 87: case 88: case 89: Poly(r); break;
-    case 7: case 8: case 90: case 91: PolyPoly(r); break;
-    case 59: case 60: case 61: case 62: case 63: case 64: case 68: Path(r); break;
+    case kEmrCreatePen: case kEmrCreateBrushIndirect: case kEmrCreatePalette: case kEmrExtCreateFontIndirectW: case kEmrCreateMonoBrush: case kEmrCreateDibPatternBrushPt: case kEmrExtCreatePen: CreateObject(r); break;
+    case kEmrSelectObject: SelectObject(r); break;
+    case kEmrDeleteObject: DeleteObject(r); break;
+    case kEmrSelectPalette: case kEmrSetPaletteEntries: case kEmrResizePalette: case kEmrRealizePalette: Palette(r); break;
+    case kEmrMoveToEx: case kEmrLineTo: LineRecord(r); break;
+    case kEmrEllipse: case kEmrRectangle: case kEmrRoundRect: case kEmrArc: case kEmrChord: case kEmrPie: case kEmrArcTo: case kEmrSetPixelV: case kEmrExtFloodFill: Shape(r); break;
+    case kEmrPolyBezier: case kEmrPolygon: case kEmrPolyline: case kEmrPolyBezierTo: case kEmrPolylineTo:
+    case kEmrPolyBezier16: case kEmrPolygon16: case kEmrPolyline16: case kEmrPolyBezierTo16: case kEmrPolylineTo16: Poly(r); break;
+    case kEmrPolyPolyline: case kEmrPolyPolygon: case kEmrPolyPolyline16: case kEmrPolyPolygon16: PolyPoly(r); break;
+    case kEmrBeginPath: case kEmrEndPath: case kEmrCloseFigure: case kEmrFillPath: case kEmrStrokeAndFillPath: case kEmrStrokePath: case kEmrAbortPath: Path(r); break;
     case kIntersectClipRect: case kExcludeClipRect: case kOffsetClipRgn: case kExtSelectClipRgn: Clip(r); break;
-    case 71: case 72: case 73: case 74: RegionRecord(r); break;
-    case 83: case 84: Text(r); break;
-    case 108: SmallText(r); break;
-    case 76: case 77: case 80: case 81: Bitmap(r); break;
+    case kEmrFillRgn: case kEmrFrameRgn: case kEmrInvertRgn: case kEmrPaintRgn: RegionRecord(r); break;
+    case kEmrExtTextOutA: case kEmrExtTextOutW: Text(r); break;
+    case kEmrSmallTextOut: SmallText(r); break;
+    case kEmrBitBlt: case kEmrStretchBlt: case kEmrSetDIBitsToDevice: case kEmrStretchDIBits: Bitmap(r); break;
     default: break;  // no WMF counterpart
     }
 }

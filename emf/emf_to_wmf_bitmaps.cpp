@@ -1,5 +1,6 @@
 // Bit-block records to their WMF DIB forms (STRETCHDIB, DIBSTRETCHBLT) and PATBLT.
 #include "emf/emf_to_wmf.h"
+#include "emf/emr_types.h"
 #include "emf/wmf_format.h"
 
 #include <algorithm>
@@ -19,21 +20,21 @@ void EmfToWmf::Bitmap(const Record& r)
     int32_t cxDest = 0, cyDest = 0, xSrc = 0, ySrc = 0, cxSrc = 0, cySrc = 0;
     uint32_t rop = kSrcCopy, usage = 0, offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0;
     switch (r.Type()) {
-    case 76:
-    case 77:  // BITBLT, STRETCHBLT
+    case kEmrBitBlt:
+    case kEmrStretchBlt:  // BITBLT, STRETCHBLT
         cxDest = r.I32(32).value_or(0), cyDest = r.I32(36).value_or(0), rop = r.U32(40).value_or(0);
         xSrc = r.I32(44).value_or(0), ySrc = r.I32(48).value_or(0), usage = r.U32(80).value_or(0);
         offBmi = r.U32(84).value_or(0), cbBmi = r.U32(88).value_or(0), offBits = r.U32(92).value_or(0);
         cbBits = r.U32(96).value_or(0);
-        cxSrc = r.Type() == 77 ? r.I32(100).value_or(0) : cxDest;
-        cySrc = r.Type() == 77 ? r.I32(104).value_or(0) : cyDest;
+        cxSrc = r.Type() == kEmrStretchBlt ? r.I32(100).value_or(0) : cxDest;
+        cySrc = r.Type() == kEmrStretchBlt ? r.I32(104).value_or(0) : cyDest;
         break;
-    case 80:
-    case 81:  // SETDIBITSTODEVICE, STRETCHDIBITS
+    case kEmrSetDIBitsToDevice:
+    case kEmrStretchDIBits:  // SETDIBITSTODEVICE, STRETCHDIBITS
         xSrc = r.I32(32).value_or(0), ySrc = r.I32(36).value_or(0), cxSrc = r.I32(40).value_or(0);
         cySrc = r.I32(44).value_or(0), offBmi = r.U32(48).value_or(0), cbBmi = r.U32(52).value_or(0);
         offBits = r.U32(56).value_or(0), cbBits = r.U32(60).value_or(0), usage = r.U32(64).value_or(0);
-        if (r.Type() == 81) {
+        if (r.Type() == kEmrStretchDIBits) {
             rop = r.U32(68).value_or(0), cxDest = r.I32(72).value_or(0), cyDest = r.I32(76).value_or(0);
         } else {
             // Whole images only: partial scan bands have no WMF form here.
@@ -56,7 +57,7 @@ void EmfToWmf::Bitmap(const Record& r)
     const Bytes bits = r.Array(offBits, cbBits, 1);
     if (info.empty() || (cbBits != 0 && bits.empty())) return;
     WmfParams p;
-    if (r.Type() == 76 || r.Type() == 77) {
+    if (r.Type() == kEmrBitBlt || r.Type() == kEmrStretchBlt) {
         p.U32(rop).I16(Small(cySrc)).I16(Small(cxSrc)).I16(Small(ySrc)).I16(Small(xSrc));
         p.I16(h).I16(w).I16(a.y).I16(a.x).Raw(info).Raw(bits);
         FOut.Append(META_DIBSTRETCHBLT, p);

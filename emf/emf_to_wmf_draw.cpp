@@ -1,6 +1,7 @@
 // Lines, shapes, polygons, Bézier curves (flattened), paths (filled or stroked as
 // polygons) and region drawing.
 #include "emf/emf_to_wmf.h"
+#include "emf/emr_types.h"
 #include "emf/wmf_format.h"
 
 #include <algorithm>
@@ -93,13 +94,13 @@ void EmfToWmf::LineRecord(const Record& r)
     if (!y) return;
     const PointI to = Map(*x, *y);
     if (FInPath) {
-        if (r.Type() == 27) {
+        if (r.Type() == kEmrMoveToEx) {
             AddToPath({to}, false);
         } else {
             if (FPath.empty() || FPathClosed.back()) AddToPath({Map(FState.x, FState.y)}, false);
             if (!FPath.empty() && FPath.back().size() < kMaxPoints) FPath.back().push_back(to);
         }
-    } else if (r.Type() == 27) {
+    } else if (r.Type() == kEmrMoveToEx) {
         FOut.Append(META_MOVETO, WmfParams().I16(to.y).I16(to.x));
     } else {
         FOut.Append(META_LINETO, WmfParams().I16(to.y).I16(to.x));
@@ -111,7 +112,7 @@ void EmfToWmf::LineRecord(const Record& r)
 void EmfToWmf::Shape(const Record& r)
 {
     switch (r.Type()) {
-    case 15: {  // SETPIXELV
+    case kEmrSetPixelV: {  // SETPIXELV
         const auto x = r.I32(8), y = r.I32(12);
         const auto color = r.U32(16);
         if (!color) return;
@@ -119,7 +120,7 @@ void EmfToWmf::Shape(const Record& r)
         FOut.Append(META_SETPIXEL, WmfParams().U32(*color).I16(q.y).I16(q.x));
         return;
     }
-    case 53: {  // EXTFLOODFILL
+    case kEmrExtFloodFill: {  // EXTFLOODFILL
         const auto x = r.I32(8), y = r.I32(12);
         const auto color = r.U32(16), mode = r.U32(20);
         if (!mode) return;
@@ -127,7 +128,7 @@ void EmfToWmf::Shape(const Record& r)
         FOut.Append(META_EXTFLOODFILL, WmfParams().U16(static_cast<uint16_t>(*mode)).U32(*color).I16(q.y).I16(q.x));
         return;
     }
-    case 45: case 46: case 47: case 55:
+    case kEmrArc: case kEmrChord: case kEmrPie: case kEmrArcTo:
         ArcLike(r);
         return;
     default:
@@ -139,7 +140,7 @@ void EmfToWmf::Shape(const Record& r)
     const int16_t left = std::min(a.x, c.x), right = std::max(a.x, c.x);
     const int16_t top = std::min(a.y, c.y), bottom = std::max(a.y, c.y);
     if (FInPath) {
-        if (r.Type() == 43) {
+        if (r.Type() == kEmrRectangle) {
             AddToPath({{left, top}, {right, top}, {right, bottom}, {left, bottom}}, true);
         } else {
             Figure f;
@@ -152,13 +153,13 @@ void EmfToWmf::Shape(const Record& r)
         }
         return;
     }
-    if (r.Type() == 44) {
+    if (r.Type() == kEmrRoundRect) {
         const auto cx = r.I32(24), cy = r.I32(28);
         if (!cy) return;
         FOut.Append(META_ROUNDRECT, WmfParams().I16(LengthY(*cy)).I16(LengthX(*cx)).I16(bottom).I16(right).I16(top).I16(left));
         return;
     }
-    FOut.Append(r.Type() == 43 ? META_RECTANGLE : META_ELLIPSE, WmfParams().I16(bottom).I16(right).I16(top).I16(left));
+    FOut.Append(r.Type() == kEmrRectangle ? META_RECTANGLE : META_ELLIPSE, WmfParams().I16(bottom).I16(right).I16(top).I16(left));
 }
 
 void EmfToWmf::ArcLike(const Record& r)
@@ -170,7 +171,7 @@ void EmfToWmf::ArcLike(const Record& r)
     PointI start = Map(*xs, *ys), end = Map(*xe, *ye);
     // Arcs run counter-clockwise; a mapping that mirrors the picture turns them around.
     if (Flipped()) std::swap(start, end);
-    const uint16_t function = r.Type() == 46 ? META_CHORD : r.Type() == 47 ? META_PIE : META_ARC;
+    const uint16_t function = r.Type() == kEmrChord ? META_CHORD : r.Type() == kEmrPie ? META_PIE : META_ARC;
     FOut.Append(function, WmfParams()
                               .I16(end.y).I16(end.x).I16(start.y).I16(start.x)
                               .I16(std::max(a.y, c.y)).I16(std::max(a.x, c.x)).I16(std::min(a.y, c.y)).I16(std::min(a.x, c.x)));
@@ -178,16 +179,17 @@ void EmfToWmf::ArcLike(const Record& r)
 
 void EmfToWmf::Poly(const Record& r)
 {
-    const bool small = r.Type() >= 85;
-    const uint32_t kind = small ? r.Type() - 83 : r.Type();  // 2 bezier, 3 polygon, 4 polyline, 5 bezierto, 6 polylineto
+    const bool small = r.Type() >= kEmrPolyBezier16;
+    // The 16-bit forms in the order of the 32-bit ones: bezier, polygon, polyline, bezierto, polylineto.
+    const uint32_t kind = small ? r.Type() - kEmrPolyBezier16 + kEmrPolyBezier : r.Type();
     const auto count = r.U32(24);
     if (!count) return;
     const std::vector<Pt> points = ReadPoints(r, 28, *count, small);
     if (points.empty()) return;
     std::vector<Pt> line;
-    const bool to = kind == 5 || kind == 6;
+    const bool to = kind == kEmrPolyBezierTo || kind == kEmrPolylineTo;
     if (to) line.push_back({FState.x, FState.y});
-    if (kind == 2 || kind == 5) {
+    if (kind == kEmrPolyBezier || kind == kEmrPolyBezierTo) {
         size_t i = 0;
         if (!to) line.push_back(points[i++]);
         for (; i + 2 < points.size(); i += 3) Flatten(line.back(), points[i], points[i + 1], points[i + 2], line);
@@ -204,18 +206,18 @@ void EmfToWmf::Poly(const Record& r)
         if (to && !FPath.empty() && !FPathClosed.back()) {
             FPath.back().insert(FPath.back().end(), f.begin() + 1, f.end());
         } else {
-            AddToPath(std::move(f), kind == 3);
+            AddToPath(std::move(f), kind == kEmrPolygon);
         }
         return;
     }
-    if (kind == 3) EmitPolygons({f});
+    if (kind == kEmrPolygon) EmitPolygons({f});
     else EmitPolyline(f);
 }
 
 void EmfToWmf::PolyPoly(const Record& r)
 {
-    const bool small = r.Type() >= 90;
-    const bool polygon = r.Type() == 8 || r.Type() == 91;
+    const bool small = r.Type() >= kEmrPolyPolyline16;
+    const bool polygon = r.Type() == kEmrPolyPolygon || r.Type() == kEmrPolyPolygon16;
     const auto polys = r.U32(24), total = r.U32(28);
     if (!total) return;
     const Bytes counts = r.Array(32, *polys, 4);
@@ -246,33 +248,33 @@ void EmfToWmf::PolyPoly(const Record& r)
 void EmfToWmf::Path(const Record& r)
 {
     switch (r.Type()) {
-    case 59:  // BEGINPATH
+    case kEmrBeginPath:  // BEGINPATH
         FInPath = true;
         FPath.clear();
         FPathClosed.clear();
         return;
-    case 60:  // ENDPATH
+    case kEmrEndPath:  // ENDPATH
         FInPath = false;
         return;
-    case 61:  // CLOSEFIGURE
+    case kEmrCloseFigure:  // CLOSEFIGURE
         if (!FPathClosed.empty()) FPathClosed.back() = true;
         return;
-    case 68:  // ABORTPATH
+    case kEmrAbortPath:  // ABORTPATH
         FInPath = false;
         FPath.clear();
         FPathClosed.clear();
         return;
-    case 64:  // STROKEPATH
+    case kEmrStrokePath:  // STROKEPATH
         for (size_t i = 0; i < FPath.size(); ++i) {
             Figure f = FPath[i];
             if (FPathClosed[i] && !f.empty()) f.push_back(f.front());
             EmitPolyline(f);
         }
         break;
-    case 63:  // STROKEANDFILLPATH
+    case kEmrStrokeAndFillPath:  // STROKEANDFILLPATH
         EmitPolygons(FPath);
         break;
-    case 62: {  // FILLPATH: the polygons without an outline
+    case kEmrFillPath: {  // FILLPATH: the polygons without an outline
         const int32_t nullPen = Allocate();
         if (nullPen < 0) break;
         FOut.Append(META_CREATEPENINDIRECT, WmfParams().U16(5).I16(0).I16(0).U32(0));
@@ -295,11 +297,11 @@ void EmfToWmf::RegionRecord(const Record& r)
 {
     const auto size = r.U32(24);
     if (!size) return;
-    const size_t dataAt = r.Type() == 71 ? 32 : r.Type() == 72 ? 40 : 28;
+    const size_t dataAt = r.Type() == kEmrFillRgn ? 32 : r.Type() == kEmrFrameRgn ? 40 : 28;
     const Bytes data = r.Array(dataAt, *size, 1);
     if (data.empty()) return;
     int32_t brush = -1;
-    if (r.Type() == 71 || r.Type() == 72) {
+    if (r.Type() == kEmrFillRgn || r.Type() == kEmrFrameRgn) {
         brush = SlotOf(r.U32(28).value_or(0));
         if (brush < 0) return;
     }
@@ -307,15 +309,15 @@ void EmfToWmf::RegionRecord(const Record& r)
     if (region < 0) return;
     const auto rg = static_cast<uint16_t>(region);
     switch (r.Type()) {
-    case 71: FOut.Append(META_FILLREGION, WmfParams().U16(rg).U16(static_cast<uint16_t>(brush))); break;
-    case 72:
+    case kEmrFillRgn: FOut.Append(META_FILLREGION, WmfParams().U16(rg).U16(static_cast<uint16_t>(brush))); break;
+    case kEmrFrameRgn:
         FOut.Append(META_FRAMEREGION, WmfParams()
                                           .U16(rg)
                                           .U16(static_cast<uint16_t>(brush))
                                           .I16(LengthY(r.I32(36).value_or(1)))
                                           .I16(LengthX(r.I32(32).value_or(1))));
         break;
-    case 73: FOut.Append(META_INVERTREGION, WmfParams().U16(rg)); break;
+    case kEmrInvertRgn: FOut.Append(META_INVERTREGION, WmfParams().U16(rg)); break;
     default: FOut.Append(META_PAINTREGION, WmfParams().U16(rg)); break;
     }
     FOut.Append(META_DELETEOBJECT, WmfParams().U16(rg));

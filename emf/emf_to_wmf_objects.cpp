@@ -2,6 +2,7 @@
 // object in the lowest free slot; stock objects, which a WMF does not have, are created
 // the first time they are selected.
 #include "emf/emf_to_wmf.h"
+#include "emf/emr_types.h"
 #include "emf/wmf_charset.h"
 #include "emf/wmf_format.h"
 
@@ -62,7 +63,7 @@ void EmfToWmf::CreateObject(const Record& r)
     uint16_t function = 0;
     WmfParams p;
     switch (r.Type()) {
-    case 38: {  // CREATEPEN: style, width (POINTL), colour
+    case kEmrCreatePen: {  // CREATEPEN: style, width (POINTL), colour
         const uint32_t style = r.U32(12).value_or(0);
         const int32_t width = r.I32(16).value_or(0);
         p.U16(static_cast<uint16_t>(style)).I16(width == 0 ? 0 : std::max<int16_t>(1, LengthX(std::abs(width)))).I16(0);
@@ -71,7 +72,7 @@ void EmfToWmf::CreateObject(const Record& r)
         made.kind = Slot::Kind::Pen;
         break;
     }
-    case 95: {  // EXTCREATEPEN: style, width, brush style, colour
+    case kEmrExtCreatePen: {  // EXTCREATEPEN: style, width, brush style, colour
         const uint32_t style = r.U32(28).value_or(0);
         const uint32_t width = r.U32(32).value_or(0);
         const uint32_t brushStyle = r.U32(36).value_or(0);
@@ -87,7 +88,7 @@ void EmfToWmf::CreateObject(const Record& r)
         made.kind = Slot::Kind::Pen;
         break;
     }
-    case 39: {  // CREATEBRUSHINDIRECT: style, colour, hatch
+    case kEmrCreateBrushIndirect: {  // CREATEBRUSHINDIRECT: style, colour, hatch
         uint32_t style = r.U32(12).value_or(0);
         if (style != kBsSolid && style != kBsNull && style != kBsHatched) style = kBsSolid;
         p.U16(static_cast<uint16_t>(style)).U32(r.U32(16).value_or(0)).U16(static_cast<uint16_t>(r.U32(20).value_or(0)));
@@ -95,8 +96,8 @@ void EmfToWmf::CreateObject(const Record& r)
         made.kind = Slot::Kind::Brush;
         break;
     }
-    case 93:
-    case 94: {  // CREATEMONOBRUSH / CREATEDIBPATTERNBRUSHPT: usage, offBmi, cbBmi, offBits, cbBits
+    case kEmrCreateMonoBrush:
+    case kEmrCreateDibPatternBrushPt: {  // CREATEMONOBRUSH / CREATEDIBPATTERNBRUSHPT: usage, offBmi, cbBmi, offBits, cbBits
         const uint32_t usage = r.U32(12).value_or(0);
         const Bytes info = r.Array(r.U32(16).value_or(0), r.U32(20).value_or(0), 1);
         const Bytes bits = r.Array(r.U32(24).value_or(0), r.U32(28).value_or(0), 1);
@@ -106,7 +107,7 @@ void EmfToWmf::CreateObject(const Record& r)
         made.kind = Slot::Kind::Brush;
         break;
     }
-    case 82: {  // EXTCREATEFONTINDIRECTW: LOGFONTW
+    case kEmrExtCreateFontIndirectW: {  // EXTCREATEFONTINDIRECTW: LOGFONTW
         if (!r.Has(12, 92 - 64)) return;
         uint8_t flags[8];
         for (size_t i = 0; i < 8; ++i) flags[i] = r.Data()[32 + i];
@@ -127,7 +128,7 @@ void EmfToWmf::CreateObject(const Record& r)
         made.kind = Slot::Kind::Font;
         break;
     }
-    case 49: {  // CREATEPALETTE: LOGPALETTE
+    case kEmrCreatePalette: {  // CREATEPALETTE: LOGPALETTE
         const uint16_t count = r.U16(14).value_or(0);
         const Bytes entries = r.Array(16, count, 4);
         p.U16(0x0300).U16(static_cast<uint16_t>(entries.size() / 4)).Raw(entries);
@@ -227,7 +228,7 @@ void EmfToWmf::DeleteObject(const Record& r)
 
 void EmfToWmf::Palette(const Record& r)
 {
-    if (r.Type() == 52) {
+    if (r.Type() == kEmrRealizePalette) {
         FOut.Append(META_REALIZEPALETTE);
         return;
     }
@@ -236,16 +237,16 @@ void EmfToWmf::Palette(const Record& r)
     const auto found = FHandles.find(*handle);
     if (found == FHandles.end() || found->second.kind != Slot::Kind::Palette) return;
     const auto slot = static_cast<uint16_t>(found->second.slot);
-    if (r.Type() == 48) {
+    if (r.Type() == kEmrSelectPalette) {
         FOut.Append(META_SELECTPALETTE, WmfParams().U16(slot));
-    } else if (r.Type() == 50) {  // SETPALETTEENTRIES: start, count, entries (the selected palette)
+    } else if (r.Type() == kEmrSetPaletteEntries) {  // SETPALETTEENTRIES: start, count, entries (the selected palette)
         const Bytes entries = r.Array(20, r.U32(16).value_or(0), 4);
         FOut.Append(META_SELECTPALETTE, WmfParams().U16(slot));
         FOut.Append(META_SETPALENTRIES, WmfParams()
                                             .U16(static_cast<uint16_t>(r.U32(12).value_or(0)))
                                             .U16(static_cast<uint16_t>(entries.size() / 4))
                                             .Raw(entries));
-    } else if (r.Type() == 51) {
+    } else if (r.Type() == kEmrResizePalette) {
         FOut.Append(META_SELECTPALETTE, WmfParams().U16(slot));
         FOut.Append(META_RESIZEPALETTE, WmfParams().U16(static_cast<uint16_t>(r.U32(12).value_or(0))));
     }

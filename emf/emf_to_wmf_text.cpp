@@ -2,6 +2,7 @@
 // its advances mapped with the picture's scale (kept cumulative so that lines keep their
 // length).
 #include "emf/emf_to_wmf.h"
+#include "emf/emr_types.h"
 #include "emf/wmf_charset.h"
 #include "emf/wmf_format.h"
 
@@ -22,7 +23,7 @@ void EmfToWmf::Text(const Record& r)
     const auto count = r.U32(44), offString = r.U32(48), options = r.U32(52);
     const auto offDx = r.U32(72);
     if (!offDx || (*options & kEtoGlyphIndex) != 0) return;
-    const bool wide = r.Type() == 84;
+    const bool wide = r.Type() == kEmrExtTextOutW;
     const uint32_t n = std::min<uint32_t>(*count, kMaxChars);
     const Bytes raw = r.Array(*offString, n, wide ? 2 : 1);
     if (n > 0 && raw.empty()) return;
