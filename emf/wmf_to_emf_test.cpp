@@ -118,6 +118,18 @@ TEST(WmfToEmfFrame, TextModeDrawsInDevicePixelsAndIsotropicKeepsTheAspect)
     EXPECT_EQ(ParseHeader(iso).rclBounds, (RectL{0, 0, 767, 767}));
 }
 
+TEST(WmfToEmfFrame, MetricModesScaleByTheDeviceSizeAndZeroExtentsAreIgnored)
+{
+    // Tenths of a millimetre, y upwards: 320 mm are 1024 pixels.
+    const auto metric = Convert(WmfBuilder().MapMode(MM_LOMETRIC).Rectangle(0, 0, 1000, -500).Finish(), {MM_TEXT, 0, 0});
+    EXPECT_EQ(ParseHeader(metric).rclBounds, (RectL{0, 0, 319, 159}));
+    EXPECT_EQ(ParseHeader(metric).rclFrame, (RectL{0, 0, 9968, 4968}));
+    // A zero window extent leaves the mapping as it was.
+    const auto zero = Convert(WmfBuilder().WindowExt(100, 100).WindowExt(0, 0).Rectangle(0, 0, 100, 100).Finish(),
+                              {MM_ANISOTROPIC, 3200, 2400});
+    EXPECT_EQ(ParseHeader(zero).rclBounds, (RectL{0, 0, 101, 76}));
+}
+
 TEST(WmfToEmfMapping, WindowAndViewportRecordsConvertAndOffsetsBecomeAbsolute)
 {
     const auto emf = Convert(WmfBuilder()
