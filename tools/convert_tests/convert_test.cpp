@@ -8,9 +8,9 @@
 
 #include <QImage>
 
-#include <csignal>
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
-#include <thread>
 
 namespace qrptool::test {
 namespace {
@@ -83,6 +83,23 @@ TEST_F(ConvertTest, FolderMixingReportsDamagedFilesAndOthersConvertsTheReportsAn
     ExpectPageSizes(out / "laudo.pdf", {{kA4Width, kA4Height}, {kA4Width, kA4Height}});
     ExpectPageSizes(out / "paisagem.pdf", {{kA4Height, kA4Width}});
     ExpectPageSizes(out / "comprimido.pdf", {{kA4Width, kA4Height}, {kA4Width, kA4Height}, {kA4Width, kA4Height}});
+}
+
+TEST_F(ConvertTest, PdfKeepsTextAndLinesAsVectors)
+{
+    if (!HaveProgram("pdftotext") || !HaveProgram("pdfimages")) GTEST_SKIP() << "poppler-utils missing";
+    WriteReport(in / "laudo.QRP", {PageSpec{{0, 0, 21000, 29700}, u"Hemograma completo"}});
+    const RunResult r = RunQrptool({"convert", in.string(), "-o", out.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const fs::path pdf = out / "laudo.pdf";
+    // Glyphs stand where the picture's advances put them, which text extraction may read
+    // as gaps: compare without white space.
+    std::string text = RunProgram("pdftotext", {pdf.string(), "-"});
+    text.erase(std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }), text.end());
+    EXPECT_THAT(text, HasSubstr("Hemogramacompleto"));
+    // pdfimages -list prints its two heading lines and one line per image: none here.
+    const std::string images = RunProgram("pdfimages", {"-list", pdf.string()});
+    EXPECT_EQ(std::count(images.begin(), images.end(), '\n'), 2) << images;
 }
 
 TEST_F(ConvertTest, AllConvertedExitsZeroAndPngPagesHaveTheirResolution)

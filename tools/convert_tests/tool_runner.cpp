@@ -89,7 +89,19 @@ std::vector<std::string> FolderNames(const fs::path& folder)
     return names;
 }
 
-bool HavePdfinfo() { return !QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty(); }
+bool HavePdfinfo() { return HaveProgram("pdfinfo"); }
+
+bool HaveProgram(const char* name) { return !QStandardPaths::findExecutable(QString::fromUtf8(name)).isEmpty(); }
+
+std::string RunProgram(const char* name, const std::vector<std::string>& args)
+{
+    QProcess process;
+    process.start(QString::fromUtf8(name), ToQt(args));
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        return {};
+    }
+    return process.readAllStandardOutput().toStdString();
+}
 
 std::vector<QSizeF> PdfPageSizes(const fs::path& pdf)
 {

@@ -29,6 +29,10 @@ std::vector<std::string> FolderNames(const std::filesystem::path& folder);
 std::vector<QSizeF> PdfPageSizes(const std::filesystem::path& pdf);
 bool HavePdfinfo();
 
+bool HaveProgram(const char* name);
+// What a program printed on standard output; empty when it failed.
+std::string RunProgram(const char* name, const std::vector<std::string>& args);
+
 // A fresh empty folder under the system's temporary folder, removed by the destructor.
 class ScratchFolder {
 public:
