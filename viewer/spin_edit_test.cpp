@@ -107,8 +107,8 @@ TEST(SpinEditTest, HeldButtonRepeatsAfter400ThenEvery100Milliseconds)
     EXPECT_EQ(z.field.Value(), 91);
     EXPECT_TRUE(up->RepeatTimer().isActive());
     EXPECT_EQ(up->RepeatTimer().interval(), TSpinButton::kFirstRepeatMs);
-    QTest::qWait(TSpinButton::kFirstRepeatMs + TSpinButton::kNextRepeatMs / 2);
-    EXPECT_GE(z.field.Value(), 92);
+    // The first repeat, however late a loaded machine delivers it.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return z.field.Value() >= 92; }, 5000));
     EXPECT_EQ(up->RepeatTimer().interval(), TSpinButton::kNextRepeatMs);
     QTest::mouseRelease(up, Qt::LeftButton);
     EXPECT_FALSE(up->RepeatTimer().isActive());
