@@ -257,17 +257,6 @@ TEST_F(PreviewTest, PageAvailableNoticesReachTheHandlerModulo65536)
     EXPECT_EQ(preview.PreviewImage()->FetchCount(), fetches);
 }
 
-TEST_F(PreviewTest, UpdateImageFetchesTheShownPageOnceAvailable)
-{
-    auto printer = LoadedPrinter(2);
-    TQRPreview preview;
-    preview.SetQRPrinter(printer.get());
-    ASSERT_TRUE(preview.PreviewImage()->ImageOK());
-    const int fetches = preview.PreviewImage()->FetchCount();
-    preview.UpdateImage();  // a picture is held: nothing to do
-    EXPECT_EQ(preview.PreviewImage()->FetchCount(), fetches);
-}
-
 TEST_F(PreviewTest, UndecodablePageLeavesTheImageEmptyAndThePageNumberOld)
 {
     const QString path = Path(QStringLiteral("bad.QRP"));
