@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QProcess>
 
 #include <algorithm>
 #include <cctype>
@@ -207,6 +208,32 @@ TEST_F(ConvertTest, BadArgumentsAreUsageErrorsInOneLine)
         EXPECT_THAT(r.err, HasSubstr("Usage: qrptool convert")) << "the usage follows the error";
     }
     EXPECT_FALSE(fs::exists(out)) << "nothing is made on a usage error";
+}
+
+TEST_F(ConvertTest, InterruptLeavesOnlyCompleteOutputs)
+{
+    WriteA4Report(scratch / "laudo.QRP", 3);
+    for (int i = 1; i <= 150; ++i) fs::copy_file(scratch / "laudo.QRP", in / ("laudo" + std::to_string(i) + ".QRP"));
+    QProcess process;
+    process.start(QStringLiteral(QRPTOOL_PATH),
+                  {QStringLiteral("convert"), QString::fromStdString(in.string()), QStringLiteral("-o"),
+                   QString::fromStdString(out.string())});
+    ASSERT_TRUE(process.waitForStarted());
+    while (process.state() == QProcess::Running && FolderNames(out).empty()) process.waitForFinished(5);
+    process.terminate();  // SIGTERM, handled like Ctrl+C
+    ASSERT_TRUE(process.waitForFinished(120000));
+    if (process.exitCode() == 0) GTEST_SKIP() << "finished before the interrupt";
+
+    EXPECT_EQ(process.exitCode(), 130);
+    EXPECT_THAT(process.readAllStandardError().toStdString(), HasSubstr("Interrupted: "));
+    const std::vector<std::string> names = FolderNames(out);
+    EXPECT_LT(names.size(), 150u);
+    for (const std::string& name : names) {
+        EXPECT_NE(name[0], '.') << "temporary file left: " << name;
+        if (HavePdfinfo()) {
+            EXPECT_EQ(PdfPageSizes(out / name).size(), 3u) << name;
+        }
+    }
 }
 
 TEST_F(ConvertTest, HelpAndVersion)

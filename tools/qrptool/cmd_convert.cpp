@@ -105,13 +105,17 @@ int RunConvert(const std::vector<std::string>& args)
         for (std::thread& t : threads) t.join();
     }
 
+    // Reports an interrupt stopped (or that were never started) are counted, not listed.
     int converted = 0;
     int pages = 0;
+    int notDone = 0;
     std::vector<size_t> skipped;
     for (size_t i = 0; i < inputs.size(); ++i) {
         if (outcomes[i].converted) {
             ++converted;
             pages += outcomes[i].pages;
+        } else if (outcomes[i].interrupted || outcomes[i].reason.empty()) {
+            ++notDone;
         } else {
             skipped.push_back(i);
         }
@@ -121,12 +125,12 @@ int RunConvert(const std::vector<std::string>& args)
               << std::flush;
     if (!skipped.empty()) {
         std::cerr << "Skipped " << skipped.size() << ":\n";
-        for (size_t i : skipped) {
-            const std::string reason = outcomes[i].reason.empty() ? "not converted (interrupted)" : outcomes[i].reason;
-            std::cerr << "  " << inputs[i].path.string() << ": " << reason << "\n";
-        }
+        for (size_t i : skipped) std::cerr << "  " << inputs[i].path.string() << ": " << outcomes[i].reason << "\n";
     }
-    if (gCancel) return kExitInterrupted;
+    if (notDone > 0 || gCancel) {
+        std::cerr << "Interrupted: " << notDone << (notDone == 1 ? " report" : " reports") << " not converted\n";
+        return kExitInterrupted;
+    }
     return skipped.empty() ? kExitOk : kExitPartial;
 }
 

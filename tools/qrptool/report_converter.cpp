@@ -144,11 +144,12 @@ ConvertOutcome ConvertReport(const ReportInput& input, const ConvertOptions& opt
         outcome.converted = true;
         outcome.pages = pageCount;
     } catch (const Cancelled&) {
+        outcome.interrupted = true;
         outcome.reason = "interrupted";
     } catch (const std::bad_alloc&) {
         outcome.reason = "out of memory";
     } catch (const std::exception& e) {
-        outcome.reason = e.what();
+        outcome.reason = *e.what() ? e.what() : "unknown error";
     }
     return outcome;
 }

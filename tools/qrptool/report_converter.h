@@ -16,7 +16,8 @@ namespace qrptool {
 struct ConvertOutcome {
     bool converted = false;
     int pages = 0;
-    std::string reason;  // why the report was skipped
+    bool interrupted = false;  // stopped by the cancel flag before it was done
+    std::string reason;        // why the report was skipped
 };
 
 // The outputs a report of pageCount pages gives (the PDF needs no page count).
