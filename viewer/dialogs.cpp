@@ -70,8 +70,10 @@ bool TQtViewerDialogs::ExecutePrint(QWidget* parent, TPrintDialogState& state)
 
 bool TQtViewerDialogs::AskOverwrite(QWidget* parent)
 {
-    return QMessageBox::question(parent, texts::kAttention, texts::kOverwriteQuestion, QMessageBox::Yes | QMessageBox::No,
-                                 QMessageBox::Yes) == QMessageBox::Yes;
+    // Yes and No only, no icon.
+    QMessageBox box(QMessageBox::NoIcon, texts::kAttention, texts::kOverwriteQuestion, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
 }
 
 void TQtViewerDialogs::ShowMessage(QWidget* parent, const QString& text)
