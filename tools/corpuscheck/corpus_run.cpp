@@ -68,42 +68,65 @@ struct Job {
     std::optional<Reference> reference;
 };
 
+// One qrptool run; status and note as the process ended.
+struct ProcessOutcome {
+    RunStatus status = RunStatus::kOk;
+    QString note;
+};
+
+ProcessOutcome RunQrptool(const CorpusOptions& options, const QString& input, int width, const QString& out)
+{
+    ProcessOutcome o;
+    QProcess process;
+    process.setProgram(options.qrptool);
+    process.setArguments({"render", input, "--width", QString::number(width), "-o", out});
+    process.start();
+    if (!process.waitForStarted()) {
+        o.status = RunStatus::kCrashed;
+        o.note = "qrptool did not start: " + process.errorString();
+    } else if (!process.waitForFinished(options.timeoutMs)) {
+        process.kill();
+        process.waitForFinished();
+        o.status = RunStatus::kTimedOut;
+        o.note = "no result after " + QString::number(options.timeoutMs / 1000) + " s";
+    } else if (process.exitStatus() == QProcess::CrashExit) {
+        o.status = RunStatus::kCrashed;
+        o.note = "crashed: " + FirstLine(process.readAllStandardError(), input);
+    } else if (process.exitCode() == 2) {
+        o.status = RunStatus::kRefused;
+        o.note = FirstLine(process.readAllStandardError(), input);
+    } else if (process.exitCode() != 0) {
+        o.status = RunStatus::kCrashed;
+        o.note = "exit " + QString::number(process.exitCode()) + ": " + FirstLine(process.readAllStandardError(), input);
+    }
+    if (o.status != RunStatus::kOk && o.status != RunStatus::kRefused) o.note += QString(" (at width %1)").arg(width);
+    return o;
+}
+
 FileResult RunOne(const CorpusOptions& options, const QString& corpus, const Job& job)
 {
     FileResult r;
     r.file = job.file;
     r.hasReference = job.reference.has_value();
     if (job.reference) r.caveats = job.reference->caveats;
-    const QString out = options.outDir + "/" + QString(job.file).replace('/', "__") + ".png";
+    const QString name = QString(job.file).replace('/', "__");
+    const QString out = options.outDir + "/" + name + ".png";
     QFile::remove(out);
-    const int width = job.reference ? job.reference->width : 800;
-
-    QProcess process;
-    process.setProgram(options.qrptool);
     const QString input = corpus + "/" + job.file;
-    process.setArguments({"render", input, "--width", QString::number(width), "-o", out});
     QElapsedTimer timer;
     timer.start();
-    process.start();
-    if (!process.waitForStarted()) {
-        r.status = RunStatus::kCrashed;
-        r.note = "qrptool did not start: " + process.errorString();
-    } else if (!process.waitForFinished(options.timeoutMs)) {
-        process.kill();
-        process.waitForFinished();
-        r.status = RunStatus::kTimedOut;
-        r.note = "no result after " + QString::number(options.timeoutMs / 1000) + " s";
-    } else if (process.exitStatus() == QProcess::CrashExit) {
-        r.status = RunStatus::kCrashed;
-        r.note = "crashed: " + FirstLine(process.readAllStandardError(), input);
-    } else if (process.exitCode() == 2) {
-        r.status = RunStatus::kRefused;
-        r.note = FirstLine(process.readAllStandardError(), input);
-    } else if (process.exitCode() != 0) {
-        r.status = RunStatus::kCrashed;
-        r.note = "exit " + QString::number(process.exitCode()) + ": " + FirstLine(process.readAllStandardError(), input);
-    }
+    ProcessOutcome outcome = RunQrptool(options, input, job.reference ? job.reference->width : 800, out);
     r.milliseconds = static_cast<int>(timer.elapsed());
+    if (outcome.status == RunStatus::kOk && options.smallWidth > 0) {
+        // Played small, as a thumbnail: where coordinates collapse below a pixel.
+        const QString small = options.outDir + "/small__" + name + ".png";
+        const ProcessOutcome tiny = RunQrptool(options, input, options.smallWidth, small);
+        QFile::remove(small);
+        if (tiny.status == RunStatus::kCrashed || tiny.status == RunStatus::kTimedOut) outcome = tiny;
+    }
+    r.status = outcome.status;
+    r.note = outcome.note;
+
     if (!job.reference) return r;
 
     const QImage reference(corpus + "/gdi-reference/" + job.reference->png);
@@ -210,7 +233,8 @@ QString ScoreTable(const std::vector<FileResult>& results)
     QTextStream out(&t);
     out << "# Corpus scores\n\n"
            "Every corpus picture rendered by `qrptool render FILE --width W -o OUT.png` (W = the\n"
-           "reference's width, else 800) and, where a GDI reference exists, scored against it:\n"
+           "reference's width, else 800; then once more 37 pixels wide, for crashes and hangs only)\n"
+           "and, where a GDI reference exists, scored against it:\n"
            "greyscale SSIM (Gaussian window 11, sigma 1.5), and SSIM after halving both images.\n"
            "A picture qrptool refuses is scored as a blank page. Regenerate with\n"
            "`build/tools/corpuscheck/corpuscheck --table docs/corpus-scores.md`.\n\n"

@@ -16,6 +16,7 @@ struct CorpusOptions {
     QString qrptool;    // the qrptool program
     QString outDir;     // where the renderings go
     int timeoutMs = 60000;
+    int smallWidth = 37;  // a second, thumbnail-sized render of each file (0: none)
     int jobs = 2;
 };
 

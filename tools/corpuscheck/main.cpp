@@ -28,9 +28,10 @@ int main(int argc, char** argv)
         else if (a == "--table" && hasValue) table = args[++i];
         else if (a == "--jobs" && hasValue) options.jobs = args[++i].toInt();
         else if (a == "--timeout" && hasValue) options.timeoutMs = args[++i].toInt() * 1000;
+        else if (a == "--small" && hasValue) options.smallWidth = args[++i].toInt();
         else {
             std::cerr << "Usage: corpuscheck [--shared DIR] [--qrptool PATH] [--out DIR] [--table FILE.md]\n"
-                         "                   [--jobs N] [--timeout SECONDS]\n";
+                         "                   [--jobs N] [--timeout SECONDS] [--small WIDTH (0: no thumbnail pass)]\n";
             return 1;
         }
     }

@@ -27,6 +27,7 @@ using qrp::emf::RectL;
 struct RunResult {
     int exitCode = -1;
     std::string err;
+    std::string out;
 };
 
 RunResult Render(const QStringList& args)
@@ -35,7 +36,8 @@ RunResult Render(const QStringList& args)
     process.start(QStringLiteral(QRPTOOL_PATH), QStringList{"render"} + args);
     EXPECT_TRUE(process.waitForFinished(60000));
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return {process.exitCode(), process.readAllStandardError().toStdString()};
+    return {process.exitCode(), process.readAllStandardError().toStdString(),
+            process.readAllStandardOutput().toStdString()};
 }
 
 class RenderCommand : public ::testing::Test {
@@ -126,6 +128,19 @@ TEST_F(RenderCommand, AllPagesNameFilesByNumberAndPdfPagesTakeTheFrameSize)
         boxes << m.captured(1) + "x" + m.captured(2);
     }
     EXPECT_EQ(boxes, (QStringList{"595x842", "842x595", "420x595"}));
+}
+
+TEST_F(RenderCommand, TracePrintsEachPagesDrawingCalls)
+{
+    const QString report = WriteReport("two.QRP", {{0, 0, 21000, 29700}, {0, 0, 29700, 21000}});
+    const RunResult run = Render({report, "--all", "--trace", "--width", "100", "-o", Path("t.pdf")});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto second = run.out.find("page 2\n");
+    ASSERT_EQ(run.out.rfind("page 1\n", 0), 0u) << run.out;
+    ASSERT_NE(second, std::string::npos) << run.out;
+    // Each page's trace ends with its summary line.
+    EXPECT_NE(run.out.substr(0, second).find("played "), std::string::npos);
+    EXPECT_NE(run.out.substr(second).find("played "), std::string::npos);
 }
 
 TEST_F(RenderCommand, UsageErrorsExitOneAndUnreadableInputsExitTwoWithOneLine)

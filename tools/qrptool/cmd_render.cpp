@@ -3,6 +3,8 @@
 #include "tools/qrptool/render_input.h"
 #include "tools/qrptool/render_output.h"
 
+#include "render/trace.h"
+
 #include <QGuiApplication>
 
 #include <charconv>
@@ -185,6 +187,13 @@ int RunRender(const std::vector<std::string>& args)
         if (!picture) {
             std::cerr << "qrptool render: " << o.input << ": page " << page << " has no picture\n";
             return kExitInvalidFile;
+        }
+        if (o.trace) {
+            // The drawing calls at the size the rule gives the page, then the picture itself.
+            const auto size = PlaySize(picture->Header().rclFrame, rule);
+            std::cout << "page " << page << "\n"
+                      << qrp::render::TraceEnhMetaFile(*picture, QRect(QPoint(0, 0), size.value_or(QSize(1, 1))))
+                      << std::flush;
         }
         try {
             writer->Write(page, *picture);
