@@ -1,5 +1,9 @@
 #include "test_viewer_fixture.h"
 
+#include "base/exceptions.h"
+#include "printer/notices.h"
+#include "viewer/application.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeData>
@@ -211,6 +215,21 @@ TEST_F(ViewerTest, PrintFailureShowsItsOwnMessageAndStopsTheCopies)
     EXPECT_TRUE(FDialogs.Messages.isEmpty());
     EXPECT_TRUE(FSystem->Jobs().empty());
     // The window goes on: the next page still turns.
+    form.SpeedButton3->click();
+    EXPECT_EQ(form.prev->PageNumber(), 2);
+}
+
+TEST_F(ViewerTest, FailureInsideAnEventReachesTheGeneralErrorHandler)
+{
+    TForm1& form = StartWith(2);
+    auto* app = qobject_cast<TApplication*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    app->SetOnException([&form](const std::exception_ptr& failure) { form.HandleException(failure); });
+    form.prev->SetOnPageAvailable([](QObject*, int) { throw EReadError(); });
+    PostPageAvailableNotice(form.prev, 2);
+    QCoreApplication::sendPostedEvents(form.prev);
+    app->SetOnException(nullptr);
+    EXPECT_EQ(FDialogs.Errors, QStringList{QStringLiteral("Stream read error")});
     form.SpeedButton3->click();
     EXPECT_EQ(form.prev->PageNumber(), 2);
 }

@@ -1,12 +1,11 @@
 // qrpview: shows one report file, named as the first argument or chosen with Open.
+#include "viewer/application.h"
 #include "viewer/dialogs.h"
 #include "viewer/startup.h"
 
-#include <QApplication>
-
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
+    qrp::TApplication app(argc, argv);
     qrp::TQtViewerDialogs dialogs;
     return qrp::RunViewer(app, dialogs);
 }

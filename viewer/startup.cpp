@@ -1,6 +1,7 @@
 #include "viewer/startup.h"
 
 #include "preview/preview.h"
+#include "viewer/application.h"
 #include "printer/qr_printer.h"
 #include "viewer/spin_edit.h"
 
@@ -33,12 +34,17 @@ int RunViewer(QApplication& app, TViewerDialogs& dialogs)
 {
     QApplication::setApplicationName(texts::kApplicationTitle);
     TStartup startup = StartViewer(app.arguments().mid(1), dialogs);
+    if (auto* viewerApp = qobject_cast<TApplication*>(&app)) {
+        TForm1* form = startup.Form.get();
+        viewerApp->SetOnException([form](const std::exception_ptr& failure) { form->HandleException(failure); });
+    }
     // Maximised; the normal geometry already covers the screen where no window manager
     // honours the request.
     if (QScreen* screen = startup.Form->screen()) startup.Form->setGeometry(screen->availableGeometry());
     startup.Form->showMaximized();
     if (startup.Terminate) QTimer::singleShot(0, &app, &QCoreApplication::quit);
     const int result = app.exec();
+    if (auto* viewerApp = qobject_cast<TApplication*>(&app)) viewerApp->SetOnException(nullptr);
     startup.Form.reset();
     DestroySharedReportPrinter();
     return result;

@@ -1,0 +1,17 @@
+#include "viewer/application.h"
+
+namespace qrp {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (...) {
+        if (FOnException) FOnException(std::current_exception());
+        return true;
+    }
+}
+
+}  // namespace qrp
