@@ -3,8 +3,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-scripts/build.sh
-if [ -x build/viewer/qrpview ]; then
-  exec build/viewer/qrpview samples/laudo.QRP
+build="${BUILD_DIR:-build}"
+BUILD_DIR="$build" scripts/build.sh
+if [ -x "$build"/viewer/qrpview ]; then
+  exec "$build"/viewer/qrpview samples/laudo.QRP
 fi
-exec build/tools/qrptool info samples/laudo.QRP
+exec "$build"/tools/qrptool info samples/laudo.QRP
