@@ -1,6 +1,9 @@
 #include "render/fonts.h"
 
 #include <QFont>
+#include <QFontDatabase>
+#include <QHash>
+#include <QSet>
 
 #include <cmath>
 
@@ -24,16 +27,47 @@ QString FaceName(const emf::LogFont& lf)
     return QString::fromUtf16(lf.faceName.data(), static_cast<qsizetype>(lf.faceName.size()));
 }
 
+QString ResolveFamily(const emf::LogFont& lf)
+{
+    // The faces reports use most have metric-compatible twins here.
+    static const QHash<QString, QString> twins = {
+        {QStringLiteral("arial"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("helvetica"), QStringLiteral("Liberation Sans")},
+        {QStringLiteral("arial narrow"), QStringLiteral("Liberation Sans Narrow")},
+        {QStringLiteral("times new roman"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("times"), QStringLiteral("Liberation Serif")},
+        {QStringLiteral("courier new"), QStringLiteral("Liberation Mono")},
+        {QStringLiteral("courier"), QStringLiteral("Liberation Mono")},
+    };
+    static const QSet<QString> installed = [] {
+        QSet<QString> set;
+        for (const QString& family : QFontDatabase::families()) set.insert(family.toLower());
+        return set;
+    }();
+    const QString face = FaceName(lf);
+    const QString key = face.toLower();
+    const auto twin = twins.find(key);
+    if (twin != twins.end()) return *twin;
+    if (installed.contains(key)) return face;
+    // Like GDI's font mapper, a face that is not there falls back by family and pitch.
+    constexpr uint8_t kFixedPitch = 1, kRoman = 0x10, kModern = 0x30;
+    const uint8_t family = lf.pitchAndFamily & 0xF0;
+    if (family == kModern || (lf.pitchAndFamily & 3) == kFixedPitch) return QStringLiteral("Liberation Mono");
+    if (family == kRoman) return QStringLiteral("Liberation Serif");
+    return QStringLiteral("Liberation Sans");
+}
+
 const QRawFont& FontCache::Base(const emf::LogFont& lf)
 {
-    const Key key{FaceName(lf).toLower(), Weight(lf), lf.italic != 0};
+    const Key key{ResolveFamily(lf), Weight(lf), lf.italic != 0};
     auto it = FBase.find(key);
     if (it != FBase.end()) return it->second;
-    QFont font(FaceName(lf));
+    QFont font(ResolveFamily(lf));
     font.setPixelSize(static_cast<int>(kBaseSize));
     font.setWeight(static_cast<QFont::Weight>(Weight(lf)));
     font.setItalic(lf.italic != 0);
     font.setStyleHint(QFont::SansSerif);
+    font.setHintingPreference(QFont::PreferDefaultHinting);
     QRawFont raw = QRawFont::fromFont(font);
     if (!raw.isValid()) raw = QRawFont::fromFont(QFont(QStringLiteral("Liberation Sans"), static_cast<int>(kBaseSize)));
     return FBase.emplace(key, raw).first->second;
@@ -42,8 +76,8 @@ const QRawFont& FontCache::Base(const emf::LogFont& lf)
 QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize)
 {
     // Sizes are kept to 1/64 pixel.
-    const int size64 = static_cast<int>(std::lround(pixelSize * 64));
-    const auto key = std::make_tuple(FaceName(lf).toLower(), Weight(lf), lf.italic != 0, size64);
+    const int size64 = std::max(1, static_cast<int>(std::lround(pixelSize * 64)));
+    const auto key = std::make_tuple(ResolveFamily(lf), Weight(lf), lf.italic != 0, size64);
     auto it = FSized.find(key);
     if (it != FSized.end()) return it->second;
     QRawFont raw = Base(lf);

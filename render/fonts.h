@@ -28,7 +28,10 @@ private:
     std::map<std::tuple<QString, int, bool, int>, QRawFont> FSized;
 };
 
-// The family a LOGFONT asks for, with the stock and empty faces named.
+// The face a LOGFONT asks for, with the empty face named.
 QString FaceName(const emf::LogFont& lf);
+// The installed family that draws it: a metric-compatible twin, the face itself, or, as
+// GDI's font mapper does for a face it lacks, a family chosen by pitch and family bits.
+QString ResolveFamily(const emf::LogFont& lf);
 
 }  // namespace qrp::render

@@ -56,14 +56,30 @@ void Player::AddStateHandlers(HandlerTable& t)
 
 // --- mapping ---
 
+QTransform FloatTransform(double m11, double m12, double m21, double m22, double dx, double dy)
+{
+    auto f = [](double v) { return static_cast<double>(static_cast<float>(v)); };
+    return QTransform(f(m11), f(m12), f(m21), f(m22), f(dx), f(dy));
+}
+
+QTransform CombineFloat(const QTransform& a, const QTransform& b)
+{
+    auto f = [](double v) { return static_cast<float>(v); };
+    const float a11 = f(a.m11()), a12 = f(a.m12()), a21 = f(a.m21()), a22 = f(a.m22()), adx = f(a.dx()), ady = f(a.dy());
+    const float b11 = f(b.m11()), b12 = f(b.m12()), b21 = f(b.m21()), b22 = f(b.m22()), bdx = f(b.dx()), bdy = f(b.dy());
+    return QTransform(a11 * b11 + a12 * b21, a11 * b12 + a12 * b22, a21 * b11 + a22 * b21, a21 * b12 + a22 * b22,
+                      adx * b11 + ady * b21 + bdx, adx * b12 + ady * b22 + bdy);
+}
+
 const QTransform& Player::Total()
 {
     if (!FTotalValid) {
         const DcState& s = FState;
-        const double sx = s.viewportExtX / s.windowExtX;
-        const double sy = s.viewportExtY / s.windowExtY;
-        const QTransform page(sx, 0, 0, sy, s.viewportOrgX - s.windowOrgX * sx, s.viewportOrgY - s.windowOrgY * sy);
-        FTotal = s.world * page * FPlayback;
+        const float sx = static_cast<float>(s.viewportExtX) / static_cast<float>(s.windowExtX);
+        const float sy = static_cast<float>(s.viewportExtY) / static_cast<float>(s.windowExtY);
+        const QTransform page = FloatTransform(sx, 0, 0, sy, static_cast<float>(s.viewportOrgX) - sx * static_cast<float>(s.windowOrgX),
+                                               static_cast<float>(s.viewportOrgY) - sy * static_cast<float>(s.windowOrgY));
+        FTotal = CombineFloat(CombineFloat(s.world, page), FPlayback);
         FTotalValid = true;
     }
     return FTotal;
@@ -235,7 +251,7 @@ bool Player::OnScaleWindowExt(const Record& r)
 
 namespace {
 
-QTransform ToTransform(const XForm& x) { return QTransform(x.m11, x.m12, x.m21, x.m22, x.dx, x.dy); }
+QTransform ToTransform(const XForm& x) { return FloatTransform(x.m11, x.m12, x.m21, x.m22, x.dx, x.dy); }
 
 }  // namespace
 
@@ -255,8 +271,8 @@ bool Player::OnModifyWorldTransform(const Record& r)
     const QTransform m = ToTransform(x->xform);
     switch (x->mode) {
     case MWT_IDENTITY: FState.world = QTransform(); break;
-    case MWT_LEFTMULTIPLY: FState.world = m * FState.world; break;
-    case MWT_RIGHTMULTIPLY: FState.world = FState.world * m; break;
+    case MWT_LEFTMULTIPLY: FState.world = CombineFloat(m, FState.world); break;
+    case MWT_RIGHTMULTIPLY: FState.world = CombineFloat(FState.world, m); break;
     case MWT_SET: FState.world = m; break;
     default: return false;
     }

@@ -56,8 +56,8 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     const double xScale = ScaleX(), yScale = ScaleY();
     double em;
     if (lf.height < 0) em = std::round(-static_cast<double>(lf.height) * yScale);
-    else if (lf.height > 0) em = std::round(lf.height * yScale) / FFonts.CellRatio(lf);
-    else em = std::round(16 * yScale) / FFonts.CellRatio(lf);
+    else if (lf.height > 0) em = std::round(std::round(lf.height * yScale) / FFonts.CellRatio(lf));
+    else em = std::round(std::round(16 * yScale) / FFonts.CellRatio(lf));
     if (!std::isfinite(em) || em > kMaxEm) return;
     const bool visible = em >= 1;
 

@@ -106,17 +106,22 @@ Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rec
 {
     const emf::EnhMetaHeader& h = picture.Header();
     FObjects.resize(std::max<size_t>(h.nHandles, 1));
-    // Reference-device pixels per 0.01 mm; a header without a sane device claims 96 dpi.
-    double pxPerHmmX = 96.0 / 2540.0, pxPerHmmY = 96.0 / 2540.0;
-    if (h.szlDevice.cx > 0 && h.szlMillimeters.cx > 0) pxPerHmmX = h.szlDevice.cx / (h.szlMillimeters.cx * 100.0);
-    if (h.szlDevice.cy > 0 && h.szlMillimeters.cy > 0) pxPerHmmY = h.szlDevice.cy / (h.szlMillimeters.cy * 100.0);
-    const double frameW = (static_cast<double>(h.rclFrame.right) - h.rclFrame.left) * pxPerHmmX;
-    const double frameH = (static_cast<double>(h.rclFrame.bottom) - h.rclFrame.top) * pxPerHmmY;
-    FPlaybackScaleX = frameW != 0 ? (rect.right() - rect.left()) / frameW : 1;
-    FPlaybackScaleY = frameH != 0 ? (rect.bottom() - rect.top()) / frameH : 1;
-    const double dx = rect.left() - h.rclFrame.left * pxPerHmmX * FPlaybackScaleX;
-    const double dy = rect.top() - h.rclFrame.top * pxPerHmmY * FPlaybackScaleY;
-    FPlayback = QTransform(FPlaybackScaleX, 0, 0, FPlaybackScaleY, dx, dy);
+    // Millimetres per reference-device pixel; a header without a sane device claims 96 dpi.
+    float mmPerPxX = 25.4f / 96, mmPerPxY = 25.4f / 96;
+    if (h.szlDevice.cx > 0 && h.szlMillimeters.cx > 0) mmPerPxX = static_cast<float>(h.szlMillimeters.cx) / static_cast<float>(h.szlDevice.cx);
+    if (h.szlDevice.cy > 0 && h.szlMillimeters.cy > 0) mmPerPxY = static_cast<float>(h.szlMillimeters.cy) / static_cast<float>(h.szlDevice.cy);
+    // The frame's left/top to the rectangle's left/top, its right/bottom to the rectangle's
+    // right/bottom, computed in single precision as GDI computes it.
+    const double frameW = static_cast<double>(h.rclFrame.right) - h.rclFrame.left;
+    const double frameH = static_cast<double>(h.rclFrame.bottom) - h.rclFrame.top;
+    const float rectW = static_cast<float>(rect.right() - rect.left()), rectH = static_cast<float>(rect.bottom() - rect.top());
+    FPlaybackScaleX = frameW != 0 ? static_cast<float>(rectW * 100.0 / frameW * mmPerPxX) : 1;
+    FPlaybackScaleY = frameH != 0 ? static_cast<float>(rectH * 100.0 / frameH * mmPerPxY) : 1;
+    const float dx = frameW != 0 ? static_cast<float>(rect.left()) - rectW * static_cast<float>(h.rclFrame.left) / static_cast<float>(frameW)
+                                 : static_cast<float>(rect.left());
+    const float dy = frameH != 0 ? static_cast<float>(rect.top()) - rectH * static_cast<float>(h.rclFrame.top) / static_cast<float>(frameH)
+                                 : static_cast<float>(rect.top());
+    FPlayback = FloatTransform(FPlaybackScaleX, 0, 0, FPlaybackScaleY, dx, dy);
 
     FState.pen = StockPenObject(BLACK_PEN);
     FState.brush = StockBrushObject(WHITE_BRUSH);
@@ -338,8 +343,9 @@ namespace {
 // into runs of pixels.
 void AddLinePixels(QPointF a, QPointF b, QPainterPath* runs)
 {
-    const int64_t x0 = static_cast<int64_t>(a.x()), y0 = static_cast<int64_t>(a.y());
-    const int64_t dx = static_cast<int64_t>(b.x()) - x0, dy = static_cast<int64_t>(b.y()) - y0;
+    const int64_t x0 = std::llround(a.x()), y0 = std::llround(a.y());
+    const int64_t dx = std::llround(b.x()) - x0, dy = std::llround(b.y()) - y0;
+    if (dx == 0 && dy == 0) return;
     const bool xMajor = std::abs(dx) >= std::abs(dy);
     const int64_t steps = std::max(std::abs(dx), std::abs(dy));
     const int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;

@@ -24,6 +24,11 @@
 
 namespace qrp::render {
 
+// Transforms are kept as GDI keeps them, in single precision: every entry is rounded to a
+// float after each product, so points land on the same side of a half pixel as GDI's.
+QTransform FloatTransform(double m11, double m12, double m21, double m22, double dx, double dy);
+QTransform CombineFloat(const QTransform& first, const QTransform& second);
+
 class Player {
 public:
     Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect);

@@ -141,5 +141,37 @@ TEST(PlayerTrace, DamagedAndUnknownRecordsAreSkippedAndCounted)
     EXPECT_EQ(Trace(*picture), "played 3 skipped 2\ndamaged at " + std::to_string(damagedAt) + "\n");
 }
 
+TEST(PlayerTrace, FacesMapToTwinsOrFallBackByFamilyAsGdiMaps)
+{
+    EmfWriter w = PixelWriter(200);
+    w.SetBkMode(TRANSPARENT);
+    const struct {
+        const char16_t* face;
+        uint8_t pitchAndFamily;
+    } fonts[] = {{u"Times New Roman", 0}, {u"No Such Face", 0x12 /* variable, roman */},
+                 {u"No Such Face", 0x31 /* fixed, modern */}, {u"LiberationSerif", 0}, {u"Courier New", 0}};
+    uint32_t handle = 1;
+    for (const auto& f : fonts) {
+        emf::LogFontW font;
+        font.height = 20;  // a cell height: the em is smaller
+        font.faceName = f.face;
+        font.pitchAndFamily = f.pitchAndFamily;
+        w.ExtCreateFontIndirectW(handle, font);
+        w.SelectObject(handle++);
+        w.ExtTextOutW({0, 0}, u"x", {});
+    }
+    const auto picture = Picture(w);
+    const std::string trace = Trace(*picture, 200);
+    std::vector<std::string> families;
+    for (size_t at = trace.find("font=\""); at != std::string::npos; at = trace.find("font=\"", at + 1)) {
+        const size_t start = at + 6;
+        families.push_back(trace.substr(start, trace.find('"', start) - start));
+    }
+    EXPECT_EQ(families, (std::vector<std::string>{"Liberation Serif", "Liberation Serif", "Liberation Mono",
+                                                  "Liberation Sans", "Liberation Mono"}));
+    // A 20-pixel cell of Liberation Serif (ascent + descent = 1.107 em) is an 18-pixel em.
+    EXPECT_NE(trace.find("\"Liberation Serif\" px=18 "), std::string::npos) << trace;
+}
+
 }  // namespace
 }  // namespace qrp::render
