@@ -27,7 +27,13 @@ function(qrp_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
-  set(_env "QT_QPA_PLATFORM=offscreen;QRP_SHARED_DIR=${PROJECT_SOURCE_DIR}/../shared;QRP_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  # CTest hands a test only the first variable of a list-valued ENVIRONMENT, so the
+  # folders the tests need are also compiled in, as defaults for unset variables.
+  target_sources(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/test_environment.cpp)
+  target_compile_definitions(${T_NAME} PRIVATE
+    QRP_TEST_SHARED_DIR="${PROJECT_SOURCE_DIR}/../shared"
+    QRP_TEST_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  set(_env "QT_QPA_PLATFORM=offscreen")
   gtest_discover_tests(${T_NAME}
     PROPERTIES LABELS ${T_LABEL} ENVIRONMENT "${_env}" TIMEOUT ${T_TIMEOUT}
     DISCOVERY_TIMEOUT 60
