@@ -178,7 +178,9 @@ struct Decoder {
                 a = Channel(emf::LoadU32(m + 12));
         }
         const bool alpha = options.keepAlpha && bpp == 32;
-        if (alpha && d.compression == BI_RGB) a = Channel(0xFF000000u);
+        // Alpha sits in the top byte unless a V4/V5 header names another mask; bit fields
+        // after a 40-byte header describe only red, green and blue.
+        if (alpha && a.mask == 0 && ((r.mask | g.mask | b.mask) & 0xFF000000u) == 0) a = Channel(0xFF000000u);
         const bool partial = lines < height;
         QImage image(Width(), Height(),
                      alpha || partial ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);

@@ -161,6 +161,23 @@ TEST(Dib, DirectColourDepthsAndBitFields)
         EXPECT_EQ(qAlpha(reinterpret_cast<const QRgb*>(blended.constScanLine(0))[0]), 0);
     }
     {
+        // 32 bits with bit fields after a 40-byte header (as icons for ALPHABLEND come):
+        // the masks name red, green and blue; alpha is the top byte.
+        Bytes info = InfoHeader(2, 1, 32, BI_BITFIELDS);
+        Put32(info, 0xFF0000);
+        Put32(info, 0x00FF00);
+        Put32(info, 0x0000FF);
+        Bytes row;
+        Put32(row, 0xFF00FF00);  // opaque green
+        Put32(row, 0x00000000);  // transparent
+        DibOptions alpha;
+        alpha.keepAlpha = true;
+        const QImage image = DecodeDib(info, row, alpha);
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(reinterpret_cast<const QRgb*>(image.constScanLine(0))[0], kGreen);
+        EXPECT_EQ(reinterpret_cast<const QRgb*>(image.constScanLine(0))[1], 0u);
+    }
+    {
         // 32 bits in a V5 header with masks inside it, swapped red and blue.
         Bytes info = InfoHeader(1, 1, 32, BI_BITFIELDS, {}, 0, 124);
         const uint32_t masks[4] = {0x000000FF, 0x0000FF00, 0x00FF0000, 0xFF000000};
