@@ -258,6 +258,7 @@ void TQRPageList::LoadFromStream(TMemoryStream& inStream)
 
 void TQRPageList::SaveToStream(TStream& outStream)
 {
+    QRP_ASSERT(FStream);
     FStream->SaveToStream(outStream);
 }
 
