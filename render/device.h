@@ -30,9 +30,7 @@ struct GlyphRun {
     qreal angle = 0;                // baseline rotation in degrees, clockwise on the output
     qreal stretch = 1;              // horizontal glyph scale (LOGFONT width)
     QColor color;
-    bool underline = false;
-    bool strikeOut = false;
-    qreal lineWidth = 0;            // of underline and strike-out; 0: none
+    bool antialias = true;          // grey-level edges; false: whole pixels
 };
 
 class Device {

@@ -57,9 +57,9 @@ QString ResolveFamily(const emf::LogFont& lf)
     return QStringLiteral("Liberation Sans");
 }
 
-const QRawFont& FontCache::Base(const emf::LogFont& lf)
+const QRawFont& FontCache::Base(const emf::LogFont& lf, bool antialias)
 {
-    const Key key{ResolveFamily(lf), Weight(lf), lf.italic != 0};
+    const Key key{ResolveFamily(lf), Weight(lf) * 2 + (antialias ? 1 : 0), lf.italic != 0};
     auto it = FBase.find(key);
     if (it != FBase.end()) return it->second;
     QFont font(ResolveFamily(lf));
@@ -68,19 +68,20 @@ const QRawFont& FontCache::Base(const emf::LogFont& lf)
     font.setItalic(lf.italic != 0);
     font.setStyleHint(QFont::SansSerif);
     font.setHintingPreference(QFont::PreferDefaultHinting);
+    if (!antialias) font.setStyleStrategy(QFont::NoAntialias);
     QRawFont raw = QRawFont::fromFont(font);
     if (!raw.isValid()) raw = QRawFont::fromFont(QFont(QStringLiteral("Liberation Sans"), static_cast<int>(kBaseSize)));
     return FBase.emplace(key, raw).first->second;
 }
 
-QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize)
+QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias)
 {
     // Sizes are kept to 1/64 pixel.
     const int size64 = std::max(1, static_cast<int>(std::lround(pixelSize * 64)));
-    const auto key = std::make_tuple(ResolveFamily(lf), Weight(lf), lf.italic != 0, size64);
+    const auto key = std::make_tuple(ResolveFamily(lf), Weight(lf) * 2 + (antialias ? 1 : 0), lf.italic != 0, size64);
     auto it = FSized.find(key);
     if (it != FSized.end()) return it->second;
-    QRawFont raw = Base(lf);
+    QRawFont raw = Base(lf, antialias);
     raw.setPixelSize(size64 / 64.0);
     if (FSized.size() > 512) FSized.clear();
     return FSized.emplace(key, raw).first->second;

@@ -14,8 +14,9 @@ namespace qrp::render {
 
 class FontCache {
 public:
-    // The font for lf with an em of pixelSize output pixels.
-    QRawFont Get(const emf::LogFont& lf, double pixelSize);
+    // The font for lf with an em of pixelSize output pixels; without antialias its glyphs
+    // are whole pixels.
+    QRawFont Get(const emf::LogFont& lf, double pixelSize, bool antialias = true);
     // (ascent + descent) / em of lf's font: turns a cell height into an em height.
     double CellRatio(const emf::LogFont& lf);
     // Average character width / em, for LOGFONT widths.
@@ -23,7 +24,7 @@ public:
 
 private:
     using Key = std::tuple<QString, int, bool>;
-    const QRawFont& Base(const emf::LogFont& lf);
+    const QRawFont& Base(const emf::LogFont& lf, bool antialias = true);
     std::map<Key, QRawFont> FBase;
     std::map<std::tuple<QString, int, bool, int>, QRawFont> FSized;
 };

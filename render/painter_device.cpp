@@ -49,6 +49,7 @@ void PainterDevice::DrawGlyphs(const GlyphRun& run)
     glyphs.setRawFont(run.font);
     glyphs.setGlyphIndexes(QList<quint32>(run.glyphs.begin(), run.glyphs.end()));
     FPainter.setPen(run.color);
+    FPainter.setRenderHint(QPainter::TextAntialiasing, run.antialias);
     if (run.angle == 0 && run.stretch == 1) {
         glyphs.setPositions(QList<QPointF>(run.positions.begin(), run.positions.end()));
         FPainter.drawGlyphRun(QPointF(0, 0), glyphs);

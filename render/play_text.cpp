@@ -55,13 +55,17 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     // one the cell height (ascent + descent).
     const double xScale = ScaleX(), yScale = ScaleY();
     double em;
-    if (lf.height < 0) em = std::round(-static_cast<double>(lf.height) * yScale);
+    // A scaled character height is cut to whole pixels, as GDI realises it.
+    if (lf.height < 0) em = std::floor(-static_cast<double>(lf.height) * yScale + 1e-6);
     else if (lf.height > 0) em = std::round(std::round(lf.height * yScale) / FFonts.CellRatio(lf));
     else em = std::round(std::round(16 * yScale) / FFonts.CellRatio(lf));
     if (!std::isfinite(em) || em > kMaxEm) return;
     const bool visible = em >= 1;
 
-    const QRawFont font = FFonts.Get(lf, std::max(em, 1.0));
+    // The substituted faces ask for whole-pixel glyphs without grey levels from 10 to 17
+    // pixels (their grid-fitting table), and GDI follows it.
+    const bool antialias = em < 10 || em >= 18;
+    const QRawFont font = FFonts.Get(lf, std::max(em, 1.0), antialias);
     const QString chars = QString::fromUtf16(run.text.data(), static_cast<qsizetype>(run.text.size()));
     QList<quint32> glyphs;
     if (run.options & ETO_GLYPH_INDEX) {
@@ -145,6 +149,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     glyphRun.font = font;
     glyphRun.text = chars;
     glyphRun.color = ToColor(FState.textColor);
+    glyphRun.antialias = antialias;
     glyphRun.stretch = stretch;
     glyphRun.angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
     glyphRun.glyphs.assign(glyphs.begin(), glyphs.end());

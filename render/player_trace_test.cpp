@@ -173,5 +173,28 @@ TEST(PlayerTrace, FacesMapToTwinsOrFallBackByFamilyAsGdiMaps)
     EXPECT_NE(trace.find("\"Liberation Serif\" px=18 "), std::string::npos) << trace;
 }
 
+TEST(PlayerTrace, ScaledCharacterHeightsAreCutToWholePixelsAndMidSizesDrawWithoutGreys)
+{
+    EmfWriter w = PixelWriter(200);
+    w.SetMapMode(MM_ANISOTROPIC);
+    w.SetWindowExtEx(2540, 2540);
+    w.SetViewportExtEx(96, 96);
+    w.SetBkMode(TRANSPARENT);
+    uint32_t handle = 1;
+    for (int32_t height : {-282, -388, -600}) {  // 10.66, 14.66 and 22.68 pixels
+        emf::LogFontW font;
+        font.height = height;
+        font.faceName = u"Arial";
+        w.ExtCreateFontIndirectW(handle, font);
+        w.SelectObject(handle++);
+        w.ExtTextOutW({0, 0}, u"x", {});
+    }
+    const auto picture = Picture(w);
+    const std::string trace = Trace(*picture, 200);
+    EXPECT_NE(trace.find("px=10 mono at"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("px=14 mono at"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("px=22 at"), std::string::npos) << trace;
+}
+
 }  // namespace
 }  // namespace qrp::render

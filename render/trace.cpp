@@ -93,6 +93,7 @@ void TraceDevice::DrawGlyphs(const GlyphRun& run)
              "\" px=" + Num(run.font.pixelSize());
     if (run.angle != 0) FText += " angle=" + Num(run.angle);
     if (run.stretch != 1) FText += " stretch=" + Num(run.stretch);
+    if (!run.antialias) FText += " mono";
     FText += " at";
     for (const QPointF& p : run.positions) FText += " " + Point(p);
     FText += "\n";
