@@ -163,18 +163,26 @@ std::unique_ptr<TMetafile> TQRPageList::ReadPage(int32_t pageNumber, std::unique
     if (pageNumber < 1 || pageNumber > FPageCount) return nullptr;
     TStream& s = S();
     SeekToPage(pageNumber);
-    uint8_t fields[8];
-    s.ReadBuffer(fields, 8);  // page number and forward link, not used further
-    std::unique_ptr<TMetafile> picture;
-    if (FCompression) {
-        picture = ReadCompressedPage();
-    } else {
-        picture = std::make_unique<TMetafile>();
-        picture->LoadFromStream(s);
-        if (hyperlinks) *hyperlinks = ReadHyperlinks();
+    // A page that fails to read leaves the position on its record's first byte, so the
+    // next walk starts from a record, not from inside one.
+    const int32_t record = s.Position();
+    try {
+        uint8_t fields[8];
+        s.ReadBuffer(fields, 8);  // page number and forward link, not used further
+        std::unique_ptr<TMetafile> picture;
+        if (FCompression) {
+            picture = ReadCompressedPage();
+        } else {
+            picture = std::make_unique<TMetafile>();
+            picture->LoadFromStream(s);
+            if (hyperlinks) *hyperlinks = ReadHyperlinks();
+        }
+        s.ReadInt32();  // back link
+        return picture;
+    } catch (...) {
+        s.SetPosition(record);
+        throw;
     }
-    s.ReadInt32();  // back link
-    return picture;
 }
 
 std::unique_ptr<TMetafile> TQRPageList::ReadCompressedPage()

@@ -234,3 +234,25 @@ TEST(PageListBadInput, AFailedLoadLeavesTheListReadyForTheNext)
 
 }  // namespace
 }  // namespace qrp
+
+namespace qrp {
+namespace {
+
+TEST(PageListBadInput, APageThatFailsLeavesTheOtherPagesReadable)
+{
+    // Page 2 of 3 with a spoilt picture signature: reading it fails, and page 3 (reached by
+    // walking on from where the failed read left the position) still reads.
+    Bytes bytes = ReportBytes(3, false);
+    const size_t page2 = static_cast<size_t>(Get32(bytes, 132));
+    Put32(bytes, page2 + 8 + 40, 0);
+    TQRPageList list;
+    TMemoryStream in(bytes);
+    list.LoadFromStream(in);
+    EXPECT_THROW(list.GetPage(2), EInvalidGraphic);
+    EXPECT_TRUE(list.GetPage(3));
+    EXPECT_THROW(list.GetPage(2), EInvalidGraphic);
+    EXPECT_TRUE(list.GetPage(1));
+}
+
+}  // namespace
+}  // namespace qrp
