@@ -17,11 +17,11 @@ namespace emf = qrp::emf;
 
 namespace {
 
-std::vector<uint8_t> DrawPage(const PageSpec& spec)
+std::vector<uint8_t> DrawPage(const PageSpec& page)
 {
     // A printer-like reference device: 600 dpi on A4.
     emf::EmfWriterOptions options;
-    options.frame = spec.frame;
+    options.frame = page.frame;
     options.devicePixels = {4961, 7016};
     options.deviceMillimeters = {210, 297};
     emf::EmfWriter w(options);
@@ -36,8 +36,8 @@ std::vector<uint8_t> DrawPage(const PageSpec& spec)
     font.faceName = u"Arial";
     w.ExtCreateFontIndirectW(2, font);
     w.SelectObject(2);
-    std::vector<int32_t> dx(spec.text.size(), 60);
-    w.ExtTextOutW({300, 300}, spec.text, dx);
+    std::vector<int32_t> dx(page.text.size(), 60);
+    w.ExtTextOutW({300, 300}, page.text, dx);
     return w.Finish();
 }
 
@@ -48,8 +48,8 @@ void WriteReport(const std::filesystem::path& path, const std::vector<PageSpec>&
     qrp::TQRPageList list;
     list.SetStream(std::make_shared<qrp::TQRStream>(1 << 24));
     list.SetCompression(compressed);
-    for (const PageSpec& spec : pages) {
-        auto handle = emf::SetEnhMetaFileBits(DrawPage(spec));
+    for (const PageSpec& wanted : pages) {
+        auto handle = emf::SetEnhMetaFileBits(DrawPage(wanted));
         if (!handle) throw std::runtime_error("the EMF writer made an invalid picture");
         qrp::TMetafile page;
         page.SetHandle(handle);
