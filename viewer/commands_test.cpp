@@ -315,5 +315,19 @@ TEST_F(ViewerTest, ControlWheelStepsTheZoomField)
     EXPECT_EQ(form.prev->Zoom(), 70);
 }
 
+TEST_F(ViewerTest, ControlPlusAndMinusStepTheZoomByTwenty)
+{
+    TForm1& form = StartWith(1);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.prev->setFocus();
+    QTest::keyClick(form.prev, Qt::Key_Plus, Qt::ControlModifier);
+    EXPECT_EQ(form.prev->Zoom(), 110);
+    QTest::keyClick(form.prev, Qt::Key_Minus, Qt::ControlModifier);
+    QTest::keyClick(form.prev, Qt::Key_Minus, Qt::ControlModifier);
+    EXPECT_EQ(form.prev->Zoom(), 70);
+}
+
 }  // namespace
 }  // namespace qrp::testing
