@@ -66,6 +66,7 @@ private:
     // wmf_to_emf_objects.cpp: the object table.
     int32_t Allocate();
     void Store(int32_t slot, Object object);
+    uint32_t StoreBrush(int32_t slot);
     bool CreatePen(const WmfRecord& r);
     bool CreateBrush(const WmfRecord& r);
     bool CreateDibPatternBrush(const WmfRecord& r);

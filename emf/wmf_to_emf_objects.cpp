@@ -60,6 +60,15 @@ const WmfToEmf::Object* WmfToEmf::Live(std::optional<uint16_t> index, Kind kind)
     return object.kind == kind ? &object : nullptr;
 }
 
+// Marks slot as holding a brush and gives the brush's EMF handle.
+uint32_t WmfToEmf::StoreBrush(int32_t slot)
+{
+    Object brush;
+    brush.kind = Kind::Brush;
+    Store(slot, brush);
+    return static_cast<uint32_t>(slot + 1);
+}
+
 bool WmfToEmf::CreatePen(const WmfRecord& r)
 {
     const int32_t slot = Allocate();
@@ -85,10 +94,7 @@ bool WmfToEmf::CreateBrush(const WmfRecord& r)
     const uint32_t hatch = r.U16(3).value_or(0);
     // Pattern styles need a bitmap a LOGBRUSH16 cannot carry.
     if (style != kBsSolid && style != kBsNull && style != kBsHatched) style = kBsSolid;
-    Object brush;
-    brush.kind = Kind::Brush;
-    Store(slot, brush);
-    Emit(39 /* EMR_CREATEBRUSHINDIRECT */, Payload().U32(static_cast<uint32_t>(slot + 1)).U32(style).U32(color).U32(hatch));
+    Emit(39 /* EMR_CREATEBRUSHINDIRECT */, Payload().U32(StoreBrush(slot)).U32(style).U32(color).U32(hatch));
     return true;
 }
 
@@ -96,10 +102,7 @@ bool WmfToEmf::CreateDibPatternBrush(const WmfRecord& r)
 {
     const int32_t slot = Allocate();
     if (slot < 0) return false;
-    Object brush;
-    brush.kind = Kind::Brush;
-    Store(slot, brush);
-    const auto handle = static_cast<uint32_t>(slot + 1);
+    const uint32_t handle = StoreBrush(slot);
     const uint16_t style = r.U16(0).value_or(0);
     // BS_PATTERN (3) takes its colours from the DIB itself.
     const uint32_t usage = style == 3 ? 0 : r.U16(1).value_or(0);
@@ -115,10 +118,7 @@ bool WmfToEmf::CreatePatternBrush(const WmfRecord& r)
 {
     const int32_t slot = Allocate();
     if (slot < 0) return false;
-    Object brush;
-    brush.kind = Kind::Brush;
-    Store(slot, brush);
-    const auto handle = static_cast<uint32_t>(slot + 1);
+    const uint32_t handle = StoreBrush(slot);
     // Bitmap16 (14 bytes, its bits pointer unused), 18 reserved bytes, then the bits.
     const auto bitmap = Bitmap16ToDib(r.Slice(0, 10), r.Tail(32));
     if (bitmap) {
