@@ -3,7 +3,7 @@
 // Used by the metafile conversions to know where a record draws in device pixels.
 #pragma once
 
-#include "emf/wmf_convert.h"
+#include "emf/wmf/wmf_convert.h"
 
 #include <cstdint>
 

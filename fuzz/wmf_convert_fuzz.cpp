@@ -2,11 +2,11 @@
 // placeable read (two conversions, as the page picture does it), every result checked to
 // be a well-formed EMF, and that EMF is converted back record by record. An input that is
 // a valid EMF is converted to a WMF and read once more.
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/header.h"
 #include "emf/validate.h"
-#include "emf/wmf_convert.h"
-#include "emf/wmf_reader.h"
+#include "emf/wmf/wmf_convert.h"
+#include "emf/wmf/wmf_reader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -3,7 +3,7 @@
 #include "base/arith.h"
 #include "base/exceptions.h"
 #include "emf/header.h"
-#include "emf/wmf_convert.h"
+#include "emf/wmf/wmf_convert.h"
 #include "reportfile/screen_metrics.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "emf/header.h"
 #include "base/exceptions.h"
 #include "base/stream.h"
-#include "emf/wmf_convert.h"
+#include "emf/wmf/wmf_convert.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
 

@@ -1,9 +1,9 @@
 // TEXTOUT and EXTTEXTOUT: 8-bit text decoded in the selected font's character set and
 // written as EXTTEXTOUTW (or EXTTEXTOUTA where the set has no Unicode mapping here, such
 // as the symbol set), with the dx array when the record has one.
-#include "emf/wmf_charset.h"
-#include "emf/wmf_format.h"
-#include "emf/wmf_to_emf.h"
+#include "emf/wmf/wmf_charset.h"
+#include "emf/wmf/wmf_format.h"
+#include "emf/wmf/wmf_to_emf.h"
 
 #include <algorithm>
 #include <cmath>

@@ -7,8 +7,8 @@
 
 #include "emf/bytes.h"
 #include "emf/record_reader.h"
-#include "emf/wmf_reader.h"
-#include "emf/wmf_writer.h"
+#include "emf/wmf/wmf_reader.h"
+#include "emf/wmf/wmf_writer.h"
 
 #include <cstdint>
 #include <optional>

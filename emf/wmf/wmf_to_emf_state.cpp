@@ -1,6 +1,6 @@
 // Modes, colours, the window / viewport mapping, SaveDC / RestoreDC and clipping.
-#include "emf/wmf_format.h"
-#include "emf/wmf_to_emf.h"
+#include "emf/wmf/wmf_format.h"
+#include "emf/wmf/wmf_to_emf.h"
 
 namespace qrp::emf::wmf {
 

@@ -1,8 +1,8 @@
 // Lines, shapes, polygons, Bézier curves (flattened), paths (filled or stroked as
 // polygons) and region drawing.
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/emr_types.h"
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 // Test support: builds small Windows metafiles record by record.
 #pragma once
 
-#include "emf/wmf_format.h"
-#include "emf/wmf_writer.h"
+#include "emf/wmf/wmf_format.h"
+#include "emf/wmf/wmf_writer.h"
 
 #include <cstdint>
 #include <initializer_list>

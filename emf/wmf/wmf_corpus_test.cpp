@@ -1,9 +1,9 @@
 // Every WMF of the shared corpus converts to a valid EMF the way a placeable read does it,
 // and every cut of it converts or is refused without a crash.
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/header.h"
 #include "emf/validate.h"
-#include "emf/wmf_convert.h"
+#include "emf/wmf/wmf_convert.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "emf/wmf_convert.h"
+#include "emf/wmf/wmf_convert.h"
 
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/validate.h"
-#include "emf/wmf_embedded_emf.h"
-#include "emf/wmf_reader.h"
-#include "emf/wmf_to_emf.h"
+#include "emf/wmf/wmf_embedded_emf.h"
+#include "emf/wmf/wmf_reader.h"
+#include "emf/wmf/wmf_to_emf.h"
 
 namespace qrp::emf {
 

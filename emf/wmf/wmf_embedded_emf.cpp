@@ -1,7 +1,7 @@
-#include "emf/wmf_embedded_emf.h"
+#include "emf/wmf/wmf_embedded_emf.h"
 
 #include "emf/validate.h"
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/emr_types.h"
 
 #include "base/arith.h"
-#include "emf/wmf_embedded_emf.h"
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_embedded_emf.h"
+#include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
-#include "emf/wmf_to_emf.h"
+#include "emf/wmf/wmf_to_emf.h"
 
 #include "base/arith.h"
-#include "emf/wmf_embedded_emf.h"
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_embedded_emf.h"
+#include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
 #include <cmath>

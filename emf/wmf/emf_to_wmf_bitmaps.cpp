@@ -1,7 +1,7 @@
 // Bit-block records to their WMF DIB forms (STRETCHDIB, DIBSTRETCHBLT) and PATBLT.
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/emr_types.h"
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
 #include <cstdlib>

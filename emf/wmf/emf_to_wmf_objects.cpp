@@ -1,10 +1,10 @@
 // The WMF object table for an enhanced metafile's objects: each EMF object becomes a WMF
 // object in the lowest free slot; stock objects, which a WMF does not have, are created
 // the first time they are selected.
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/emr_types.h"
-#include "emf/wmf_charset.h"
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_charset.h"
+#include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/emf_writer.h"
 #include "emf/header.h"
 #include "emf/test_emf_records.h"
 #include "emf/validate.h"
-#include "emf/wmf_convert.h"
-#include "emf/wmf_format.h"
-#include "emf/wmf_reader.h"
+#include "emf/wmf/wmf_convert.h"
+#include "emf/wmf/wmf_format.h"
+#include "emf/wmf/wmf_reader.h"
 
 #include <gtest/gtest.h>
 

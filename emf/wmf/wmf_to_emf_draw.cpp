@@ -1,6 +1,6 @@
 // Lines, shapes, pixels, flood fills, region drawing and comments.
-#include "emf/wmf_format.h"
-#include "emf/wmf_to_emf.h"
+#include "emf/wmf/wmf_format.h"
+#include "emf/wmf/wmf_to_emf.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "emf/wmf_dib.h"
+#include "emf/wmf/wmf_dib.h"
 
 #include <algorithm>
 #include <cstdlib>

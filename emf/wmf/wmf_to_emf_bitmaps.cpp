@@ -1,8 +1,8 @@
 // Bit-block records: PATBLT, the DIB forms (DIBBITBLT, DIBSTRETCHBLT, STRETCHDIB,
 // SETDIBTODEV) and the old device-dependent forms (BITBLT, STRETCHBLT with a Bitmap16).
-#include "emf/wmf_dib.h"
-#include "emf/wmf_format.h"
-#include "emf/wmf_to_emf.h"
+#include "emf/wmf/wmf_dib.h"
+#include "emf/wmf/wmf_format.h"
+#include "emf/wmf/wmf_to_emf.h"
 
 #include <cstdlib>
 

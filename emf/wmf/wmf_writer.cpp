@@ -1,7 +1,7 @@
-#include "emf/wmf_writer.h"
+#include "emf/wmf/wmf_writer.h"
 
 #include "base/exceptions.h"
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
 

@@ -5,8 +5,8 @@
 #include "emf/bytes.h"
 #include "emf/dc_mapping.h"
 #include "emf/emf_writer.h"
-#include "emf/wmf_convert.h"
-#include "emf/wmf_reader.h"
+#include "emf/wmf/wmf_convert.h"
+#include "emf/wmf/wmf_reader.h"
 
 #include <cstdint>
 #include <set>

@@ -8,8 +8,8 @@
 #include "emf/dc_mapping.h"
 #include "emf/header.h"
 #include "emf/record_reader.h"
-#include "emf/wmf_convert.h"
-#include "emf/wmf_writer.h"
+#include "emf/wmf/wmf_convert.h"
+#include "emf/wmf/wmf_writer.h"
 
 #include <cstdint>
 #include <map>

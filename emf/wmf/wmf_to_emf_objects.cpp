@@ -1,8 +1,8 @@
 // The WMF object table: objects take the lowest free slot; EMF handle = slot + 1.
-#include "emf/wmf_charset.h"
-#include "emf/wmf_dib.h"
-#include "emf/wmf_format.h"
-#include "emf/wmf_to_emf.h"
+#include "emf/wmf/wmf_charset.h"
+#include "emf/wmf/wmf_dib.h"
+#include "emf/wmf/wmf_format.h"
+#include "emf/wmf/wmf_to_emf.h"
 
 #include <algorithm>
 

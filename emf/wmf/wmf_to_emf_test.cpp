@@ -1,9 +1,9 @@
 #include "emf/header.h"
 #include "emf/test_emf_records.h"
-#include "emf/test_wmf_builder.h"
+#include "emf/wmf/test_wmf_builder.h"
 #include "emf/validate.h"
-#include "emf/wmf_convert.h"
-#include "emf/wmf_embedded_emf.h"
+#include "emf/wmf/wmf_convert.h"
+#include "emf/wmf/wmf_embedded_emf.h"
 #include "emf/emf_writer.h"
 
 #include <gtest/gtest.h>

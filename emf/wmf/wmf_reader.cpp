@@ -1,6 +1,6 @@
-#include "emf/wmf_reader.h"
+#include "emf/wmf/wmf_reader.h"
 
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_format.h"
 
 namespace qrp::emf::wmf {
 

@@ -1,10 +1,10 @@
 // EXTTEXTOUTW / EXTTEXTOUTA to META_EXTTEXTOUT: the text in the selected font's code page,
 // its advances mapped with the picture's scale (kept cumulative so that lines keep their
 // length).
-#include "emf/emf_to_wmf.h"
+#include "emf/wmf/emf_to_wmf.h"
 #include "emf/emr_types.h"
-#include "emf/wmf_charset.h"
-#include "emf/wmf_format.h"
+#include "emf/wmf/wmf_charset.h"
+#include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "emf/wmf_charset.h"
+#include "emf/wmf/wmf_charset.h"
 
 #include <iconv.h>
 
