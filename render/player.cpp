@@ -146,7 +146,8 @@ const Player::HandlerTable& Player::Handlers()
 PlayStats Player::Play()
 {
     const HandlerTable& table = Handlers();
-    emf::RecordReader reader(FPicture.Data());
+    const emf::Bytes data = FPicture.Data();
+    emf::RecordReader reader(data);
     while (const auto record = reader.Next()) {
         const uint32_t type = record->Type();
         if (type == emf::kEmrEof) {
@@ -155,25 +156,26 @@ PlayStats Player::Play()
         }
         const Handler handler = type < kHandlerCount ? table[type] : nullptr;
         if (!handler) {
-            ++FStats.skipped;
+            FStats.Skip(type, record->Offset(), skip::kUnsupported);
             continue;
         }
+        std::string_view failure = skip::kDamaged;
         bool ok = false;
         try {
             ok = (this->*handler)(*record);
         } catch (const std::bad_alloc&) {
-            ok = false;
+            failure = skip::kOutOfMemory;
         }
         if (ok) {
             ++FStats.played;
         } else {
-            ++FStats.skipped;
-            FStats.damagedOffsets.push_back(record->Offset());
+            FStats.Skip(type, record->Offset(), failure);
         }
     }
-    if (reader.Error()) {
-        ++FStats.skipped;
-        FStats.damagedOffsets.push_back(*reader.Error());
+    if (const auto offset = reader.Error()) {
+        // The walk stops at a record whose size does not fit; its type is read when it can be.
+        const uint32_t type = *offset <= data.size() && data.size() - *offset >= 4 ? emf::LoadU32(data.data() + *offset) : 0;
+        FStats.Skip(type, *offset, skip::kBadRecordSize);
     }
     return FStats;
 }

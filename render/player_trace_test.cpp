@@ -135,10 +135,13 @@ TEST(PlayerTrace, DamagedAndUnknownRecordsAreSkippedAndCounted)
     polygon.Rect({0, 0, 10, 10}).U32(1000).I16(1).I16(1).I16(5).I16(5);
     w.Append(emf::kEmrPolygon16, polygon);
     const size_t damagedAt = w.Bytes().size() - polygon.Length() - 8;
+    const size_t unknownAt = w.Bytes().size();
     w.Append(127);  // no such record
     w.SelectObject(Stock(NULL_PEN));
     const auto picture = Picture(w);
-    EXPECT_EQ(Trace(*picture), "played 3 skipped 2\ndamaged at " + std::to_string(damagedAt) + "\n");
+    EXPECT_EQ(Trace(*picture), "played 3 skipped 2\n"
+                               "skipped offset " + std::to_string(damagedAt) + ": EMR_POLYGON16 (type 86): damaged record\n"
+                               "skipped offset " + std::to_string(unknownAt) + ": unknown (type 127): record type not supported\n");
 }
 
 TEST(PlayerTrace, FacesMapToTwinsOrFallBackByFamilyAsGdiMaps)

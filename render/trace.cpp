@@ -135,7 +135,7 @@ std::string TraceEnhMetaFile(const emf::EnhMetaFile& picture, const QRect& rect)
     const PlayStats stats = player.Play();
     std::string text = device.Text();
     text += "played " + std::to_string(stats.played) + " skipped " + std::to_string(stats.skipped) + "\n";
-    for (uint32_t offset : stats.damagedOffsets) text += "damaged at " + std::to_string(offset) + "\n";
+    text += DescribeSkips(stats, "skipped ");
     return text;
 }
 

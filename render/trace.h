@@ -27,7 +27,7 @@ private:
 };
 
 // Plays picture into rect on a TraceDevice and returns its lines, followed by a summary
-// line "played N skipped M" and one "damaged at OFFSET" line per damaged record.
+// line "played N skipped M" and one "skipped offset ..." line per kept skipped record.
 std::string TraceEnhMetaFile(const emf::EnhMetaFile& picture, const QRect& rect);
 
 }  // namespace qrp::render

@@ -143,6 +143,33 @@ TEST_F(RenderCommand, TracePrintsEachPagesDrawingCalls)
     EXPECT_NE(run.out.substr(second).find("played "), std::string::npos);
 }
 
+TEST_F(RenderCommand, SkippedRecordsAreListedPerPageAndThePageIsStillWritten)
+{
+    EmfWriterOptions options;
+    options.frame = {0, 0, 1000, 1000};
+    EmfWriter writer(options);
+    writer.Rectangle({1, 1, 8, 8});
+    const size_t unknownAt = writer.Bytes().size();
+    writer.Append(126);
+    const std::vector<uint8_t> bytes = writer.Finish();
+    const QString path = Path("odd.emf");
+    std::ofstream(path.toStdString(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    const RunResult run = Render({path, "-o", Path("odd.png")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_TRUE(QFile::exists(Path("odd.png")));
+    EXPECT_NE(run.err.find(": page 1: skipped 1 record\n"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("offset " + std::to_string(unknownAt) + ": unknown (type 126): record type not supported\n"),
+              std::string::npos)
+        << run.err;
+
+    // A clean page says nothing.
+    const RunResult clean = Render({WritePicture("clean.emf", {0, 0, 1000, 1000}), "-o", Path("clean.png")});
+    EXPECT_EQ(clean.exitCode, 0);
+    EXPECT_EQ(clean.err, "");
+}
+
 TEST_F(RenderCommand, UsageErrorsExitOneAndUnreadableInputsExitTwoWithOneLine)
 {
     const QString a4 = WritePicture("a4.emf", {0, 0, 21000, 29700});

@@ -36,7 +36,10 @@ extern const Command kRenderCommand = {
     "             H = 1 + round((W-1) x frame height / frame width)\n"
     "  --dpi D    D pixels per inch of the picture's frame (default 96)\n"
     "  -o OUT     the output: .png, .svg or .pdf (PDF and SVG keep vectors)\n"
-    "  --trace    print each page's drawing calls on standard output\n",
+    "  --trace    print each page's drawing calls on standard output\n"
+    "\n"
+    "A page with records the player skipped (damaged or not supported) is still\n"
+    "written; standard error lists each skipped record's offset, type and reason.\n",
     RunRender,
 };
 
@@ -196,7 +199,10 @@ int RunRender(const std::vector<std::string>& args)
                       << std::flush;
         }
         try {
-            writer->Write(page, *picture);
+            const qrp::render::PlayStats stats = writer->Write(page, *picture);
+            if (!stats.Clean())
+                std::cerr << "qrptool render: " << o.input << ": page " << page << ": skipped " << stats.skipped
+                          << (stats.skipped == 1 ? " record\n" : " records\n") << qrp::render::DescribeSkips(stats);
         } catch (const OutputError& e) {
             std::cerr << "qrptool render: " << o.input << ": page " << page << ": " << e.what() << "\n";
             return kExitInvalidFile;

@@ -43,21 +43,23 @@ class PngWriter : public PageWriter {
 public:
     PngWriter(std::string out, SizeRule rule, bool pattern) : FOut(std::move(out)), FRule(rule), FPattern(pattern) {}
 
-    void Write(int page, const qrp::emf::EnhMetaFile& picture) override
+    qrp::render::PlayStats Write(int page, const qrp::emf::EnhMetaFile& picture) override
     {
         const auto size = PlaySize(picture.Header().rclFrame, FRule);
         if (!size) throw OutputError(SizeError(picture));
         QImage image(*size, QImage::Format_RGB32);
         if (image.isNull()) throw OutputError("out of memory for a page image");
         image.fill(Qt::white);
+        qrp::render::PlayStats stats;
         {
             QPainter painter(&image);
-            qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size));
+            stats = qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size));
         }
         const std::string name = FPattern ? PageFileName(FOut, page) : FOut;
         QImageWriter writer(QString::fromStdString(name), "png");
         writer.setQuality(80);  // zlib level 1: fast, and pages are mostly flat colour
         if (!writer.write(image)) throw OutputError(name + ": " + writer.errorString().toStdString());
+        return stats;
     }
 
 private:
@@ -70,7 +72,7 @@ class SvgWriter : public PageWriter {
 public:
     SvgWriter(std::string out, SizeRule rule, bool pattern) : FOut(std::move(out)), FRule(rule), FPattern(pattern) {}
 
-    void Write(int page, const qrp::emf::EnhMetaFile& picture) override
+    qrp::render::PlayStats Write(int page, const qrp::emf::EnhMetaFile& picture) override
     {
         const auto size = PlaySize(picture.Header().rclFrame, FRule);
         if (!size) throw OutputError(SizeError(picture));
@@ -84,12 +86,14 @@ public:
         svg.setViewBox(WholeDevice(*size));
         const double frameWidthInches = static_cast<double>(FrameWidth(picture.Header().rclFrame)) / 2540.0;
         svg.setResolution(std::max(1, static_cast<int>(std::lround(size->width() / frameWidthInches))));
+        qrp::render::PlayStats stats;
         {
             QPainter painter(&svg);
             painter.fillRect(WholeDevice(*size), Qt::white);
-            qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size));
+            stats = qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size));
         }
         if (file.error() != QFileDevice::NoError) throw OutputError(name + ": " + file.errorString().toStdString());
+        return stats;
     }
 
 private:
@@ -103,7 +107,7 @@ class PdfWriter : public PageWriter {
 public:
     PdfWriter(std::string out, SizeRule rule) : FOut(std::move(out)), FRule(rule) {}
 
-    void Write(int, const qrp::emf::EnhMetaFile& picture) override
+    qrp::render::PlayStats Write(int, const qrp::emf::EnhMetaFile& picture) override
     {
         const auto& frame = picture.Header().rclFrame;
         if (FrameWidth(frame) == 0 || FrameHeight(frame) == 0) throw OutputError(SizeError(picture));
@@ -122,7 +126,7 @@ public:
         }
         const QRect page(0, 0, FWriter->width(), FWriter->height());
         FPainter.fillRect(page, Qt::white);
-        qrp::render::PlayEnhMetaFile(FPainter, picture, page);
+        return qrp::render::PlayEnhMetaFile(FPainter, picture, page);
     }
 
     void Finish() override

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "emf/enh_metafile.h"
+#include "render/play.h"
 
 #include <QSize>
 
@@ -43,8 +44,8 @@ std::string PageFileName(const std::string& pattern, int page);
 class PageWriter {
 public:
     virtual ~PageWriter() = default;
-    // Plays one page; page counts from 1. Throws OutputError.
-    virtual void Write(int page, const qrp::emf::EnhMetaFile& picture) = 0;
+    // Plays one page; page counts from 1. Returns what the playback skipped. Throws OutputError.
+    virtual qrp::render::PlayStats Write(int page, const qrp::emf::EnhMetaFile& picture) = 0;
     // Completes the output (the PDF document); throws OutputError.
     virtual void Finish() {}
 };
