@@ -1,95 +1,59 @@
 #include "emf/wmf/wmf_charset.h"
 
-#include <iconv.h>
-
-#include <array>
-#include <cerrno>
-#include <cstring>
-#include <mutex>
+#include "emf/wmf/code_pages.h"
 
 namespace qrp::emf::wmf {
 
 namespace {
 
-const char* CodePage(uint8_t charset)
+// The code page of a LOGFONT character set; 0 for sets without one (symbol, unknown).
+int CodePageNumber(uint8_t charset)
 {
     switch (charset) {
     case 0:    // ANSI_CHARSET
     case 1:    // DEFAULT_CHARSET
-        return "CP1252";
-    case 77: return "MACINTOSH";
-    case 128: return "CP932";
-    case 129: return "CP949";
-    case 130: return "JOHAB";
-    case 134: return "CP936";
-    case 136: return "BIG5";
-    case 161: return "CP1253";
-    case 162: return "CP1254";
-    case 163: return "CP1258";
-    case 177: return "CP1255";
-    case 178: return "CP1256";
-    case 186: return "CP1257";
-    case 204: return "CP1251";
-    case 222: return "CP874";
-    case 238: return "CP1250";
-    case 255: return "CP437";
-    default: return nullptr;
+        return 1252;
+    case 77: return 10000;   // MAC_CHARSET
+    case 128: return 932;    // SHIFTJIS_CHARSET
+    case 129: return 949;    // HANGUL_CHARSET
+    case 130: return 1361;   // JOHAB_CHARSET
+    case 134: return 936;    // GB2312_CHARSET
+    case 136: return 950;    // CHINESEBIG5_CHARSET
+    case 161: return 1253;   // GREEK_CHARSET
+    case 162: return 1254;   // TURKISH_CHARSET
+    case 163: return 1258;   // VIETNAMESE_CHARSET
+    case 177: return 1255;   // HEBREW_CHARSET
+    case 178: return 1256;   // ARABIC_CHARSET
+    case 186: return 1257;   // BALTIC_CHARSET
+    case 204: return 1251;   // RUSSIAN_CHARSET
+    case 222: return 874;    // THAI_CHARSET
+    case 238: return 1250;   // EASTEUROPE_CHARSET
+    case 255: return 437;    // OEM_CHARSET
+    default: return 0;
     }
 }
-
-bool IsLeadByte(uint8_t charset, uint8_t b)
-{
-    switch (charset) {
-    case 128: return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-    case 129:
-    case 134:
-    case 136: return b >= 0x81 && b <= 0xFE;
-    case 130: return (b >= 0x84 && b <= 0xD3) || (b >= 0xD8 && b <= 0xDE) || (b >= 0xE0 && b <= 0xF9);
-    default: return false;
-    }
-}
-
-// One character (one or two bytes) to UTF-16 through iconv; U+FFFD when it does not decode.
-void DecodeOne(iconv_t cd, const uint8_t* bytes, size_t length, std::u16string& out)
-{
-    char in[2] = {static_cast<char>(bytes[0]), static_cast<char>(length > 1 ? bytes[1] : 0)};
-    char16_t units[4] = {};
-    char* inPtr = in;
-    size_t inLeft = length;
-    char* outPtr = reinterpret_cast<char*>(units);
-    size_t outLeft = sizeof(units);
-    iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    const size_t rc = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    const size_t produced = (sizeof(units) - outLeft) / 2;
-    if (rc == static_cast<size_t>(-1) || produced == 0) {
-        out.push_back(u'\uFFFD');
-        return;
-    }
-    for (size_t i = 0; i < produced; ++i) out.push_back(units[i]);
-}
-
-std::mutex gMutex;  // iconv descriptors are not shared between threads
 
 }  // namespace
 
 std::optional<DecodedText> DecodeCharset(Bytes bytes, uint8_t charset)
 {
-    const char* cp = CodePage(charset);
-    if (!cp) return std::nullopt;
-    std::lock_guard lock(gMutex);
-    iconv_t cd = iconv_open("UTF-16LE", cp);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::nullopt;
+    const CodePage* page = CodePage::Find(CodePageNumber(charset));
+    if (!page) return std::nullopt;
     DecodedText result;
     for (size_t i = 0; i < bytes.size();) {
-        const size_t length = IsLeadByte(charset, bytes[i]) && i + 1 < bytes.size() ? 2 : 1;
         const size_t before = result.text.size();
-        DecodeOne(cd, bytes.data() + i, length, result.text);
-        // A character that decodes to a surrogate pair keeps its bytes on the first unit.
+        size_t length = 1;
+        if (page->IsLeadByte(bytes[i]) && i + 1 < bytes.size()) {
+            page->DecodePair(bytes[i], bytes[i + 1], result.text);
+            length = 2;
+        } else {
+            result.text.push_back(page->DecodeByte(bytes[i]));
+        }
+        // A character that becomes two units keeps its bytes on the first.
         for (size_t u = before; u < result.text.size(); ++u)
             result.sourceBytes.push_back(u == before ? static_cast<uint8_t>(length) : 0);
         i += length;
     }
-    iconv_close(cd);
     return result;
 }
 
@@ -110,37 +74,28 @@ std::u16string DecodeFaceName(Bytes bytes, uint8_t charset)
 
 EncodedText EncodeCharset(std::u16string_view text, uint8_t charset)
 {
+    const int number = CodePageNumber(charset);
+    const CodePage* page = CodePage::Find(number ? number : 1252);
     EncodedText out;
-    const char* cp = CodePage(charset);
-    std::lock_guard lock(gMutex);
-    iconv_t cd = iconv_open(cp ? cp : "CP1252", "UTF-16LE");
-    const bool usable = cd != reinterpret_cast<iconv_t>(-1);
     for (size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
-        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size();
-        char16_t units[2] = {c, pair ? text[i + 1] : u'\0'};
-        char encoded[8] = {};
-        size_t produced = 0;
-        if (usable && !(c >= 0xD800 && c <= 0xDFFF && !pair)) {
-            char* inPtr = reinterpret_cast<char*>(units);
-            size_t inLeft = pair ? 4 : 2;
-            char* outPtr = encoded;
-            size_t outLeft = sizeof(encoded);
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-            if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1)) produced = sizeof(encoded) - outLeft;
+        const bool pair = c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+                          text[i + 1] <= 0xDFFF;
+        // A character outside the basic plane has no place in any of these code pages.
+        const uint16_t bytes = pair ? uint16_t{'?'} : page->Encode(c);
+        if (bytes > 0xFF) {
+            out.bytes.push_back(static_cast<uint8_t>(bytes >> 8));
+            out.bytes.push_back(static_cast<uint8_t>(bytes & 0xFF));
+            out.unitBytes.push_back(2);
+        } else {
+            out.bytes.push_back(static_cast<uint8_t>(bytes));
+            out.unitBytes.push_back(1);
         }
-        if (produced == 0 || produced > 2) {
-            encoded[0] = '?';
-            produced = 1;
-        }
-        out.bytes.insert(out.bytes.end(), encoded, encoded + produced);
-        out.unitBytes.push_back(static_cast<uint8_t>(produced));
         if (pair) {
             out.unitBytes.push_back(0);
             ++i;
         }
     }
-    if (usable) iconv_close(cd);
     return out;
 }
 
