@@ -23,11 +23,13 @@ namespace {
 class NoDialogs : public qrp::TViewerDialogs {
 public:
     std::optional<QString> ExecuteOpen(QWidget*) override { return std::nullopt; }
-    std::optional<QString> ExecuteSave(QWidget*) override { return std::nullopt; }
+    std::optional<QString> ExecuteSave(QWidget*, const QString&) override { return std::nullopt; }
     bool ExecutePrint(QWidget*, qrp::TPrintDialogState&) override { return false; }
     bool AskOverwrite(QWidget*) override { return false; }
     void ShowMessage(QWidget*, const QString&) override {}
     void ShowError(QWidget*, const QString&) override {}
+    bool AskOpenLink(QWidget*, const QString&) override { return false; }
+    bool OpenLink(const QUrl&) override { return false; }
 };
 
 // The sample report. The build names the shared folder as <source>/../shared; the sample lies in <source>/samples.

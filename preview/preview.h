@@ -63,6 +63,19 @@ public:
     // The page image's offsets inside the scrollable extent.
     QPoint ImageOffset() const { return FPreviewImage->pos(); }
 
+    // Scrolling inside the shown page (preview_scroll.cpp). A page that fits the view is
+    // at its top and at its bottom at once.
+    bool AtPageTop() const;
+    bool AtPageBottom() const;
+    void ScrollToPageTop();
+    void ScrollToPageBottom();
+    // Scrolls one view height down (direction > 0) or up; false when already at that end.
+    bool ScrollByView(int direction);
+    // The page point under a viewport position, as a fraction of the page image's size,
+    // and the scroll that brings that page point back under the same position.
+    QPointF PageFractionAt(QPoint viewportPos) const;
+    void ScrollPageFractionTo(QPointF fraction, QPoint viewportPos);
+
 protected:
     bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

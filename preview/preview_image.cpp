@@ -3,6 +3,7 @@
 #include "platform/canvas.h"
 #include "preview/paint_page.h"
 #include "printer/qr_printer.h"
+#include "reportfile/page_list.h"
 #include "reportfile/metafile.h"
 
 #include <QMouseEvent>
@@ -25,6 +26,8 @@ void TQRPreviewImage::SetPageNumber(int value)
 {
     FPageNumber = value;
     FMetafile.reset();
+    FHyperlinks.reset();
+    Hover(-1);
     if (FQRPrinter) {
         ++FFetchCount;
         try {
@@ -33,6 +36,7 @@ void TQRPreviewImage::SetPageNumber(int value)
             repaint();  // the old page must not stay on screen
             throw;
         }
+        if (FMetafile) ReadHyperlinks();
     }
     repaint();
 }
@@ -52,9 +56,8 @@ void TQRPreviewImage::paintEvent(QPaintEvent*)
 
 void TQRPreviewImage::mouseMoveEvent(QMouseEvent* event)
 {
-    // No hyperlink areas: the arrow stays, nothing hovers.
     QWidget::mouseMoveEvent(event);
-    setCursor(Qt::ArrowCursor);
+    Hover(HyperlinkAt(event->position().toPoint()));
 }
 
 }  // namespace qrp

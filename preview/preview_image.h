@@ -10,11 +10,14 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace qrp {
 
 class TMetafile;
 class TQRPrinter;
+class THyperlink;
+using THyperlinkList = std::vector<THyperlink>;
 
 enum TQRHyperlinkEventType : uint8_t { heCursorMoveOver, heCursorMoveAway, heGoto, heGotoNewWindow };
 using TQRPreviewHyperlinkEvent =
@@ -36,8 +39,16 @@ public:
     void SetQRPrinter(TQRPrinter* value) { FQRPrinter = value; }
     const TMetafile* Metafile() const { return FMetafile.get(); }
     bool ImageOK() const { return FMetafile != nullptr; }
-    // Hyperlink areas have no source in a loaded report: the list stays empty.
-    bool HyperlinksOK() const { return false; }
+    // The shown page's hyperlink areas (pages written with them, uncompressed); none
+    // otherwise. Areas are in the page picture's pixels, stretched with the picture.
+    bool HyperlinksOK() const { return FHyperlinks != nullptr; }
+    const THyperlinkList* Hyperlinks() const { return FHyperlinks.get(); }
+    // The index of the hyperlink area under a point of the image, or -1.
+    int HyperlinkAt(QPoint pos) const;
+    bool IsLink() const { return FIsLink; }
+    const std::string& LastLink() const { return FLastLink; }
+    // At most this many areas of a page are kept; no real page has more.
+    static constexpr size_t kMaxHyperlinks = 4096;
     int Zoom() const { return FZoom; }
     void SetZoom(int value) { FZoom = value; }
     const TQRPreviewHyperlinkEvent& OnHyperlink() const { return FOnHyperlink; }
@@ -53,11 +64,20 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
+    void ReadHyperlinks();
+    void Hover(int index);
+    bool Fire(TQRHyperlinkEventType type, const std::string& link);
+
     TQRPrinter* FQRPrinter = nullptr;
     int FPageNumber = 1;
     std::unique_ptr<TMetafile> FMetafile;
+    std::unique_ptr<THyperlinkList> FHyperlinks;
+    int FPressedLink = -1;
     TQRPreviewHyperlinkEvent FOnHyperlink;
     int FZoom = 100;
     bool FIsLink = false;

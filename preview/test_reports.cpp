@@ -3,6 +3,7 @@
 #include "emf/emf_writer.h"
 #include "emf/enh_metafile.h"
 #include "base/stream.h"
+#include "reportfile/link_text.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
 #include "reportfile/qr_stream.h"
@@ -43,6 +44,22 @@ void WriteReport(const QString& path, int pages, bool compressed, bool drawn)
         TMetafile picture;
         picture.SetHandle(emf::SetEnhMetaFileBits(A4PagePicture(page, drawn)));
         list.AddPage(picture);
+    }
+    list.Finish();
+    list.SaveToFile(path.toStdString());
+}
+
+void WriteLinkedReport(const QString& path, const std::vector<std::vector<TestLink>>& pages)
+{
+    TQRPageList list;
+    list.SetStream(std::make_shared<TQRStream>(250000));
+    for (size_t page = 0; page < pages.size(); ++page) {
+        TMetafile picture;
+        picture.SetHandle(emf::SetEnhMetaFileBits(A4PagePicture(static_cast<int>(page) + 1)));
+        THyperlinkList links;
+        for (const TestLink& l : pages[page])
+            links.emplace_back(TRect{l.Left, l.Top, l.Right, l.Bottom}, Latin1ToUtf8(l.Bytes));
+        list.AddPageEx(picture, links.empty() ? nullptr : &links);
     }
     list.Finish();
     list.SaveToFile(path.toStdString());

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace qrp::testing {
@@ -15,6 +16,15 @@ std::vector<uint8_t> A4PagePicture(int pageNumber, bool drawn = true);
 
 // Writes a report of `pages` pages to path.
 void WriteReport(const QString& path, int pages, bool compressed = false, bool drawn = true);
+
+// A hyperlink area in page picture pixels and its text as the file stores it, one byte per
+// character (any byte value).
+struct TestLink {
+    int Left, Top, Right, Bottom;
+    std::string Bytes;
+};
+// Writes a report with one drawn A4 page per entry, each written with its hyperlinks.
+void WriteLinkedReport(const QString& path, const std::vector<std::vector<TestLink>>& pages);
 
 // Writes a one-page report of a picture file (EMF, or placeable WMF) as `qrptool pack` does:
 // read through the page picture's stream form, stored as an enhanced metafile. Raises what

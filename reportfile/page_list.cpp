@@ -168,14 +168,23 @@ std::unique_ptr<TMetafile> TQRPageList::ReadPage(int32_t pageNumber, std::unique
     const int32_t record = s.Position();
     try {
         uint8_t fields[8];
-        s.ReadBuffer(fields, 8);  // page number and forward link, not used further
+        s.ReadBuffer(fields, 8);  // page number and forward link
         std::unique_ptr<TMetafile> picture;
         if (FCompression) {
             picture = ReadCompressedPage();
         } else {
             picture = std::make_unique<TMetafile>();
             picture->LoadFromStream(s);
-            if (hyperlinks) *hyperlinks = ReadHyperlinks();
+            // A record that ends with its back link right after the picture was written by
+            // AddPage: it holds no hyperlink count, and none is read from the back link.
+            // Hyperlinks that are not asked for are stepped over to the back link, so that a
+            // page written by AddPageEx also reads with GetPage.
+            const int64_t next = emf::LoadI32(fields + 4);
+            const bool linkData = static_cast<int64_t>(s.Position()) + 4 != next;
+            if (hyperlinks && linkData)
+                *hyperlinks = ReadHyperlinks();
+            else if (linkData && next - 4 > s.Position() && next <= s.Size())
+                s.SetPosition(static_cast<int32_t>(next - 4));
         }
         s.ReadInt32();  // back link
         return picture;

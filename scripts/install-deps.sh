@@ -10,6 +10,7 @@ packages=(
   fonts-liberation fonts-liberation2 fonts-dejavu-core fontconfig
   cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev poppler-utils locales
   dpkg-dev file desktop-file-utils shared-mime-info xdg-utils
+  qt6-translations-l10n openbox libglib2.0-bin
 )
 
 missing=()

@@ -3,7 +3,10 @@
 #include "platform/printer.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -16,6 +19,17 @@ QFileDialog::Options FileDialogOptions()
 {
     // The read-only box does not exist here; the dialog is sizeable by default.
     return QFileDialog::DontConfirmOverwrite;
+}
+
+// A message box is as narrow as its text; its title ("Visualizador de Exames") would be cut
+// by the frame. A spacer across the box's grid keeps it wide enough for the whole title.
+void KeepTitleWhole(QMessageBox& box)
+{
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (!grid) return;
+    const int width = QFontMetrics(QApplication::font("QMdiSubWindowTitleBar")).horizontalAdvance(box.windowTitle()) + 160;
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Minimum), grid->rowCount(), 0, 1,
+                  grid->columnCount());
 }
 
 }  // namespace
@@ -31,13 +45,14 @@ std::optional<QString> TQtViewerDialogs::ExecuteOpen(QWidget* parent)
     return od1.selectedFiles().front();
 }
 
-std::optional<QString> TQtViewerDialogs::ExecuteSave(QWidget* parent)
+std::optional<QString> TQtViewerDialogs::ExecuteSave(QWidget* parent, const QString& suggested)
 {
     QFileDialog ds1(parent);
     ds1.setAcceptMode(QFileDialog::AcceptSave);
     ds1.setFileMode(QFileDialog::AnyFile);
     ds1.setNameFilter(texts::kReportFilter);
     ds1.setOptions(FileDialogOptions());
+    if (!suggested.isEmpty()) ds1.selectFile(suggested);
     if (ds1.exec() != QDialog::Accepted || ds1.selectedFiles().isEmpty()) return std::nullopt;
     return ds1.selectedFiles().front();
 }
@@ -73,19 +88,37 @@ bool TQtViewerDialogs::AskOverwrite(QWidget* parent)
     // Yes and No only, no icon.
     QMessageBox box(QMessageBox::NoIcon, texts::kAttention, texts::kOverwriteQuestion, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::Yes);
+    KeepTitleWhole(box);
     return box.exec() == QMessageBox::Yes;
 }
 
 void TQtViewerDialogs::ShowMessage(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::NoIcon, texts::kApplicationTitle, text, QMessageBox::Ok, parent);
+    KeepTitleWhole(box);
     box.exec();
 }
 
 void TQtViewerDialogs::ShowError(QWidget* parent, const QString& text)
 {
     QMessageBox box(QMessageBox::Critical, texts::kApplicationTitle, text, QMessageBox::Ok, parent);
+    KeepTitleWhole(box);
     box.exec();
+}
+
+bool TQtViewerDialogs::AskOpenLink(QWidget* parent, const QString& target)
+{
+    QMessageBox box(QMessageBox::Question, texts::kOpenLinkTitle, texts::kOpenLinkQuestion.arg(target),
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    KeepTitleWhole(box);
+    return box.exec() == QMessageBox::Yes;
+}
+
+bool TQtViewerDialogs::OpenLink(const QUrl& url)
+{
+    return QDesktopServices::openUrl(url);
 }
 
 }  // namespace qrp

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -29,7 +30,8 @@ public:
     // od1: an existing report file, or nothing when cancelled.
     virtual std::optional<QString> ExecuteOpen(QWidget* parent) = 0;
     // ds1: the chosen name, or nothing when cancelled. Asks nothing about existing files.
-    virtual std::optional<QString> ExecuteSave(QWidget* parent) = 0;
+    // suggested (the open report's file, or empty) fills the dialog's folder and name.
+    virtual std::optional<QString> ExecuteSave(QWidget* parent, const QString& suggested) = 0;
     // psd1: true when the user confirmed; the state holds what was chosen.
     virtual bool ExecutePrint(QWidget* parent, TPrintDialogState& state) = 0;
     // "Substituir arquivo existente?" captioned "Atenção", Yes and No: true for Yes.
@@ -38,17 +40,23 @@ public:
     virtual void ShowMessage(QWidget* parent, const QString& text) = 0;
     // The general error handler's box: a failure's own message.
     virtual void ShowError(QWidget* parent, const QString& text) = 0;
+    // A page's hyperlink was clicked: "Abrir link?" naming the target; true for Yes.
+    virtual bool AskOpenLink(QWidget* parent, const QString& target) = 0;
+    // Hands an address to the desktop's handler (browser, mail program); false on failure.
+    virtual bool OpenLink(const QUrl& url) = 0;
 };
 
 // The real dialogs: Qt's file and print dialogs and message boxes.
 class TQtViewerDialogs : public TViewerDialogs {
 public:
     std::optional<QString> ExecuteOpen(QWidget* parent) override;
-    std::optional<QString> ExecuteSave(QWidget* parent) override;
+    std::optional<QString> ExecuteSave(QWidget* parent, const QString& suggested) override;
     bool ExecutePrint(QWidget* parent, TPrintDialogState& state) override;
     bool AskOverwrite(QWidget* parent) override;
     void ShowMessage(QWidget* parent, const QString& text) override;
     void ShowError(QWidget* parent, const QString& text) override;
+    bool AskOpenLink(QWidget* parent, const QString& target) override;
+    bool OpenLink(const QUrl& url) override;
 };
 
 // The texts the viewer shows.
@@ -59,6 +67,11 @@ inline const QString kInvalidFile = QStringLiteral("Arquivo inválido.");
 inline const QString kOverwriteQuestion = QStringLiteral("Substituir arquivo existente?");
 inline const QString kAttention = QStringLiteral("Atenção");
 inline const QString kReportFilter = QStringLiteral("Relatórios de Exames (*.QRP *.qrp)");
+inline const QString kOpenLinkTitle = QStringLiteral("Abrir link");
+inline const QString kOpenLinkQuestion = QStringLiteral("Abrir este endereço no navegador ou no programa de e-mail?\n\n%1");
+inline const QString kLinkRefused =
+    QStringLiteral("Este link não será aberto: só são abertos endereços http, https e mailto.\n\n%1");
+inline const QString kLinkFailed = QStringLiteral("Não foi possível abrir o endereço.\n\n%1");
 }  // namespace texts
 
 }  // namespace qrp

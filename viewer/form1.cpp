@@ -96,6 +96,8 @@ TForm1::TForm1(TViewerDialogs& dialogs, QWidget* parent) : QWidget(parent), FDia
     CreateControls();
     ConnectCommands();
     CreateShortcuts();
+    ConnectHyperlinks();
+    CreateThumbnailPane();
     FormCreate(this);
 }
 
@@ -216,6 +218,7 @@ void TForm1::CreateShortcuts()
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Plus), SpeedButton5, this, Qt::WindowShortcut);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Equal), SpeedButton5, this, Qt::WindowShortcut);
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus), SpeedButton7, this, Qt::WindowShortcut);
+    CreatePagingKeys();
 }
 
 void TForm1::FormCreate(QObject*)
@@ -239,6 +242,7 @@ void TForm1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     FLayout.Apply(size());
+    ArrangeThumbnailPane();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -246,33 +250,21 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (watched == prev->viewport() && event->type() == QEvent::Wheel) {
         auto* wheel = static_cast<QWheelEvent*>(event);
         if (wheel->modifiers() & Qt::ControlModifier) {
-            StepZoomByWheel(wheel->angleDelta().y());
+            StepZoomByWheel(wheel->angleDelta().y(), wheel->position().toPoint());
             return true;
         }
+        if (WheelPages(wheel->angleDelta().y())) return true;
     }
-    if (watched == prev && event->type() == QEvent::KeyPress) {
-        // Paging keys of the focused preview turn pages instead of scrolling.
-        auto* key = static_cast<QKeyEvent*>(event);
-        QToolButton* button = nullptr;
-        if (key->modifiers() == Qt::NoModifier || key->modifiers() == Qt::KeypadModifier) {
-            switch (key->key()) {
-            case Qt::Key_PageDown: button = SpeedButton3; break;
-            case Qt::Key_PageUp: button = SpeedButton2; break;
-            case Qt::Key_Home: button = SpeedButton1; break;
-            case Qt::Key_End: button = SpeedButton4; break;
-            default: break;
-            }
-        }
-        if (button) {
-            button->click();
-            return true;
-        }
-    }
+    if (KeepsPagingKey(watched, event)) return true;
     return QWidget::eventFilter(watched, event);
 }
 
-void TForm1::StepZoomByWheel(int angleDelta)
+void TForm1::StepZoomByWheel(int angleDelta, QPoint viewportPos)
 {
+    // The page point under the mouse stays there; the buttons and the field return the view
+    // to the origin.
+    const QPointF anchor = prev->PageFractionAt(viewportPos);
+    const int zoom = prev->Zoom();
     // One notch (120) is one zoom step of 20; smooth wheels add up to notches.
     FWheelRemainder += angleDelta;
     while (FWheelRemainder >= 120) {
@@ -283,6 +275,7 @@ void TForm1::StepZoomByWheel(int angleDelta)
         FWheelRemainder += 120;
         SpeedButton7->click();
     }
+    if (prev->Zoom() != zoom) prev->ScrollPageFractionTo(anchor, viewportPos);
 }
 
 namespace {

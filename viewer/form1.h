@@ -10,7 +10,9 @@
 
 #include <exception>
 #include <functional>
+#include <string>
 
+class QAction;
 class QFrame;
 class QLabel;
 class QPushButton;
@@ -19,6 +21,7 @@ class QToolButton;
 namespace qrp {
 
 class TQRPreview;
+class TQRThumbnails;
 class TSpinEdit;
 class TSvgPicture;
 
@@ -74,6 +77,10 @@ public:
     QLabel* Label2;
     QPushButton* BitBtn1;
     TQRPreview* prev;
+    // Page thumbnails at the left of the page view, hidden until asked for (F4).
+    TQRThumbnails* Thumbnails = nullptr;
+    QAction* ThumbnailsAction = nullptr;
+    void SetThumbnailsVisible(bool visible);
     // The print dialog's fields, kept between uses.
     TPrintDialogState psd1;
 
@@ -91,12 +98,30 @@ private:
     void CreateControls();
     void ConnectCommands();
     void CreateShortcuts();
-    void StepZoomByWheel(int angleDelta);
+    void StepZoomByWheel(int angleDelta, QPoint viewportPos);
+
+    // Paging and fitting from the keyboard and the wheel (form1_keys.cpp).
+    void CreatePagingKeys();
+    void PageForward();
+    void PageBack();
+    void FitZoom(bool wholePage);
+    bool WheelPages(int angleDelta);
+    bool KeepsPagingKey(QObject* watched, QEvent* event) const;
+    // Hyperlinks of the shown page (form1_links.cpp).
+    void ConnectHyperlinks();
+    void FollowLink(const std::string& link);
+    // The thumbnail pane and the page view's menu (form1_thumbnails.cpp).
+    void CreateThumbnailPane();
+    void ArrangeThumbnailPane();
+    void ShowPreviewMenu(QPoint pos);
 
     TViewerDialogs& FDialogs;
     TAnchorLayout FLayout{kDesignedClient};
     bool FFocusedOnce = false;
     int FWheelRemainder = 0;
+    int FWheelPageRemainder = 0;
+    // The report file shown, for Save's suggestion.
+    QString FReportFile;
 };
 
 }  // namespace qrp

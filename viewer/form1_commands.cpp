@@ -4,6 +4,7 @@
 #include "platform/printer.h"
 #include "preview/preview.h"
 #include "printer/qr_printer.h"
+#include "preview/thumbnails.h"
 #include "viewer/spin_edit.h"
 
 #include <QFileInfo>
@@ -21,6 +22,8 @@ void TForm1::prepara(const QString& s)
     TQRPrinter& printer = SharedReportPrinter();
     printer.Load(s.toStdString());
     prev->SetQRPrinter(&printer);
+    FReportFile = QFileInfo(s).absoluteFilePath();
+    Thumbnails->SetReport(FReportFile, printer.PageCount());
     if (!SpeedButton6->isEnabled()) {
         for (QWidget* control : {static_cast<QWidget*>(SpeedButton1), static_cast<QWidget*>(SpeedButton2),
                                  static_cast<QWidget*>(SpeedButton3), static_cast<QWidget*>(SpeedButton4),
@@ -42,6 +45,7 @@ void TForm1::FormShow(QObject*)
         Label1->setText(QStringLiteral("Página(s): ") + QString::number(prev->PageNumber()) + QStringLiteral(" de ") +
                         QString::number(printer->PageCount()));
         Label1->adjustSize();
+        Thumbnails->SetCurrentPage(prev->PageNumber());
     } catch (...) {
         // The label keeps its caption.
     }
@@ -91,7 +95,7 @@ void TForm1::SpeedButton9Click(QObject*)
 
 void TForm1::SpeedButton8Click(QObject*)
 {
-    std::optional<QString> chosen = FDialogs.ExecuteSave(this);
+    std::optional<QString> chosen = FDialogs.ExecuteSave(this, FReportFile);
     if (!chosen) return;
     QString fileName = *chosen;
     if (!fileName.contains(QStringLiteral(".QRP"), Qt::CaseInsensitive)) fileName += QStringLiteral(".QRP");

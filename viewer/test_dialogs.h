@@ -5,6 +5,7 @@
 #include "viewer/dialogs.h"
 
 #include <QStringList>
+#include <QUrl>
 
 #include <deque>
 #include <optional>
@@ -26,13 +27,22 @@ public:
     };
     std::deque<PrintAnswer> PrintAnswers;
 
+    QStringList SaveSuggestions;
+    std::deque<bool> LinkAnswers;  // none left means No
+    QStringList LinkQuestions;
+    QList<QUrl> OpenedLinks;
+    bool OpenLinkSucceeds = true;
     QStringList Messages;
     QStringList Errors;
     int OverwriteQuestions = 0;
     std::vector<TPrintDialogState> PrintDialogsShown;
 
     std::optional<QString> ExecuteOpen(QWidget*) override { return Next(OpenAnswers); }
-    std::optional<QString> ExecuteSave(QWidget*) override { return Next(SaveAnswers); }
+    std::optional<QString> ExecuteSave(QWidget*, const QString& suggested) override
+    {
+        SaveSuggestions << suggested;
+        return Next(SaveAnswers);
+    }
     bool ExecutePrint(QWidget*, TPrintDialogState& state) override
     {
         PrintDialogsShown.push_back(state);
@@ -55,6 +65,19 @@ public:
     }
     void ShowMessage(QWidget*, const QString& text) override { Messages << text; }
     void ShowError(QWidget*, const QString& text) override { Errors << text; }
+    bool AskOpenLink(QWidget*, const QString& target) override
+    {
+        LinkQuestions << target;
+        if (LinkAnswers.empty()) return false;
+        const bool yes = LinkAnswers.front();
+        LinkAnswers.pop_front();
+        return yes;
+    }
+    bool OpenLink(const QUrl& url) override
+    {
+        OpenedLinks << url;
+        return OpenLinkSucceeds;
+    }
 
 private:
     static std::optional<QString> Next(std::deque<QString>& answers)
