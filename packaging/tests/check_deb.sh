@@ -47,6 +47,7 @@ expected=(
   /usr/share/man/man1/qrptool.1.gz
   /usr/share/man/man1/qrpview.1.gz
   /usr/share/mime/packages/qrpview.xml
+  /usr/share/thumbnailers/qrpview.thumbnailer
 )
 [ "$with_qrpview" = 1 ] && expected+=(/usr/bin/qrpview)
 diff <(printf '%s\n' "${expected[@]}" | sort) <(echo "$paths") \

@@ -24,6 +24,7 @@ expected=(
   share/man/man1/qrptool.1.gz
   share/man/man1/qrpview.1.gz
   share/mime/packages/qrpview.xml
+  share/thumbnailers/qrpview.thumbnailer
 )
 [ "$with_qrpview" = 1 ] && expected+=(bin/qrpview)
 diff <(printf '%s\n' "${expected[@]}" | sort) <(cd "$root" && find . -type f -o -type l | sed 's|^\./||' | sort) \
@@ -89,4 +90,36 @@ if command -v xdg-mime >/dev/null && command -v update-desktop-database >/dev/nu
     xdg-mime query default application/x-qrp-report)
   [ "$default" = qrpview.desktop ] || fail "xdg-mime gives '$default' for application/x-qrp-report"
 fi
+# The thumbnailer entry: its type is the one gio and xdg-mime give a report file, and its
+# command line, filled in as a file manager fills it, writes a PNG of the asked size.
+thumbnailer="$root/share/thumbnailers/qrpview.thumbnailer"
+grep -qx 'MimeType=application/x-qrp-report;' "$thumbnailer" || fail "thumbnailer: no report MIME type"
+exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")
+[[ "$exec_line" == qrptool\ thumbnail* && "$exec_line" == *%i* && "$exec_line" == *%o* && "$exec_line" == *%s* ]] \
+  || fail "thumbnailer: unexpected Exec=$exec_line"
+sample="$(dirname "$0")/../../samples/laudo.QRP"
+cp "$sample" "$scratch/exame.QRP"
+head -c 4096 "$sample" >"$scratch/prefix-only.bin"  # a name without the extension: by content
+mime_env=(env XDG_DATA_HOME="$scratch/home" XDG_DATA_DIRS="$root/share" HOME="$scratch/home")
+if command -v gio >/dev/null; then
+  type=$("${mime_env[@]}" gio info -a standard::content-type "$scratch/exame.QRP" | sed -n 's/^ *standard::content-type: //p')
+  [ "$type" = application/x-qrp-report ] || fail "gio gives '$type' for a report file"
+  type=$("${mime_env[@]}" gio info -a standard::content-type "$scratch/prefix-only.bin" | sed -n 's/^ *standard::content-type: //p')
+  [ "$type" = application/x-qrp-report ] || fail "gio gives '$type' for a report without its extension"
+fi
+if command -v xdg-mime >/dev/null; then
+  # As on a GNOME desktop, where xdg-mime asks gio (its generic mode asks file(1), which
+  # knows no shared MIME database).
+  type=$("${mime_env[@]}" XDG_CURRENT_DESKTOP=GNOME xdg-mime query filetype "$scratch/exame.QRP")
+  [ "${type%%;*}" = application/x-qrp-report ] || fail "xdg-mime gives '$type' for a report file"
+fi
+for size in 128 256; do
+  cmd=${exec_line//%s/$size}
+  cmd=${cmd//%i/$scratch/exame.QRP}
+  cmd=${cmd//%o/$scratch/thumb-$size.png}
+  read -r -a argv <<<"$cmd"
+  PATH="$root/bin:$PATH" "${argv[@]}" || fail "thumbnailer command failed: $cmd"
+  file "$scratch/thumb-$size.png" | grep -Eq "PNG image data, [0-9]+ x $size," || fail "the $size px thumbnail: $(file "$scratch/thumb-$size.png")"
+done
+
 echo "installed tree OK"

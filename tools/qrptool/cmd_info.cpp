@@ -4,6 +4,7 @@
 #include "reportfile/page_list.h"
 #include "tools/qrptool/command.h"
 #include "tools/qrptool/invalid_file.h"
+#include "tools/qrptool/page_links.h"
 #include "tools/qrptool/sha256.h"
 
 #include <sys/stat.h>
@@ -26,10 +27,13 @@ extern const Command kInfoCommand = {
     "\n"
     "Loads FILE as the viewer does (checking its last page), then reads every page and\n"
     "prints the page count, compression, header size, file size and, per page, the\n"
-    "picture's size in bytes, its frame in 0.01 mm and its size in pixels.\n"
+    "picture's size in bytes, its frame in 0.01 mm and its size in pixels, then its\n"
+    "hyperlinks, one line each: the area in the picture's pixels and the text (control\n"
+    "characters as \\xNN, long texts cut).\n"
     "  --json     one JSON object: pages, compressed, header_size, file_size and\n"
-    "             page_list (number, bytes, frame_w, frame_h, width, height, sha256;\n"
-    "             a page that cannot be read has error instead)\n"
+    "             page_list (number, bytes, frame_w, frame_h, width, height, sha256,\n"
+    "             links: left, top, right, bottom, text; a page that cannot be read\n"
+    "             has error instead)\n"
     "\n"
     "Exit status: 0 every page read, 2 the file cannot be loaded (\"Arquivo inválido.\"\n"
     "and the reason on standard error), 3 some page could not be read.\n",
@@ -44,6 +48,7 @@ struct PageInfo {
     size_t bytes = 0;
     int32_t frameW = 0, frameH = 0, width = 0, height = 0;
     std::string sha256;
+    std::unique_ptr<qrp::THyperlinkList> links;
 };
 
 std::string JsonString(const std::string& text)
@@ -70,7 +75,8 @@ PageInfo ReadPage(qrp::TQRPageList& list, int number)
     PageInfo info;
     info.number = number;
     try {
-        const auto page = list.GetPage(number);
+        std::unique_ptr<qrp::TMetafile> page;
+        list.GetPageEx(number, page, info.links);
         const qrp::emf::Bytes data = page->Handle() ? page->Handle()->Data() : qrp::emf::Bytes{};
         info.bytes = data.size();
         info.frameW = page->MMWidth();
@@ -133,7 +139,7 @@ int RunInfo(const std::vector<std::string>& args)
             }
             std::cout << ", \"bytes\": " << p.bytes << ", \"frame_w\": " << p.frameW << ", \"frame_h\": " << p.frameH
                       << ", \"width\": " << p.width << ", \"height\": " << p.height << ", \"sha256\": \"" << p.sha256
-                      << "\"}";
+                      << "\", \"links\": " << LinksJson(p.links.get()) << "}";
         }
         std::cout << "]}\n";
     } else {
@@ -150,6 +156,7 @@ int RunInfo(const std::vector<std::string>& args)
             }
             std::cout << p.bytes << " bytes, frame " << p.frameW << " x " << p.frameH << " (0.01 mm), " << p.width
                       << " x " << p.height << " px\n";
+            PrintLinks(std::cout, p.links.get());
         }
     }
     return failed ? kExitPartial : kExitOk;

@@ -4,6 +4,7 @@
 #include "reportfile/page_list.h"
 #include "tools/qrptool/command.h"
 #include "tools/qrptool/invalid_file.h"
+#include "tools/qrptool/page_links.h"
 
 #include <iostream>
 #include <memory>
@@ -19,12 +20,15 @@ int RunPack(const std::vector<std::string>& args);
 extern const Command kPackCommand = {
     "pack",
     "write a report file of EMF (or placeable WMF) pictures",
-    "Usage: qrptool pack OUT [--compress] PICTURE...\n"
+    "Usage: qrptool pack OUT [--compress] [--link PAGE:LEFT,TOP,RIGHT,BOTTOM:TEXT]... PICTURE...\n"
     "\n"
     "Writes the report OUT with one page per PICTURE, in order, through a report\n"
     "stream (in memory up to 250000 bytes, then in a temporary file), appending each\n"
     "page and finishing the header, then saving the stream to OUT.\n"
-    "  --compress  store the pages compressed\n"
+    "  --compress  store the pages compressed (compressed pages carry no hyperlinks)\n"
+    "  --link PAGE:LEFT,TOP,RIGHT,BOTTOM:TEXT\n"
+    "              a hyperlink area on page PAGE, in the picture's pixels, leading to\n"
+    "              TEXT (stored one byte per character); repeat for more\n"
     "\n"
     "Exit status: 0 written, 2 a picture cannot be read (\"Arquivo inválido.\" and the\n"
     "reason on standard error; OUT is not written), 3 OUT cannot be written.\n",
@@ -41,9 +45,17 @@ int RunPack(const std::vector<std::string>& args)
     std::string out;
     bool compress = false;
     std::vector<std::string> pictures;
-    for (const std::string& a : args) {
+    std::vector<PageLink> links;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
         if (a == "--compress") {
             compress = true;
+        } else if (a == "--link") {
+            if (i + 1 >= args.size()) return UsageError(self, "--link needs PAGE:LEFT,TOP,RIGHT,BOTTOM:TEXT");
+            std::string error;
+            const std::optional<PageLink> link = ParsePageLink(args[++i], error);
+            if (!link) return UsageError(self, error);
+            links.push_back(*link);
         } else if (!a.empty() && a[0] == '-') {
             return UsageError(self, "unknown option " + a);
         } else if (out.empty()) {
@@ -54,6 +66,11 @@ int RunPack(const std::vector<std::string>& args)
     }
     if (out.empty()) return UsageError(self, "OUT is missing");
     if (pictures.empty()) return UsageError(self, "at least one PICTURE is needed");
+    if (compress && !links.empty()) return UsageError(self, "compressed pages carry no hyperlinks: --link with --compress");
+    for (const PageLink& l : links)
+        if (static_cast<size_t>(l.page) > pictures.size())
+            return UsageError(self, "--link names page " + std::to_string(l.page) + " of " +
+                                        std::to_string(pictures.size()));
 
     qrp::TQRPageList list;
     list.SetStream(std::make_shared<qrp::TQRStream>(kMemoryLimit));
@@ -67,7 +84,13 @@ int RunPack(const std::vector<std::string>& args)
             return InvalidFile(e.what());
         }
         picture.SetEnhanced(true);  // pages are stored as enhanced metafiles
-        list.AddPage(picture);
+        qrp::THyperlinkList pageLinks;
+        for (const PageLink& l : links)
+            if (static_cast<size_t>(l.page) == list.PageCount() + 1u) pageLinks.push_back(l.link);
+        if (pageLinks.empty())
+            list.AddPage(picture);
+        else
+            list.AddPageEx(picture, &pageLinks);
     }
     list.Finish();
     try {

@@ -11,6 +11,7 @@ extern const Command kRenderCommand;
 extern const Command kPrintCommand;
 extern const Command kPrintersCommand;
 extern const Command kConvertCommand;
+extern const Command kThumbnailCommand;
 
 const std::vector<Command>& Commands()
 {
@@ -22,6 +23,7 @@ const std::vector<Command>& Commands()
         kPrintCommand,
         kPrintersCommand,
         kConvertCommand,
+        kThumbnailCommand,
     };
     return commands;
 }
