@@ -47,6 +47,8 @@ TEST_F(TranslationsTest, QtsCatalogueTranslatesTheDialogs)
         << "qtbase_pt_BR.qm is missing: scripts/install-deps.sh installs qt6-translations-l10n";
     EXPECT_EQ(QLocale().language(), QLocale::Portuguese);
     EXPECT_EQ(Tr("QPlatformTheme", "&Yes"), QStringLiteral("&Sim"));
+    // What the catalogue leaves in English, the table answers: the file list's type column.
+    EXPECT_EQ(Tr("QAbstractFileIconProvider", "Folder"), QStringLiteral("Pasta"));
     const QStringList texts = OpenDialogTexts();
     EXPECT_FALSE(texts.contains(QStringLiteral("Look in:"))) << texts.join(QLatin1Char('|')).toStdString();
     EXPECT_FALSE(texts.contains(QStringLiteral("Files of type:"))) << texts.join(QLatin1Char('|')).toStdString();
