@@ -82,20 +82,35 @@ void TQRThumbnails::SetReport(const QString& fileName, int pageCount)
     ++FGeneration;
     FDrawn.clear();
     clear();
+    FEntriesMade = false;
+    FPageCount = 0;
+    FCurrentPage = 1;
     if (fileName.isEmpty() || pageCount < 1) return;
+    FPageCount = pageCount;
     FWork = std::make_shared<TWork>();
     FWork->FileName = fileName.toStdString();
     FWork->Generation = FGeneration;
-    for (int page = 1; page <= pageCount; ++page) {
-        auto* item = new QListWidgetItem(QString::number(page), this);
-        item->setTextAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-        item->setSizeHint(QSize(kThumbnailWidth + kSpacing, kPlaceholderHeight + fontMetrics().height()));
+    if (isVisible()) MakeEntries();
+}
+
+// A hidden pane costs the report nothing: its entries wait until it shows.
+void TQRThumbnails::MakeEntries()
+{
+    if (FEntriesMade || !FWork) return;
+    FEntriesMade = true;
+    const int entries = std::min(FPageCount, kMaxPages);
+    for (int page = 1; page <= entries; ++page) {
+        auto* entry = new QListWidgetItem(QString::number(page), this);
+        entry->setTextAlignment(Qt::AlignHCenter | Qt::AlignBottom);
+        entry->setSizeHint(QSize(kThumbnailWidth + kSpacing, kPlaceholderHeight + fontMetrics().height()));
     }
+    SetCurrentPage(FCurrentPage);
     RequestVisible();
 }
 
 void TQRThumbnails::SetCurrentPage(int page)
 {
+    FCurrentPage = page;
     if (page < 1 || page > count()) return;
     setCurrentRow(page - 1);
     scrollToItem(item(page - 1));
@@ -104,6 +119,7 @@ void TQRThumbnails::SetCurrentPage(int page)
 void TQRThumbnails::showEvent(QShowEvent* event)
 {
     QListWidget::showEvent(event);
+    MakeEntries();
     RequestVisible();
 }
 

@@ -21,9 +21,10 @@ public:
     ~TQRThumbnails() override;
 
     // The report file shown (pageCount pages); the old report's thumbnails are dropped and
-    // its drawing stopped. An empty name or no pages leaves the pane empty.
+    // its drawing stopped. An empty name or no pages leaves the pane empty. The pane's
+    // entries are made when it is first shown, at most kMaxPages of them.
     void SetReport(const QString& fileName, int pageCount);
-    int PageCount() const { return count(); }
+    int PageCount() const { return FPageCount; }
     // Marks the page shown in the page view and brings its thumbnail into sight.
     void SetCurrentPage(int page);
     void SetOnPageClicked(std::function<void(int page)> handler) { FOnPageClicked = std::move(handler); }
@@ -35,6 +36,7 @@ public:
     static constexpr int kThumbnailWidth = 110;
     static constexpr int kPaneWidth = 150;
     static constexpr int kMaxDrawn = 300;  // thumbnails held at once (about 70 KB each)
+    static constexpr int kMaxPages = 20000;  // entries in the pane; no real report has more
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -43,6 +45,7 @@ protected:
 
 private:
     struct TWork;
+    void MakeEntries();
     void RequestVisible();
     void Drawn(int generation, int page, const QImage& image);
     void Evict(int firstVisible, int lastVisible);
@@ -50,6 +53,9 @@ private:
     QThreadPool FPool;
     std::shared_ptr<TWork> FWork;
     int FGeneration = 0;
+    int FPageCount = 0;
+    int FCurrentPage = 1;
+    bool FEntriesMade = false;
     QSet<int> FDrawn;
     std::function<void(int)> FOnPageClicked;
 };

@@ -28,13 +28,15 @@ TEST_F(ThumbnailTest, F4ShowsThePaneBesideThePageViewAndHidesItAgain)
     TForm1& form = Shown(4);
     const QRect view = form.prev->geometry();
     EXPECT_FALSE(form.Thumbnails->isVisible());
+    EXPECT_EQ(form.Thumbnails->count(), 0);  // a hidden pane makes no entries
     const int fetches = form.prev->PreviewImage()->FetchCount();
     QTest::keyClick(&form, Qt::Key_F4);
     ASSERT_TRUE(form.Thumbnails->isVisible());
     EXPECT_TRUE(form.ThumbnailsAction->isChecked());
     EXPECT_EQ(form.Thumbnails->geometry(), QRect(view.left(), view.top(), TQRThumbnails::kPaneWidth, view.height()));
     EXPECT_EQ(form.prev->geometry(), view.adjusted(TQRThumbnails::kPaneWidth, 0, 0, 0));
-    EXPECT_EQ(form.Thumbnails->PageCount(), 4);
+    EXPECT_EQ(form.Thumbnails->count(), 4);
+    EXPECT_EQ(form.Thumbnails->currentRow(), 0);
     // Drawn away from the page view: the page shown is not fetched again.
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.Thumbnails->IsDrawn(1) && form.Thumbnails->IsDrawn(2); }, 10000));
     EXPECT_EQ(form.prev->PreviewImage()->FetchCount(), fetches);
@@ -68,7 +70,7 @@ TEST_F(ThumbnailTest, AnotherReportReplacesTheThumbnails)
     TForm1& form = Shown(2);
     form.SetThumbnailsVisible(true);
     form.OpenReport(Report(QStringLiteral("other.QRP"), 5));
-    EXPECT_EQ(form.Thumbnails->PageCount(), 5);
+    EXPECT_EQ(form.Thumbnails->count(), 5);
     EXPECT_TRUE(QTest::qWaitFor([&] { return form.Thumbnails->IsDrawn(1); }, 10000));
     // A file that went away draws no thumbnails and raises nothing.
     const QString gone = Report(QStringLiteral("gone.QRP"), 3);
@@ -76,7 +78,7 @@ TEST_F(ThumbnailTest, AnotherReportReplacesTheThumbnails)
     QFile::remove(gone);
     form.Thumbnails->scrollToBottom();
     QTest::qWait(200);
-    EXPECT_EQ(form.Thumbnails->PageCount(), 3);
+    EXPECT_EQ(form.Thumbnails->count(), 3);
     EXPECT_TRUE(FDialogs.Errors.isEmpty());
     EXPECT_TRUE(FDialogs.Messages.isEmpty());
 }
