@@ -60,6 +60,20 @@ done
 [ -e "$work/out.png" ] && fail "an unreadable input left an output"
 ls -A "$work" | grep -q '^\.' && fail "temporary files left: $(ls -A "$work" | grep '^\.')"
 
+# Cut reports, and one with its bytes spoilt after the header, under limits: a PNG or status
+# 2, never a crash, a hang or a runaway allocation.
+size_all=$(stat -c %s "$sample")
+for length in 129 140 200 1000 5000 50000 $((size_all / 2)) $((size_all - 1)); do
+  head -c "$length" "$sample" >"$work/cut-$length.QRP"
+done
+python3 -c 'import sys; d = bytearray(open(sys.argv[1], "rb").read()); d[300:340] = b"\xff" * 40; open(sys.argv[2], "wb").write(d)' \
+  "$sample" "$work/spoilt.QRP"
+for input in "$work"/cut-*.QRP "$work/spoilt.QRP"; do
+  prlimit --as=1000000000 --cpu=20 -- "$qrptool" thumbnail "$input" "$work/cut.png" >/dev/null 2>&1; rc=$?
+  [ "$rc" -eq 0 ] || [ "$rc" -eq 2 ] || fail "thumbnail of $(basename "$input"): status $rc"
+  rm -f "$work"/cut*.png
+done
+
 # Only a regular file is replaced; the input never is.
 echo old >"$work/old.png"
 "$qrptool" thumbnail "$sample" "$work/old.png" || fail "replacing an old thumbnail"
