@@ -3,12 +3,11 @@
 #include "tools/qrptool/command.h"
 #include "tools/qrptool/convert_options.h"
 #include "tools/qrptool/progress_bar.h"
+#include "tools/qrptool/qt_start.h"
 #include "tools/qrptool/report_converter.h"
 #include "tools/qrptool/report_inputs.h"
 
 #include "base/exceptions.h"
-
-#include <QGuiApplication>
 
 #include <algorithm>
 #include <atomic>
@@ -56,17 +55,6 @@ private:
     struct sigaction FOldTerm {};
 };
 
-// A GUI application without windows (fonts and painting need one): the offscreen platform
-// unless one is chosen.
-std::unique_ptr<QGuiApplication> StartGui()
-{
-    static int argc = 1;
-    static char name[] = "qrptool";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
-
 int RunConvert(const std::vector<std::string>& args)
 {
     ConvertOptions options;
@@ -86,7 +74,7 @@ int RunConvert(const std::vector<std::string>& args)
         return kExitOk;
     }
 
-    const auto app = StartGui();
+    const auto app = StartQt();
     InterruptGuard interruptGuard;
     std::vector<ConvertOutcome> outcomes(inputs.size());
     {

@@ -1,6 +1,7 @@
 // qrptool print: prints a report as the viewer's print command does (printer index, page
 // range, one job per copy), with a progress bar on the terminal instead of the window.
 #include "tools/qrptool/command.h"
+#include "tools/qrptool/qt_start.h"
 
 #include "base/exceptions.h"
 #include "printer/notices.h"
@@ -113,20 +114,6 @@ std::string ParseArguments(const std::vector<std::string>& args, PrintOptions& o
     return {};
 }
 
-// A GUI application for painting and printing; offscreen when there is no display.
-std::unique_ptr<QGuiApplication> MakeApplication()
-{
-    const char* platform = std::getenv("QT_QPA_PLATFORM");
-    const char* display = std::getenv("DISPLAY");
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    if ((!platform || !*platform) && (!display || !*display) && (!wayland || !*wayland))
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    static int argc = 1;
-    static char name[] = "qrptool";
-    static char* argv[] = {name, nullptr};
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
-
 int RunPrint(const std::vector<std::string>& args);
 
 }  // namespace
@@ -158,7 +145,7 @@ int RunPrint(const std::vector<std::string>& args)
     if (const std::string error = ParseArguments(args, options); !error.empty())
         return UsageError(kPrintCommand, error);
 
-    const std::unique_ptr<QGuiApplication> app = MakeApplication();
+    const std::unique_ptr<QGuiApplication> app = StartQt(QtUse::kPrint);
     qrp::TQRPrinter& printer = qrp::SharedReportPrinter();
     try {
         printer.Load(options.report);

@@ -1,6 +1,7 @@
 // qrptool printers: every installed printer with the settings the report printer reads
 // from it.
 #include "tools/qrptool/command.h"
+#include "tools/qrptool/qt_start.h"
 
 #include "platform/printer.h"
 #include "printer/printer_settings.h"
@@ -133,15 +134,6 @@ void PrintText(const PrinterReport& r)
               << "  sizes      " << r.sizes.join(QStringLiteral(", ")).toStdString() << "\n";
 }
 
-std::unique_ptr<QGuiApplication> MakeApplication()
-{
-    static int argc = 1;
-    static char name[] = "qrptool";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
-
 int RunPrinters(const std::vector<std::string>& args)
 {
     bool json = false;
@@ -152,7 +144,7 @@ int RunPrinters(const std::vector<std::string>& args)
             return UsageError(kPrintersCommand, "unknown argument '" + a + "'");
         }
     }
-    const std::unique_ptr<QGuiApplication> app = MakeApplication();
+    const std::unique_ptr<QGuiApplication> app = StartQt(QtUse::kPrint);
     qrp::TPrinter printer;
     const QString defaultName = printer.System().DefaultPrinterName();
     std::vector<PrinterReport> reports;

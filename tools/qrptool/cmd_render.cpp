@@ -1,11 +1,10 @@
 // qrptool render: plays report pages or a bare EMF/WMF picture into PNG, SVG or PDF.
 #include "tools/qrptool/command.h"
+#include "tools/qrptool/qt_start.h"
 #include "tools/qrptool/render_input.h"
 #include "tools/qrptool/render_output.h"
 
 #include "render/trace.h"
-
-#include <QGuiApplication>
 
 #include <charconv>
 #include <cstdlib>
@@ -135,24 +134,6 @@ private:
     bool FShown = false;
 };
 
-// Qt's notices on standard error, less the one about XDG_RUNTIME_DIR: an error stays one line.
-void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) return;
-    std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << "\n";
-}
-
-// A GUI application without windows: the offscreen platform unless one is chosen.
-std::unique_ptr<QGuiApplication> StartGui()
-{
-    static int argc = 1;
-    static char name[] = "qrptool";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietMessages);
-    return std::make_unique<QGuiApplication>(argc, argv);
-}
-
 int RunRender(const std::vector<std::string>& args)
 {
     RenderOptions o;
@@ -167,7 +148,7 @@ int RunRender(const std::vector<std::string>& args)
         std::cerr << "qrptool render: " << o.input << ": " << e.what() << "\n";
         return kExitInvalidFile;
     }
-    const auto app = StartGui();
+    const auto app = StartQt();
     const int count = source->PageCount();
     const int first = o.all ? 1 : o.page.value_or(1);
     const int last = o.all ? count : first;

@@ -2,12 +2,12 @@
 // file managers (the freedesktop thumbnailer entry runs it with the size asked for).
 #include "tools/qrptool/atomic_output.h"
 #include "tools/qrptool/command.h"
+#include "tools/qrptool/qt_start.h"
 #include "tools/qrptool/render_input.h"
 
 #include "render/play.h"
 
 #include <QFile>
-#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 
@@ -48,12 +48,6 @@ constexpr int kMinSize = 16;
 constexpr int kMaxSize = 1024;
 // Played at twice the size and scaled down smoothly: GDI's hard edges would alias.
 constexpr int kOversample = 2;
-
-void QuietMessages(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    if (message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR"))) return;
-    std::cerr << qPrintable(qFormatLogMessage(type, context, message)) << "\n";
-}
 
 // The thumbnail's size: the frame's proportions, the longer side `size` pixels.
 std::optional<QSize> ThumbnailSize(const qrp::emf::RectL& frame, int size)
@@ -120,15 +114,7 @@ int RunThumbnail(const std::vector<std::string>& args)
         return kExitInvalidFile;
     }
 
-    static int argc = 1;
-    static char name[] = "qrptool";
-    static char* argv[] = {name, nullptr};
-    // The lightest platform that still has the system's fonts: a file manager waits.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "minimal:enable_fonts");
-    qInstallMessageHandler(QuietMessages);
-    const QGuiApplication app(argc, argv);
-    // PNG is built in: no image format plugin needs to be looked for and loaded.
-    QCoreApplication::setLibraryPaths({});
+    const auto app = StartQt();
 
     QImage played(*thumb * kOversample, QImage::Format_RGB32);
     played.fill(Qt::white);

@@ -1,31 +1,59 @@
+// The command table. Compiled into qrptool and into every module: each sees the descriptors
+// of the commands it links and null for the others (weak references).
+//
+// Add a command: write cmd_<name>.cpp defining `extern const Command k<Name>Command`, declare
+// it below and add its line to the table with its part. A core command needs nothing else
+// (it must not use Qt's GUI); a drawing or printing one also names its files in that part's
+// list in tools/CMakeLists.txt.
 #include "tools/qrptool/command.h"
+
+#include <iostream>
 
 namespace qrptool {
 
-// Each command lives in cmd_<name>.cpp and exports its descriptor here.
-// Add a command: declare its descriptor below and list it in Commands().
-extern const Command kInfoCommand;
-extern const Command kExtractCommand;
-extern const Command kPackCommand;
-extern const Command kRenderCommand;
-extern const Command kPrintCommand;
-extern const Command kPrintersCommand;
-extern const Command kConvertCommand;
-extern const Command kThumbnailCommand;
+#define QRPTOOL_COMMAND(descriptor) extern const Command descriptor __attribute__((weak))
+QRPTOOL_COMMAND(kInfoCommand);
+QRPTOOL_COMMAND(kExtractCommand);
+QRPTOOL_COMMAND(kPackCommand);
+QRPTOOL_COMMAND(kRenderCommand);
+QRPTOOL_COMMAND(kPrintCommand);
+QRPTOOL_COMMAND(kPrintersCommand);
+QRPTOOL_COMMAND(kConvertCommand);
+QRPTOOL_COMMAND(kThumbnailCommand);
+#undef QRPTOOL_COMMAND
 
-const std::vector<Command>& Commands()
+const std::vector<CommandEntry>& CommandTable()
 {
-    static const std::vector<Command> commands = {
-        kInfoCommand,
-        kExtractCommand,
-        kPackCommand,
-        kRenderCommand,
-        kPrintCommand,
-        kPrintersCommand,
-        kConvertCommand,
-        kThumbnailCommand,
+    static const std::vector<CommandEntry> table = {
+        {"info", Part::kCore, &kInfoCommand},
+        {"extract", Part::kCore, &kExtractCommand},
+        {"pack", Part::kCore, &kPackCommand},
+        {"render", Part::kDraw, &kRenderCommand},
+        {"print", Part::kPrint, &kPrintCommand},
+        {"printers", Part::kPrint, &kPrintersCommand},
+        {"convert", Part::kDraw, &kConvertCommand},
+        {"thumbnail", Part::kDraw, &kThumbnailCommand},
     };
-    return commands;
+    return table;
+}
+
+const char* PartModuleName(Part part)
+{
+    switch (part) {
+    case Part::kDraw:
+        return "qrptool_draw.so";
+    case Part::kPrint:
+        return "qrptool_print.so";
+    case Part::kCore:
+        break;
+    }
+    return "";
+}
+
+int UsageError(const Command& command, const std::string& message)
+{
+    std::cerr << "qrptool " << command.name << ": " << message << "\n\n" << command.usage;
+    return kExitUsage;
 }
 
 }  // namespace qrptool

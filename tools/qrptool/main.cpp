@@ -4,18 +4,12 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
 namespace qrptool {
-
-int UsageError(const Command& command, const std::string& message)
-{
-    std::cerr << "qrptool " << command.name << ": " << message << "\n\n" << command.usage;
-    return kExitUsage;
-}
-
 namespace {
 
 void PrintHelp(std::ostream& out)
@@ -23,10 +17,17 @@ void PrintHelp(std::ostream& out)
     out << "Usage: qrptool COMMAND [OPTIONS] [ARGUMENTS]\n"
            "       qrptool --help | --version\n\n"
            "Reads, writes, renders, converts and prints report files (.QRP).\n\nCommands:\n";
-    for (const Command& c : Commands()) {
-        std::string name = c.name;
+    // Lists the modules' commands too: help loads them, running a core command does not.
+    for (const CommandEntry& entry : CommandTable()) {
+        std::string name = entry.name;
         name.resize(std::max<size_t>(name.size() + 1, 10), ' ');
-        out << "  " << name << c.summary << "\n";
+        std::string summary;
+        try {
+            summary = FindCommand(entry.name)->summary;
+        } catch (const std::exception& e) {
+            summary = std::string("(unavailable: ") + e.what() + ")";
+        }
+        out << "  " << name << summary << "\n";
     }
     out << "\nOptions:\n"
            "  -h, --help  show this help ('qrptool COMMAND --help' or 'qrptool help COMMAND': a\n"
@@ -50,11 +51,14 @@ int main(int argc, char** argv)
     if (args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
         // "qrptool help COMMAND" is "qrptool COMMAND --help".
         if (args[0] == "help" && args.size() > 1) {
-            for (const Command& c : Commands()) {
-                if (args[1] == c.name) {
-                    std::cout << c.usage;
+            try {
+                if (const Command* c = FindCommand(args[1])) {
+                    std::cout << c->usage;
                     return kExitOk;
                 }
+            } catch (const std::exception& e) {
+                std::cerr << "qrptool " << args[1] << ": " << e.what() << "\n";
+                return kExitUsage;
             }
             std::cerr << "qrptool: unknown command '" << args[1] << "'\n\n";
             PrintHelp(std::cerr);
@@ -67,16 +71,23 @@ int main(int argc, char** argv)
         std::cout << "qrptool " << QRP_VERSION << "\n";
         return kExitOk;
     }
-    for (const Command& c : Commands()) {
-        if (args[0] != c.name) continue;
+    const Command* c = nullptr;
+    try {
+        c = FindCommand(args[0]);
+    } catch (const std::exception& e) {
+        // A module missing or broken: the installation is incomplete.
+        std::cerr << "qrptool " << args[0] << ": " << e.what() << "\n";
+        return kExitUsage;
+    }
+    if (c) {
         std::vector<std::string> rest(args.begin() + 1, args.end());
         for (const std::string& a : rest) {
             if (a == "--help" || a == "-h") {
-                std::cout << c.usage;
+                std::cout << c->usage;
                 return kExitOk;
             }
         }
-        return c.run(rest);
+        return c->run(rest);
     }
     std::cerr << "qrptool: unknown command '" << args[0] << "'\n\n";
     PrintHelp(std::cerr);

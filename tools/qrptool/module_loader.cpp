@@ -1,0 +1,60 @@
+// Finds commands for qrptool, loading the module of a drawing or printing command beside
+// the program (the build folder) or in its installed library folder.
+#include "tools/qrptool/command.h"
+
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <system_error>
+
+namespace qrptool {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+ModuleEntry LoadModule(Part part)
+{
+    static std::map<Part, ModuleEntry> loaded;
+    if (const auto it = loaded.find(part); it != loaded.end()) return it->second;
+    const std::string file = PartModuleName(part);
+    std::error_code error;
+    const fs::path program = fs::read_symlink("/proc/self/exe", error);
+    const fs::path folder = error ? fs::path(".") : program.parent_path();
+    std::string failure = file + ": not found beside the program nor in " + (folder / QRPTOOL_MODULE_DIR).string();
+    for (const fs::path& candidate : {folder / file, folder / QRPTOOL_MODULE_DIR / file}) {
+        if (!fs::exists(candidate, error)) continue;
+        // Never unloaded: Qt keeps its state until the process ends.
+        void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!handle) {
+            const char* why = dlerror();
+            failure = why ? why : candidate.string() + ": cannot be loaded";
+            continue;
+        }
+        const auto entry = reinterpret_cast<ModuleEntry>(dlsym(handle, kModuleEntry));
+        if (!entry) {
+            failure = candidate.string() + ": not a qrptool module";
+            continue;
+        }
+        return loaded[part] = entry;
+    }
+    throw std::runtime_error("cannot load " + failure);
+}
+
+}  // namespace
+
+const Command* FindCommand(const std::string& name)
+{
+    for (const CommandEntry& entry : CommandTable()) {
+        if (name != entry.name) continue;
+        if (entry.command) return entry.command;
+        const Command* command = LoadModule(entry.part)(entry.name);
+        if (!command) throw std::runtime_error(std::string(PartModuleName(entry.part)) + " lacks the command " + name);
+        return command;
+    }
+    return nullptr;
+}
+
+}  // namespace qrptool
