@@ -40,6 +40,8 @@ listing=$(dpkg-deb -c "$deb")
 paths=$(awk '{print $6}' <<<"$listing" | sed 's|^\./|/|' | grep -v '/$' | sort)
 expected=(
   /usr/bin/qrptool
+  /usr/lib/qrpview/qrptool_draw.so
+  /usr/lib/qrpview/qrptool_print.so
   /usr/share/applications/qrpview.desktop
   /usr/share/icons/hicolor/256x256/apps/qrpview.png
   /usr/share/icons/hicolor/48x48/apps/qrpview.png
@@ -59,6 +61,7 @@ dpkg-deb -x "$deb" "$scratch/root"
 file "$scratch/root/usr/bin/qrptool" | grep -q 'stripped' && ! file "$scratch/root/usr/bin/qrptool" | grep -q 'not stripped' \
   || fail "qrptool is not stripped"
 "$scratch/root/usr/bin/qrptool" --version | grep -q '^qrptool ' || fail "unpacked qrptool does not run"
+"$scratch/root/usr/bin/qrptool" help render | grep -q '^Usage: qrptool render' || fail "unpacked qrptool cannot load its modules"
 cmp "$scratch/root/usr/share/applications/qrpview.desktop" "$(dirname "$0")/../qrpview.desktop" \
   || fail "packaged desktop entry differs from the source"
 echo "Debian package OK: $(basename "$deb")"

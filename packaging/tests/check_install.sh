@@ -17,6 +17,8 @@ root="$scratch/usr"
 
 expected=(
   bin/qrptool
+  lib/qrpview/qrptool_draw.so
+  lib/qrpview/qrptool_print.so
   share/applications/qrpview.desktop
   share/icons/hicolor/256x256/apps/qrpview.png
   share/icons/hicolor/48x48/apps/qrpview.png
@@ -79,6 +81,9 @@ fi
 # The installed qrptool runs from its new place.
 version=$("$root/bin/qrptool" --version) || fail "installed qrptool --version failed"
 [[ "$version" =~ ^qrptool\ [0-9]+\.[0-9]+\.[0-9]+$ ]] || fail "unexpected version line: $version"
+for command in render print; do
+  "$root/bin/qrptool" help "$command" | grep -q "^Usage: qrptool $command" || fail "installed qrptool cannot load the module of $command"
+done
 
 # The desktop database makes qrpview the default application for reports.
 if command -v xdg-mime >/dev/null && command -v update-desktop-database >/dev/null; then
