@@ -3,7 +3,7 @@
 # one-page `render` to PNG. Prints the median of RUNS runs of each (default 31).
 #   bench/startup_cpu.sh [QRPTOOL] [REPORT] [RUNS]
 # Defaults: build/tools/qrptool, samples/laudo.QRP. CPU time, not wall time: the machine
-# may be shared.
+# may be shared. Qt chooses its own platform unless QT_QPA_PLATFORM is set.
 set -euo pipefail
 export LC_ALL=C
 cd "$(dirname "$0")/.."
@@ -13,7 +13,6 @@ runs=${3:-31}
 [ -x "$qrptool" ] || { echo "no $qrptool: build the qrptool target first" >&2; exit 1; }
 out=$(mktemp -d /tmp/qrp-startup-bench.XXXXXX)
 trap 'rm -rf "$out"' EXIT
-export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$out/runtime}"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 
