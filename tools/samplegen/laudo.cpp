@@ -50,10 +50,10 @@ Row Heading(std::u16string title) { return Row{std::move(title), u"", u"", u"", 
 void Header(SampleCanvas& c)
 {
     c.Bitmap(kLeft, 110, 220, 220, LaboratoryLogo());
-    c.Text(400, 190, Font{Face::Arial, 180, true}, u"Laboratório São Lucas", Align::Left, kNavy);
+    c.Text(400, 190, Font{Face::Arial, 180, true}, u"Laboratório de Exemplo", Align::Left, kNavy);
     c.Text(400, 245, Font{Face::Arial, 100}, u"Análises Clínicas e Medicina Diagnóstica", Align::Left, kNavy);
-    c.Text(400, 292, kSmall, u"Rua Dr. Cândido Espinheira, 560 — Perdizes — São Paulo/SP — CEP 05004-000 — Tel. (11) 3872-4410");
-    c.Text(400, 324, kSmall, u"Responsável técnica: Dra. Ana Beatriz Nogueira — CRF-SP 45.678 — CNES 2078015");
+    c.Text(400, 292, kSmall, u"Relatório de demonstração do qrpview — nomes e resultados fictícios");
+    c.Text(400, 324, kSmall, u"Responsável técnica: Dra. Ana Beatriz Nogueira");
     c.Line(kLeft, 360, kRight, 360, 5, kNavy);
 }
 
@@ -70,7 +70,7 @@ void PatientBox(SampleCanvas& c)
     Field(c, 1250, 435, u"Pedido:", u"2024.118.734-02", kMono);
     Field(c, 180, 485, u"Data de nascimento:", u"14/03/1968 (56 anos)");
     Field(c, 1250, 485, u"Sexo:", u"Feminino");
-    Field(c, 180, 535, u"Médico solicitante:", u"Dr. João Antônio Pereira — CRM-SP 123.456");
+    Field(c, 180, 535, u"Médico solicitante:", u"Dr. João Antônio Pereira");
     Field(c, 1250, 535, u"Convênio:", u"Particular");
     Field(c, 180, 580, u"Coleta:", u"05/11/2024 às 07:42");
     Field(c, 1250, 580, u"Liberação:", u"05/11/2024 às 15:10");
@@ -241,14 +241,14 @@ void Signature(SampleCanvas& c)
     c.Text(730, 2610, Font{Face::Arial, 70}, u"05/11/2024", Align::Center, kNavy);
     c.Line(1150, 2620, 1850, 2620, 3);
     c.Text(1500, 2670, kBodyBold, u"Dra. Ana Beatriz Nogueira", Align::Center);
-    c.Text(1500, 2712, kBody, u"Farmacêutica-Bioquímica — CRF-SP 45.678", Align::Center);
+    c.Text(1500, 2712, kBody, u"Farmacêutica-Bioquímica", Align::Center);
     c.Text(1500, 2752, Font{Face::Arial, 75, false, true}, u"Documento assinado eletronicamente", Align::Center, kGray);
 }
 
 std::vector<uint8_t> Page(int number)
 {
     using namespace std::string_view_literals;
-    SampleCanvas c(u"Laboratório São Lucas\0Laudo de exames"sv);
+    SampleCanvas c(u"Laboratório de Exemplo\0Laudo de exames"sv);
     Header(c);
     PatientBox(c);
     if (number == 1) {
