@@ -105,7 +105,9 @@ exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")
 sample="$(dirname "$0")/../../samples/laudo.QRP"
 cp "$sample" "$scratch/exame.QRP"
 head -c 4096 "$sample" >"$scratch/prefix-only.bin"  # a name without the extension: by content
-mime_env=(env XDG_DATA_HOME="$scratch/home" XDG_DATA_DIRS="$root/share" HOME="$scratch/home")
+# Local files only: no GVfs daemon or session bus is looked for.
+mime_env=(env XDG_DATA_HOME="$scratch/home" XDG_DATA_DIRS="$root/share" HOME="$scratch/home"
+  GIO_USE_VFS=local GIO_USE_VOLUME_MONITOR=unix DBUS_SESSION_BUS_ADDRESS=disabled:)
 if command -v gio >/dev/null; then
   type=$("${mime_env[@]}" gio info -a standard::content-type "$scratch/exame.QRP" | sed -n 's/^ *standard::content-type: //p')
   [ "$type" = application/x-qrp-report ] || fail "gio gives '$type' for a report file"
@@ -123,7 +125,7 @@ for size in 128 256; do
   cmd=${cmd//%i/$scratch/exame.QRP}
   cmd=${cmd//%o/$scratch/thumb-$size.png}
   read -r -a argv <<<"$cmd"
-  PATH="$root/bin:$PATH" "${argv[@]}" || fail "thumbnailer command failed: $cmd"
+  PATH="$root/bin:$PATH" "${argv[@]}" 2>"$scratch/thumb.err" || fail "thumbnailer command failed: $cmd: $(cat "$scratch/thumb.err")"
   file "$scratch/thumb-$size.png" | grep -Eq "PNG image data, [0-9]+ x $size," || fail "the $size px thumbnail: $(file "$scratch/thumb-$size.png")"
 done
 
