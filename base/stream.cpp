@@ -6,9 +6,6 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <utility>
 
 namespace qrp {
@@ -40,7 +37,12 @@ void TStream::ReadBuffer(void* buffer, int32_t count)
 
 void TStream::WriteBuffer(const void* buffer, int32_t count)
 {
-    if (count != 0 && Write(buffer, count) != count) throw EWriteError();
+    if (count != 0 && Write(buffer, count) != count) throw EWriteError(WriteErrorText());
+}
+
+std::string TStream::WriteErrorText()
+{
+    return EWriteError::kMessage;
 }
 
 int32_t TStream::CopyFrom(TStream& source, int32_t count)
@@ -174,61 +176,46 @@ void TMemoryStream::SaveToStream(TStream& stream)
 TFileStream::TFileStream(const std::string& fileName, uint16_t mode) : FFileName(fileName)
 {
     if ((mode & fmCreate) == fmCreate) {
-        FHandle = ::open(fileName.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-        if (FHandle < 0) throw EFCreateError(fileName, SystemErrorText(errno));
-        return;
-    }
-    int flags = O_RDONLY;
-    if ((mode & 3) == fmOpenWrite) flags = O_WRONLY;
-    if ((mode & 3) == fmOpenReadWrite) flags = O_RDWR;
-    FHandle = ::open(fileName.c_str(), flags | O_CLOEXEC);
-    if (FHandle < 0) throw EFOpenError(fileName, SystemErrorText(errno));
-    struct stat info {};
-    if (::fstat(FHandle, &info) == 0 && S_ISDIR(info.st_mode)) {
-        ::close(FHandle);
-        FHandle = -1;
-        throw EFOpenError(fileName, SystemErrorText(EISDIR));
+        FHandle = CreateOrTruncate(fileName);
+    } else if ((mode & 3) == fmOpenRead) {
+        FHandle = OpenForReading(fileName);
+    } else {
+        FHandle = OpenForReadWrite(fileName);
     }
 }
+
+TFileStream::TFileStream(FileHandle handle, const std::string& name) : FFileName(name), FHandle(handle) {}
 
 TFileStream::~TFileStream()
 {
-    if (FHandle >= 0) ::close(FHandle);
+    CloseFile(FHandle);
 }
 
-// The position is kept here and every transfer is a pread / pwrite at it: one system call
-// per transfer and none for positioning, except for seeks relative to the end.
+// The position is kept here and every transfer is one positioned read or write at it: one
+// system call per transfer and none for positioning, except for seeks relative to the end.
 int32_t TFileStream::Read(void* buffer, int32_t count)
 {
     if (count <= 0 || FPosition < 0) return 0;
-    auto* out = static_cast<uint8_t*>(buffer);
-    int32_t total = 0;
-    while (total < count) {
-        const ssize_t n = ::pread(FHandle, out + total, static_cast<size_t>(count - total),
-                                  static_cast<off_t>(FPosition) + total);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        total += static_cast<int32_t>(n);
-    }
-    FPosition += total;
-    return total;
+    const auto n = static_cast<int32_t>(ReadAt(FHandle, buffer, count, FPosition));
+    FPosition += n;
+    return n;
 }
 
 int32_t TFileStream::Write(const void* buffer, int32_t count)
 {
     if (count <= 0 || FPosition < 0) return 0;
-    if (static_cast<int64_t>(FPosition) + count > INT32_MAX) return 0;
-    const auto* in = static_cast<const uint8_t*>(buffer);
-    int32_t total = 0;
-    while (total < count) {
-        const ssize_t n = ::pwrite(FHandle, in + total, static_cast<size_t>(count - total),
-                                   static_cast<off_t>(FPosition) + total);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        total += static_cast<int32_t>(n);
-    }
-    FPosition += total;
-    return total;
+    FBeyondLimit = static_cast<int64_t>(FPosition) + count > INT32_MAX;
+    if (FBeyondLimit) return 0;
+    const auto n = static_cast<int32_t>(WriteAt(FHandle, buffer, count, FPosition, &FLastError));
+    FPosition += n;
+    return n;
+}
+
+std::string TFileStream::WriteErrorText()
+{
+    if (FBeyondLimit)
+        return "Cannot write file \"" + FFileName + "\". It would be larger than 2 GiB, more than a report file can hold.";
+    return "Cannot write file \"" + FFileName + "\". " + SystemErrorText(FLastError ? FLastError : EIO);
 }
 
 int32_t TFileStream::Seek(int32_t offset, uint16_t origin)
@@ -247,14 +234,14 @@ int32_t TFileStream::Seek(int32_t offset, uint16_t origin)
 
 int64_t TFileStream::FileSize() const
 {
-    struct stat info {};
-    if (::fstat(FHandle, &info) != 0) return 0;
-    return static_cast<int64_t>(info.st_size);
+    return StatusOf(FHandle).size;
 }
 
 void TFileStream::Sync()
 {
-    if (::fsync(FHandle) != 0 && errno != EINVAL && errno != EROFS) throw EWriteError();
+    int error = 0;
+    if (!SyncFile(FHandle, &error))
+        throw EWriteError("Cannot write file \"" + FFileName + "\". " + SystemErrorText(error));
 }
 
 }  // namespace qrp

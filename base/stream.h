@@ -5,6 +5,8 @@
 // through the three virtual operations Read, Write and Seek.
 #pragma once
 
+#include "base/file_system.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -46,6 +48,10 @@ public:
     void ReadBuffer(void* buffer, int32_t count);
     void WriteBuffer(const void* buffer, int32_t count);
 
+    // The failure of the last short write, as its EWriteError says it ("Stream write error"
+    // when the stream knows no more).
+    virtual std::string WriteErrorText();
+
     // Copies count bytes from source's position (count 0: all of source from its start).
     int32_t CopyFrom(TStream& source, int32_t count);
 
@@ -85,26 +91,32 @@ private:
 // A byte stream on an open file.
 class TFileStream : public TStream {
 public:
-    // mode: fmCreate (create or replace) or fmOpenRead / fmOpenWrite / fmOpenReadWrite,
-    // each possibly or'ed with a sharing flag. Raises EFOpenError / EFCreateError.
+    // mode: fmCreate (create or truncate a regular file) or fmOpenRead / fmOpenWrite /
+    // fmOpenReadWrite, each possibly or'ed with a sharing flag. Only regular files are
+    // opened; the open never blocks. Raises EFOpenError / EFCreateError.
     TFileStream(const std::string& fileName, uint16_t mode);
+    // Takes over an open file; name is what messages call it.
+    TFileStream(FileHandle handle, const std::string& name);
     ~TFileStream() override;
 
     int32_t Read(void* buffer, int32_t count) override;
     int32_t Write(const void* buffer, int32_t count) override;
     int32_t Seek(int32_t offset, uint16_t origin) override;
+    std::string WriteErrorText() override;
 
     const std::string& FileName() const { return FFileName; }
-    int Handle() const { return FHandle; }
+    FileHandle Handle() const { return FHandle; }
     // The file's size in bytes, which may exceed what a position can address.
     int64_t FileSize() const;
-    // Flushes the file's data to the disk; EWriteError on failure.
+    // Flushes the file's data to the disk; EWriteError naming the file on failure.
     void Sync();
 
 private:
     std::string FFileName;
-    int FHandle = -1;
+    FileHandle FHandle = kNoFile;
     int32_t FPosition = 0;
+    int FLastError = 0;
+    bool FBeyondLimit = false;  // the last write would have passed 2 GiB
 };
 
 }  // namespace qrp

@@ -89,6 +89,7 @@ void TMetafile::ReadEnhancedPicture(TStream& stream)
     stream.ReadBuffer(header.data(), emf::kHeaderSize);
     const emf::EnhMetaHeader h = emf::ParseHeader(header);
     if (h.dSignature != emf::kEmfSignature || h.nBytes < emf::kHeaderSize) throw EInvalidGraphic();
+    if (h.nBytes > static_cast<uint32_t>(kMaxPictureBytes)) throw EReadError();
     // nBytes is checked against what the stream holds before anything is allocated.
     const int64_t rest = static_cast<int64_t>(h.nBytes) - emf::kHeaderSize;
     if (rest > static_cast<int64_t>(stream.Size()) - stream.Position()) throw EReadError();
@@ -113,7 +114,8 @@ void TMetafile::ReadPlaceablePicture(TStream& stream, int32_t length)
         emf::LoadU16(header + 20) != PlaceableChecksum(header))
         throw EInvalidGraphic();
 
-    const int32_t bodyLength = std::max(length - kPlaceableHeaderSize, 0);
+    // The body runs to the end of the stream; the converter reads what its header says.
+    const int32_t bodyLength = std::clamp(length - kPlaceableHeaderSize, 0, kMaxPictureBytes);
     std::vector<uint8_t> body(static_cast<size_t>(bodyLength));
     body.resize(static_cast<size_t>(stream.Read(body.data(), bodyLength)));
 

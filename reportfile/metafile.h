@@ -11,6 +11,10 @@
 
 namespace qrp {
 
+// No real page picture is larger: a picture that claims more is refused before anything
+// is allocated for it.
+constexpr int32_t kMaxPictureBytes = 256 << 20;
+
 // The picture data, shared between copies of a picture and copied before a change.
 struct TMetafileImage {
     emf::HENHMETAFILE FHandle;  // none while the picture is empty
@@ -25,7 +29,8 @@ class TMetafile {
 public:
     TMetafile();
 
-    // Reads one picture at the stream's position and replaces the current one.
+    // Reads one picture at the stream's position and replaces the current one. A picture
+    // claiming more than kMaxPictureBytes raises EReadError.
     void LoadFromStream(TStream& stream);
     // Writes the picture at the stream's position in the form chosen by Enhanced.
     void SaveToStream(TStream& stream) const;

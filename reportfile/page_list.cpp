@@ -77,6 +77,26 @@ int32_t TQRPageList::CountRecords()
     return count;
 }
 
+// Proves that the records can hold the header's page count: from the first record, count - 1
+// forward links must each lead further on to another record inside the stream. One pass at
+// most, whatever the count claims; EReadError when the records end first.
+void TQRPageList::CheckPageCount()
+{
+    TStream& s = S();
+    const int32_t size = s.Size();
+    const int32_t first = FStream->GetHeaderSize();
+    int32_t position = first;
+    for (int32_t record = 1; record < FPageCount; ++record) {
+        if (position < 0 || size - position < 8) throw EReadError();
+        s.SetPosition(position + 4);
+        const int32_t link = s.ReadInt32();
+        if (link <= position || link >= size) throw EReadError();
+        position = link;
+    }
+    if (position < 0 || size - position < 8) throw EReadError();
+    s.SetPosition(first);
+}
+
 // ---- walks ---------------------------------------------------------------------
 
 void TQRPageList::SeekToLink(int32_t link)
@@ -200,7 +220,7 @@ std::unique_ptr<TMetafile> TQRPageList::ReadCompressedPage()
     const int32_t count = s.ReadInt32();
     // Every decoded byte takes at least one coded bit.
     const int64_t left = static_cast<int64_t>(s.Size()) - s.Position();
-    if (count < 0 || count > 8 * left) throw EReadError();
+    if (count < 0 || count > kMaxPictureBytes || count > 8 * left) throw EReadError();
     std::vector<uint8_t> bytes(static_cast<size_t>(count));
     {
         CodecScope scope{aCompressor};
@@ -246,6 +266,7 @@ void TQRPageList::LoadFromFile(const std::string& fileName)
         ReadFileHeader();
         // Nothing to prove in a report without pages: not a report.
         if (FPageCount < 1) throw EReadError();
+        CheckPageCount();
         GetPage(FPageCount);  // along the forward links
         GetPage(FPageCount);  // through the final back link
     } catch (...) {

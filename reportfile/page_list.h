@@ -98,6 +98,7 @@ private:
     void SeekToPage(int32_t pageNumber);
     void SeekToLink(int32_t link);
     int32_t CountRecords();
+    void CheckPageCount();
     std::unique_ptr<TMetafile> ReadPage(int32_t pageNumber, std::unique_ptr<THyperlinkList>* hyperlinks);
     std::unique_ptr<TMetafile> ReadCompressedPage();
     std::unique_ptr<THyperlinkList> ReadHyperlinks();

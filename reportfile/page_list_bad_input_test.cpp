@@ -256,3 +256,53 @@ TEST(PageListBadInput, APageThatFailsLeavesTheOtherPagesReadable)
 
 }  // namespace
 }  // namespace qrp
+
+namespace qrp {
+namespace {
+
+TEST(PageListBadInput, PageCountsTheRecordsCannotHoldFailTheLoadInOnePass)
+{
+    ScratchDir dir;
+    // One record claiming to be the last of 2^31 - 1 pages.
+    Bytes one = ReportBytes(1, false);
+    Put32(one, 8, 0x7FFFFFFF);
+    Put32(one, 128, 0x7FFFFFFF);
+    EXPECT_EQ(LoadFile(dir, one), "Stream read error");
+    // One page more than the records: the last record numbered as that page.
+    Bytes three = ReportBytes(3, true);
+    Put32(three, 8, 4);
+    Put32(three, static_cast<size_t>(Get32(three, three.size() - 4)), 4);
+    EXPECT_EQ(LoadFile(dir, three), "Stream read error");
+    // Fewer pages than records is what a header says: the first pages.
+    Bytes fewer = ReportBytes(3, false);
+    Put32(fewer, 8, 2);
+    Put32(fewer, static_cast<size_t>(Get32(fewer, 132)), 2);
+    EXPECT_EQ(LoadFile(dir, fewer), "");
+}
+
+TEST(PageListBadInput, PicturesOverTheCapAreRefusedBeforeTheyAreRead)
+{
+    ScratchDir dir;
+    const std::string path = dir.File("big.QRP");
+    // A picture claiming one byte more than the cap, in a file that holds that many.
+    Bytes plain = ReportBytes(1, false);
+    Put32(plain, 136 + 48, kMaxPictureBytes + 1);
+    WriteFile(path, plain);
+    ASSERT_EQ(::truncate(path.c_str(), int64_t{kMaxPictureBytes} + 4096), 0);  // sparse
+    TQRPageList list;
+    EXPECT_EQ(LoadFile(dir, plain), "Stream read error");
+    try {
+        list.LoadFromFile(path);
+        FAIL();
+    } catch (const EReadError& e) {
+        EXPECT_STREQ(e.what(), "Stream read error");
+    }
+    // A compressed page whose N is just over the cap, over enough coded bytes to allow it.
+    Bytes packed = ReportBytes(1, true);
+    Put32(packed, 136, kMaxPictureBytes + 1);
+    packed.resize(packed.size() + static_cast<size_t>(kMaxPictureBytes / 8) + 64, 0);
+    EXPECT_EQ(LoadAndReadAll(packed), "Stream read error");
+}
+
+}  // namespace
+}  // namespace qrp

@@ -83,6 +83,41 @@ TEST(PageListSave, AFailedCopyLeavesTheDestinationAndNoPartialFile)
     EXPECT_EQ(dir.Entries(), std::vector<std::string>{"dest.QRP"});
 }
 
+TEST(PageListSave, AReportCutOnDiskSinceItWasLoadedIsNotCopied)
+{
+    ScratchDir dir;
+    const Bytes file = ReportBytes(3, false);
+    WriteFile(dir.File("a.QRP"), file);
+    WriteFile(dir.File("dest.QRP"), Bytes(5, 5));
+    TQRPageList list;
+    list.LoadFromFile(dir.File("a.QRP"));
+    ASSERT_EQ(::truncate(dir.File("a.QRP").c_str(), static_cast<off_t>(file.size() / 2)), 0);
+    for (const std::string& target : {dir.File("dest.QRP"), dir.File("new.QRP")}) {
+        try {
+            list.SaveToFile(target);
+            FAIL() << target;
+        } catch (const EFCreateError& e) {
+            EXPECT_NE(std::string(e.what()).find("changed on disk"), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_EQ(ReadFile(dir.File("dest.QRP")), Bytes(5, 5));
+    EXPECT_EQ(dir.Entries().size(), 2u);
+}
+
+TEST(PageListSave, DestinationsThatAreNoRegularFilesAreRefusedAndKept)
+{
+    ScratchDir dir;
+    TQRPageList list;
+    TMemoryStream in(ReportBytes(1, false));
+    list.LoadFromStream(in);
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
+    EXPECT_THROW(list.SaveToFile(dir.File("fifo")), EFCreateError);
+    struct stat info {};
+    ASSERT_EQ(::lstat(dir.File("fifo").c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_EQ(dir.Entries(), std::vector<std::string>{"fifo"});
+}
+
 TEST(PageListSave, UncreatableDestinationsRaiseTheCreateError)
 {
     ScratchDir dir;

@@ -1,7 +1,7 @@
 #include "reportfile/qr_stream.h"
 
 #include "base/exceptions.h"
-#include "base/tempfile.h"
+#include "base/file_system.h"
 
 #include <algorithm>
 #include <climits>
@@ -24,9 +24,12 @@ TQRStream::TQRStream(FromFile, std::unique_ptr<TFileStream> file)
 std::unique_ptr<TQRStream> TQRStream::CreateFromFile(const std::string& fileName)
 {
     auto file = std::make_unique<TFileStream>(fileName, fmOpenRead | fmShareDenyNone);
-    if (file->FileSize() > INT32_MAX)
+    const int64_t size = file->FileSize();
+    if (size > INT32_MAX)
         throw EFOpenError(fileName, "The file is larger than 2 GiB, more than a report file can hold.");
-    return std::unique_ptr<TQRStream>(new TQRStream(FromFile{}, std::move(file)));
+    std::unique_ptr<TQRStream> stream(new TQRStream(FromFile{}, std::move(file)));
+    stream->FOpenedSize = size;
+    return stream;
 }
 
 TQRStream::~TQRStream()
@@ -34,7 +37,6 @@ TQRStream::~TQRStream()
     TLockGuard guard(FLock);
     MemoryStream.reset();
     FileStream.reset();
-    if (!FFilename.empty()) std::remove(FFilename.c_str());
 }
 
 bool TQRStream::InMemory()
@@ -43,16 +45,10 @@ bool TQRStream::InMemory()
     return FInMemory;
 }
 
-std::string TQRStream::TempFileName()
+FileHandle TQRStream::FileHandle()
 {
     TLockGuard guard(FLock);
-    return FFilename;
-}
-
-int TQRStream::FileHandle()
-{
-    TLockGuard guard(FLock);
-    return FileStream ? FileStream->Handle() : -1;
+    return FileStream ? FileStream->Handle() : kNoFile;
 }
 
 int32_t TQRStream::Read(void* buffer, int32_t count)
@@ -76,24 +72,16 @@ int32_t TQRStream::Seek(int32_t offset, uint16_t origin)
     return FInMemory ? MemoryStream->Seek(offset, origin) : FileStream->Seek(offset, origin);
 }
 
-// Copies the memory buffer into a new temporary file. On any failure the temporary file is
-// removed and the stream stays in memory; the next write tries again.
+// Copies the memory buffer into a new spill file. On any failure the stream stays in
+// memory; the next write tries again.
 void TQRStream::MoveToDisk()
 {
-    int error = 0;
-    std::string name = TryCreateUniqueFile(TempDirectory(), "QRP", error);
-    if (name.empty()) throw EFCreateError(TempDirectory() + "/QRP", SystemErrorText(error));
-    try {
-        auto file = std::make_unique<TFileStream>(name, fmCreate);
-        const int32_t size = MemoryStream->Size();
-        file->WriteBuffer(MemoryStream->Memory(), size);
-        file->SetPosition(size);
-        FileStream = std::move(file);
-    } catch (...) {
-        std::remove(name.c_str());
-        throw;
-    }
-    FFilename = std::move(name);
+    const std::string folder = TempDirectory();
+    auto file = std::make_unique<TFileStream>(CreateSpillFile(folder), folder + "/(temporary report file)");
+    const int32_t size = MemoryStream->Size();
+    file->WriteBuffer(MemoryStream->Memory(), size);
+    file->SetPosition(MemoryStream->Position());
+    FileStream = std::move(file);
     MemoryStream.reset();
     FInMemory = false;
 }

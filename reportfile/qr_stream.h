@@ -1,6 +1,7 @@
 // TQRStream: the bytes of one report file. A new report starts in memory and moves, once
-// and for good, to a temporary file ("QRP..." in the user's temporary directory) when it
-// outgrows its memory limit; a loaded report works directly on its file, read-only.
+// and for good, to a spill file in the user's temporary directory when it outgrows its
+// memory limit (a file without a name: nothing is left behind, however the process ends);
+// a loaded report works directly on its file, read-only.
 //
 // Every Read, Write and Seek runs under the stream's own re-entrant lock. A caller that
 // needs a sequence of positioning and transfer to be atomic holds LockStream (or the page
@@ -33,11 +34,11 @@ public:
 
     bool InMemory();
     int32_t MemoryLimit() const { return FMemoryLimit; }
-    // Full path of the temporary file after the move to disk; empty otherwise.
-    std::string TempFileName();
-    // The descriptor of the file the stream works on (its own temporary file or the file
-    // given to CreateFromFile), or -1 in memory.
-    int FileHandle();
+    // The file the stream works on (its spill file or the file given to CreateFromFile), or
+    // kNoFile in memory.
+    qrp::FileHandle FileHandle();
+    // The size of the file given to CreateFromFile when it was opened; -1 otherwise.
+    int64_t OpenedSize() const { return FOpenedSize; }
 
     void LockStream() { FLock.lock(); }
     void UnlockStream() { FLock.unlock(); }
@@ -60,8 +61,8 @@ private:
 
     TCriticalSection FLock;
     std::unique_ptr<TMemoryStream> MemoryStream;
-    std::string FFilename;
     std::unique_ptr<TFileStream> FileStream;
+    int64_t FOpenedSize = -1;
     bool FInMemory = true;
     int32_t FMemoryLimit = 0;
 };

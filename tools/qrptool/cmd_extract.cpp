@@ -1,12 +1,12 @@
 // qrptool extract: writes every page's picture bytes as DIR/page-0001.emf, ...
 #include "base/exceptions.h"
+#include "base/file_system.h"
 #include "reportfile/page_list.h"
+#include "tools/qrptool/atomic_output.h"
 #include "tools/qrptool/command.h"
 #include "tools/qrptool/invalid_file.h"
 
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -24,6 +24,9 @@ extern const Command kExtractCommand = {
     "\n"
     "Loads FILE as the viewer does and writes each page's picture bytes, as the page\n"
     "list reads them, to DIR/page-0001.emf, DIR/page-0002.emf, ... (DIR is created).\n"
+    "Each page file is written to a temporary file beside it and renamed into place when\n"
+    "complete, replacing an existing regular file; a page file that is FILE itself (or\n"
+    "a link to it) or is not a regular file is refused.\n"
     "\n"
     "Exit status: 0 every page written, 2 the file cannot be loaded (nothing is\n"
     "written), 3 some page could not be read or written.\n",
@@ -64,26 +67,28 @@ int RunExtract(const std::vector<std::string>& args)
     } catch (const qrp::Exception& e) {
         return InvalidFile(e.what());
     }
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (error) {
-        std::cerr << "qrptool extract: cannot create " << dir << ": " << error.message() << "\n";
+    try {
+        qrp::CreateFolders(dir);
+    } catch (const qrp::Exception& e) {
+        std::cerr << "qrptool extract: " << e.what() << "\n";
         return kExitPartial;
     }
     int status = kExitOk;
-    for (int p = 1; p <= list.PageCount(); ++p) {
+    const int32_t count = list.PageCount();
+    for (int32_t p = 1; p <= count && p > 0; ++p) {
         try {
             const auto page = list.GetPage(p);
-            const qrp::emf::Bytes data = page->Handle() ? page->Handle()->Data() : qrp::emf::Bytes{};
-            const std::string path = (std::filesystem::path(dir) / PageName(p)).string();
-            std::ofstream out(path, std::ios::binary | std::ios::trunc);
-            out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-            out.close();
-            if (!out) {
-                std::cerr << "qrptool extract: cannot write " << path << "\n";
-                status = kExitPartial;
-            }
+            const qrp::emf::Bytes data = page && page->Handle() ? page->Handle()->Data() : qrp::emf::Bytes{};
+            std::string path = dir;
+            if (path.back() != '/') path += '/';
+            path += PageName(p);
+            AtomicOutputFile out(path, {file});
+            out.Write(data.data(), static_cast<int64_t>(data.size()));
+            out.Commit(true);
         } catch (const qrp::Exception& e) {
+            std::cerr << "qrptool extract: page " << p << ": " << e.what() << "\n";
+            status = kExitPartial;
+        } catch (const OutputFileError& e) {
             std::cerr << "qrptool extract: page " << p << ": " << e.what() << "\n";
             status = kExitPartial;
         }

@@ -1,13 +1,12 @@
 // qrptool info: loads a report as the report printer does, reads every page and describes
 // the file and each page's picture.
 #include "base/exceptions.h"
+#include "base/file_system.h"
 #include "reportfile/page_list.h"
 #include "tools/qrptool/command.h"
 #include "tools/qrptool/invalid_file.h"
 #include "tools/qrptool/page_links.h"
 #include "tools/qrptool/sha256.h"
-
-#include <sys/stat.h>
 
 #include <cstdio>
 #include <iostream>
@@ -116,13 +115,12 @@ int RunInfo(const std::vector<std::string>& args)
     } catch (const qrp::Exception& e) {
         return InvalidFile(e.what());
     }
-    struct stat st {};
-    ::stat(file.c_str(), &st);
-    const auto fileSize = static_cast<long long>(st.st_size);
+    const auto fileSize = static_cast<long long>(qrp::StatusOf(list.Stream()->FileHandle()).size);
 
     std::vector<PageInfo> pages;
     bool failed = false;
-    for (int p = 1; p <= list.PageCount(); ++p) {
+    const int32_t count = list.PageCount();
+    for (int32_t p = 1; p <= count && p > 0; ++p) {
         pages.push_back(ReadPage(list, p));
         failed = failed || !pages.back().error.empty();
     }

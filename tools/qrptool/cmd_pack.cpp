@@ -1,5 +1,6 @@
 // qrptool pack: writes a report of pictures, one page each, as a report generator does.
 #include "base/exceptions.h"
+#include "base/file_system.h"
 #include "base/stream.h"
 #include "reportfile/page_list.h"
 #include "tools/qrptool/command.h"
@@ -29,9 +30,13 @@ extern const Command kPackCommand = {
     "  --link PAGE:LEFT,TOP,RIGHT,BOTTOM:TEXT\n"
     "              a hyperlink area on page PAGE, in the picture's pixels, leading to\n"
     "              TEXT (stored one byte per character); repeat for more\n"
+    "OUT is written to a temporary file beside it and renamed into place when complete;\n"
+    "an OUT that is one of the PICTUREs or is not a regular file is refused. The\n"
+    "temporary report file has no name and vanishes however the command ends.\n"
     "\n"
     "Exit status: 0 written, 2 a picture cannot be read (\"Arquivo inválido.\" and the\n"
-    "reason on standard error; OUT is not written), 3 OUT cannot be written.\n",
+    "reason on standard error; OUT is not written), 3 OUT cannot be written (a report\n"
+    "holds at most 2 GiB; the temporary folder may be full or not writable).\n",
     RunPack,
 };
 
@@ -72,28 +77,34 @@ int RunPack(const std::vector<std::string>& args)
             return UsageError(self, "--link names page " + std::to_string(l.page) + " of " +
                                         std::to_string(pictures.size()));
 
+    try {
+        qrp::CheckNotAnInput(out, pictures);
+    } catch (const qrp::Exception& e) {
+        std::cerr << "qrptool pack: " << e.what() << "\n";
+        return kExitPartial;
+    }
     qrp::TQRPageList list;
     list.SetStream(std::make_shared<qrp::TQRStream>(kMemoryLimit));
     list.SetCompression(compress);
-    for (const std::string& path : pictures) {
-        qrp::TMetafile picture;
-        try {
-            qrp::TFileStream in(path, qrp::fmOpenRead | qrp::fmShareDenyNone);
-            picture.LoadFromStream(in);
-        } catch (const qrp::Exception& e) {
-            return InvalidFile(e.what());
-        }
-        picture.SetEnhanced(true);  // pages are stored as enhanced metafiles
-        qrp::THyperlinkList pageLinks;
-        for (const PageLink& l : links)
-            if (static_cast<size_t>(l.page) == list.PageCount() + 1u) pageLinks.push_back(l.link);
-        if (pageLinks.empty())
-            list.AddPage(picture);
-        else
-            list.AddPageEx(picture, &pageLinks);
-    }
-    list.Finish();
     try {
+        for (const std::string& path : pictures) {
+            qrp::TMetafile picture;
+            try {
+                qrp::TFileStream in(path, qrp::fmOpenRead | qrp::fmShareDenyNone);
+                picture.LoadFromStream(in);
+            } catch (const qrp::Exception& e) {
+                return InvalidFile(e.what());
+            }
+            picture.SetEnhanced(true);  // pages are stored as enhanced metafiles
+            qrp::THyperlinkList pageLinks;
+            for (const PageLink& l : links)
+                if (static_cast<size_t>(l.page) == list.PageCount() + 1u) pageLinks.push_back(l.link);
+            if (pageLinks.empty())
+                list.AddPage(picture);
+            else
+                list.AddPageEx(picture, &pageLinks);
+        }
+        list.Finish();
         list.SaveToFile(out);
     } catch (const qrp::Exception& e) {
         std::cerr << "qrptool pack: " << e.what() << "\n";

@@ -38,7 +38,10 @@ extern const Command kRenderCommand = {
     "  --trace    print each page's drawing calls on standard output\n"
     "\n"
     "A page with records the player skipped (damaged or not supported) is still\n"
-    "written; standard error lists each skipped record's offset, type and reason.\n",
+    "written; standard error lists each skipped record's offset, type and reason.\n"
+    "Outputs are written to temporary files beside them and renamed into place only\n"
+    "once every page was drawn: on any failure no existing output changes. An output\n"
+    "that is FILE itself (or a link to it) or is not a regular file is refused.\n",
     RunRender,
 };
 
@@ -149,18 +152,26 @@ int RunRender(const std::vector<std::string>& args)
         return kExitInvalidFile;
     }
     const auto app = StartQt();
-    const int count = source->PageCount();
-    const int first = o.all ? 1 : o.page.value_or(1);
-    const int last = o.all ? count : first;
+    const int32_t count = source->PageCount();
+    const int32_t first = o.all ? 1 : o.page.value_or(1);
+    const int32_t last = o.all ? count : first;
     if (count < 1 || first > count) {
         std::cerr << "qrptool render: " << o.input << ": no page " << first << " (the file has " << count
                   << (count == 1 ? " page" : " pages") << ")\n";
         return kExitInvalidFile;
     }
 
-    const auto writer = MakePageWriter(format, o.output, rule, o.all && format != OutputFormat::kPdf);
-    Progress progress(last - first + 1);
-    for (int page = first; page <= last; ++page) {
+    std::unique_ptr<PageWriter> writer;
+    try {
+        writer = MakePageWriter(format, o.output, rule, o.all && format != OutputFormat::kPdf, {o.input});
+    } catch (const OutputError& e) {
+        std::cerr << "qrptool render: " << e.what() << "\n";
+        return kExitInvalidFile;
+    }
+    Progress progress(static_cast<int>(int64_t{last} - first + 1));
+    // 64-bit page numbers: the loop ends even when the last page is the largest int.
+    for (int64_t number = first; number <= last; ++number) {
+        const auto page = static_cast<int32_t>(number);
         qrp::emf::HENHMETAFILE picture;
         try {
             picture = source->Page(page);

@@ -12,6 +12,7 @@ enum ExitStatus : int {
     kExitUsage = 1,        // bad arguments: the usage went to standard error
     kExitInvalidFile = 2,  // an input could not be loaded
     kExitPartial = 3,      // some inputs were skipped
+    kExitAborted = 5,      // out of memory or an unexpected failure: one line on standard error
 };
 
 struct Command {

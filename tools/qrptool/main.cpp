@@ -6,6 +6,7 @@
 #include <cstring>
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -34,7 +35,22 @@ void PrintHelp(std::ostream& out)
            "              command's options)\n"
            "  --version   show the version\n\n"
            "Exit status: 0 success, 1 bad arguments, 2 an input could not be loaded, 3 some\n"
-           "inputs skipped.\n";
+           "inputs skipped, 5 out of memory or an unexpected failure.\n";
+}
+
+// No command ends in an abort: what escapes it is one line and a status of its own.
+int RunCommand(const Command& command, const std::vector<std::string>& args)
+{
+    try {
+        return command.run(args);
+    } catch (const std::bad_alloc&) {
+        std::cerr << "qrptool " << command.name << ": out of memory\n";
+    } catch (const std::exception& e) {
+        std::cerr << "qrptool " << command.name << ": unexpected failure: " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << "qrptool " << command.name << ": unexpected failure\n";
+    }
+    return kExitAborted;
 }
 
 }  // namespace
@@ -87,7 +103,7 @@ int main(int argc, char** argv)
                 return kExitOk;
             }
         }
-        return c->run(rest);
+        return RunCommand(*c, rest);
     }
     std::cerr << "qrptool: unknown command '" << args[0] << "'\n\n";
     PrintHelp(std::cerr);

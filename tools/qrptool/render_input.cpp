@@ -3,15 +3,13 @@
 #include "emf/bytes.h"
 #include "emf/header.h"
 #include "base/exceptions.h"
+#include "base/file_system.h"
 #include "base/stream.h"
 #include "emf/wmf/wmf_convert.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iterator>
 #include <vector>
 
@@ -24,22 +22,26 @@ using qrp::emf::LoadU16;
 using qrp::emf::LoadU32;
 
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
-constexpr std::streamoff kMaxPictureFile = std::streamoff{1} << 30;
+constexpr int64_t kMaxPictureFile = int64_t{1} << 30;
 
 // The file's first bytes (up to limit), or all of it.
-std::vector<uint8_t> ReadFile(const std::string& path, std::streamoff limit)
+std::vector<uint8_t> ReadFile(const std::string& path, int64_t limit)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw InputError(std::string("cannot open: ") + std::strerror(errno));
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) throw InputError("cannot read the file");
-    if (size > limit && limit == kMaxPictureFile) throw InputError("picture file larger than 1 GiB");
-    in.seekg(0);
-    std::vector<uint8_t> bytes(static_cast<size_t>(std::min(size, limit)));
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
-        throw InputError("cannot read the file");
-    return bytes;
+    try {
+        const qrp::FileHandle handle = qrp::OpenForReading(path);
+        struct Closer {
+            qrp::FileHandle h;
+            ~Closer() { qrp::CloseFile(h); }
+        } closer{handle};
+        const int64_t size = qrp::StatusOf(handle).size;
+        if (size > limit && limit == kMaxPictureFile) throw InputError("picture file larger than 1 GiB");
+        std::vector<uint8_t> bytes(static_cast<size_t>(std::min(size, limit)));
+        const auto length = static_cast<int64_t>(bytes.size());
+        if (qrp::ReadAt(handle, bytes.data(), length, 0) != length) throw InputError("cannot read the file");
+        return bytes;
+    } catch (const qrp::Exception& e) {
+        throw InputError(e.what());
+    }
 }
 
 bool IsEnhancedMetafile(Bytes b)

@@ -1,6 +1,7 @@
 #include "tools/qrptool/render_output.h"
 
 #include "render/play.h"
+#include "tools/qrptool/atomic_output.h"
 
 #include <QFile>
 #include <QImage>
@@ -14,6 +15,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <regex>
+#include <vector>
 
 namespace qrptool {
 namespace {
@@ -32,6 +34,53 @@ const std::regex& PageField()
     return field;
 }
 
+// The outputs of one command: each written to its temporary file, all renamed into place
+// together once every page was written.
+class Outputs {
+public:
+    explicit Outputs(std::vector<std::string> inputs) : FInputs(std::move(inputs)) {}
+
+    // A new output for name, with file opened on its temporary file.
+    AtomicOutputFile& Open(const std::string& name, QFile& file)
+    {
+        try {
+            FFiles.push_back(std::make_unique<AtomicOutputFile>(name, FInputs));
+        } catch (const OutputFileError& e) {
+            throw OutputError(e.what());
+        }
+        if (!file.open(FFiles.back()->Descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle))
+            throw OutputError(name + ": " + file.errorString().toStdString());
+        return *FFiles.back();
+    }
+
+    // Checks that the last output took every byte and puts it on the disk.
+    void Close(QFile& file, const std::string& name)
+    {
+        if (!file.flush() || file.error() != QFileDevice::NoError)
+            throw OutputError(name + ": " + file.errorString().toStdString());
+        file.close();
+        try {
+            FFiles.back()->Seal();
+        } catch (const OutputFileError& e) {
+            throw OutputError(e.what());
+        }
+    }
+
+    void CommitAll()
+    {
+        try {
+            for (auto& file : FFiles) file->Commit(true);
+        } catch (const OutputFileError& e) {
+            throw OutputError(e.what());
+        }
+        FFiles.clear();
+    }
+
+private:
+    std::vector<std::string> FInputs;
+    std::vector<std::unique_ptr<AtomicOutputFile>> FFiles;
+};
+
 std::string SizeError(const qrp::emf::EnhMetaFile& picture)
 {
     const auto& f = picture.Header().rclFrame;
@@ -41,7 +90,10 @@ std::string SizeError(const qrp::emf::EnhMetaFile& picture)
 
 class PngWriter : public PageWriter {
 public:
-    PngWriter(std::string out, SizeRule rule, bool pattern) : FOut(std::move(out)), FRule(rule), FPattern(pattern) {}
+    PngWriter(std::string out, SizeRule rule, bool pattern, std::vector<std::string> inputs)
+        : FOut(std::move(out)), FRule(rule), FPattern(pattern), FOutputs(std::move(inputs))
+    {
+    }
 
     qrp::render::PlayStats Write(int page, const qrp::emf::EnhMetaFile& picture) override
     {
@@ -56,56 +108,70 @@ public:
             stats = qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size));
         }
         const std::string name = FPattern ? PageFileName(FOut, page) : FOut;
-        QImageWriter writer(QString::fromStdString(name), "png");
+        QFile file;
+        FOutputs.Open(name, file);
+        QImageWriter writer(&file, "png");
         writer.setQuality(80);  // zlib level 1: fast, and pages are mostly flat colour
         if (!writer.write(image)) throw OutputError(name + ": " + writer.errorString().toStdString());
+        FOutputs.Close(file, name);
         return stats;
     }
+
+    void Finish() override { FOutputs.CommitAll(); }
 
 private:
     std::string FOut;
     SizeRule FRule;
     bool FPattern;
+    Outputs FOutputs;
 };
 
 class SvgWriter : public PageWriter {
 public:
-    SvgWriter(std::string out, SizeRule rule, bool pattern) : FOut(std::move(out)), FRule(rule), FPattern(pattern) {}
+    SvgWriter(std::string out, SizeRule rule, bool pattern, std::vector<std::string> inputs)
+        : FOut(std::move(out)), FRule(rule), FPattern(pattern), FOutputs(std::move(inputs))
+    {
+    }
 
     qrp::render::PlayStats Write(int page, const qrp::emf::EnhMetaFile& picture) override
     {
         const auto size = PlaySize(picture.Header().rclFrame, FRule);
         if (!size) throw OutputError(SizeError(picture));
         const std::string name = FPattern ? PageFileName(FOut, page) : FOut;
-        QFile file(QString::fromStdString(name));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw OutputError(name + ": " + file.errorString().toStdString());
-        QSvgGenerator svg;
-        svg.setOutputDevice(&file);
-        svg.setSize(*size);
-        svg.setViewBox(WholeDevice(*size));
-        const double frameWidthInches = static_cast<double>(FrameWidth(picture.Header().rclFrame)) / 2540.0;
-        svg.setResolution(std::max(1, static_cast<int>(std::lround(size->width() / frameWidthInches))));
+        QFile file;
+        FOutputs.Open(name, file);
         qrp::render::PlayStats stats;
         {
+            QSvgGenerator svg;
+            svg.setOutputDevice(&file);
+            svg.setSize(*size);
+            svg.setViewBox(WholeDevice(*size));
+            const double frameWidthInches = static_cast<double>(FrameWidth(picture.Header().rclFrame)) / 2540.0;
+            svg.setResolution(std::max(1, static_cast<int>(std::lround(size->width() / frameWidthInches))));
             QPainter painter(&svg);
             painter.fillRect(WholeDevice(*size), Qt::white);
             stats = qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size));
         }
-        if (file.error() != QFileDevice::NoError) throw OutputError(name + ": " + file.errorString().toStdString());
+        FOutputs.Close(file, name);
         return stats;
     }
+
+    void Finish() override { FOutputs.CommitAll(); }
 
 private:
     std::string FOut;
     SizeRule FRule;
     bool FPattern;
+    Outputs FOutputs;
 };
 
 // One document; every page sized to its picture's frame, played at one resolution.
 class PdfWriter : public PageWriter {
 public:
-    PdfWriter(std::string out, SizeRule rule) : FOut(std::move(out)), FRule(rule) {}
+    PdfWriter(std::string out, SizeRule rule, std::vector<std::string> inputs)
+        : FOut(std::move(out)), FRule(rule), FOutputs(std::move(inputs))
+    {
+    }
 
     qrp::render::PlayStats Write(int, const qrp::emf::EnhMetaFile& picture) override
     {
@@ -114,7 +180,8 @@ public:
         const QPageSize pageSize(QSizeF(FrameWidth(frame) / 100.0, FrameHeight(frame) / 100.0),
                                  QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
         if (!FWriter) {
-            FWriter = std::make_unique<QPdfWriter>(QString::fromStdString(FOut));
+            FOutputs.Open(FOut, FFile);
+            FWriter = std::make_unique<QPdfWriter>(&FFile);
             FWriter->setCreator(QStringLiteral("qrptool"));
             FWriter->setResolution(Resolution(frame));
             FWriter->setPageSize(pageSize);
@@ -131,8 +198,10 @@ public:
 
     void Finish() override
     {
+        if (!FWriter) throw OutputError(FOut + ": not written");
         if (FPainter.isActive() && !FPainter.end()) throw OutputError(FOut + ": cannot complete the PDF file");
-        if (FWriter && !QFile::exists(QString::fromStdString(FOut))) throw OutputError(FOut + ": not written");
+        FOutputs.Close(FFile, FOut);
+        FOutputs.CommitAll();
     }
 
 private:
@@ -145,6 +214,8 @@ private:
 
     std::string FOut;
     SizeRule FRule;
+    Outputs FOutputs;
+    QFile FFile;
     std::unique_ptr<QPdfWriter> FWriter;
     QPainter FPainter;
 };
@@ -193,17 +264,17 @@ std::string PageFileName(const std::string& pattern, int page)
 }
 
 std::unique_ptr<PageWriter> MakePageWriter(OutputFormat format, const std::string& out, const SizeRule& rule,
-                                           bool pattern)
+                                           bool pattern, const std::vector<std::string>& inputs)
 {
     switch (format) {
     case OutputFormat::kPng:
-        return std::make_unique<PngWriter>(out, rule, pattern);
+        return std::make_unique<PngWriter>(out, rule, pattern, inputs);
     case OutputFormat::kSvg:
-        return std::make_unique<SvgWriter>(out, rule, pattern);
+        return std::make_unique<SvgWriter>(out, rule, pattern, inputs);
     case OutputFormat::kPdf:
         break;
     }
-    return std::make_unique<PdfWriter>(out, rule);
+    return std::make_unique<PdfWriter>(out, rule, inputs);
 }
 
 }  // namespace qrptool

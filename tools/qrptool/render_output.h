@@ -11,6 +11,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace qrptool {
 
@@ -50,8 +51,11 @@ public:
     virtual void Finish() {}
 };
 
-// A writer for OUT; with pattern set, PNG and SVG names are page-number patterns.
+// A writer for OUT; with pattern set, PNG and SVG names are page-number patterns. Every
+// output goes to a temporary file and replaces its name only in Finish, once every page
+// was written: a failure leaves existing outputs as they were. An output that is one of
+// inputs, or exists and is not a regular file, is refused.
 std::unique_ptr<PageWriter> MakePageWriter(OutputFormat format, const std::string& out, const SizeRule& rule,
-                                           bool pattern);
+                                           bool pattern, const std::vector<std::string>& inputs = {});
 
 }  // namespace qrptool
