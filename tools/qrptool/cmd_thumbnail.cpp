@@ -125,7 +125,7 @@ int RunThumbnail(const std::vector<std::string>& args)
     const QImage image = played.scaled(*thumb, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 
     try {
-        AtomicOutputFile out(output);
+        AtomicOutputFile out(output, {input});
         {
             QFile file;
             if (!file.open(out.Descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle) ||
