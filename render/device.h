@@ -26,7 +26,8 @@ struct GlyphRun {
     QRawFont font;                  // at its pixel size, unrotated
     std::vector<quint32> glyphs;    // glyph indices in font
     std::vector<QPointF> positions; // one per glyph
-    QString text;                   // the characters, for the trace
+    QString text;                   // the characters drawn
+    bool textIsGlyphs = false;      // text holds glyph indices, not characters
     qreal angle = 0;                // baseline rotation in degrees, clockwise on the output
     qreal stretch = 1;              // horizontal glyph scale (LOGFONT width)
     QColor color;

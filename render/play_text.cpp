@@ -148,6 +148,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     GlyphRun glyphRun;
     glyphRun.font = font;
     glyphRun.text = chars;
+    glyphRun.textIsGlyphs = (run.options & ETO_GLYPH_INDEX) != 0;
     glyphRun.color = ToColor(FState.textColor);
     glyphRun.antialias = antialias;
     glyphRun.stretch = stretch;

@@ -20,6 +20,8 @@ QRPTOOL_COMMAND(kPrintCommand);
 QRPTOOL_COMMAND(kPrintersCommand);
 QRPTOOL_COMMAND(kConvertCommand);
 QRPTOOL_COMMAND(kThumbnailCommand);
+QRPTOOL_COMMAND(kTextCommand);
+QRPTOOL_COMMAND(kGrepCommand);
 #undef QRPTOOL_COMMAND
 
 const std::vector<CommandEntry>& CommandTable()
@@ -33,6 +35,8 @@ const std::vector<CommandEntry>& CommandTable()
         {"printers", Part::kPrint, &kPrintersCommand},
         {"convert", Part::kDraw, &kConvertCommand},
         {"thumbnail", Part::kDraw, &kThumbnailCommand},
+        {"text", Part::kDraw, &kTextCommand},
+        {"grep", Part::kDraw, &kGrepCommand},
     };
     return table;
 }

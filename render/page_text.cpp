@@ -1,0 +1,181 @@
+#include "render/page_text.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace qrp::render {
+
+namespace {
+
+bool IsBlank(QChar c) { return c.isSpace() || c.unicode() == 0; }
+
+// Drops the leading and trailing blanks of a run with their boxes; false when nothing is left.
+bool Trim(PageTextRun& run)
+{
+    qsizetype first = 0, last = run.text.size();
+    while (first < last && IsBlank(run.text.at(first))) ++first;
+    while (last > first && IsBlank(run.text.at(last - 1))) --last;
+    if (first == last) return false;
+    run.text = run.text.mid(first, last - first);
+    run.boxes = std::vector<QRectF>(run.boxes.begin() + first, run.boxes.begin() + last);
+    // Blanks inside (and control characters) read as spaces.
+    for (qsizetype i = 0; i < run.text.size(); ++i)
+        if (IsBlank(run.text.at(i)) || run.text.at(i).category() == QChar::Other_Control) run.text[i] = u' ';
+    return true;
+}
+
+struct Line {
+    double baseline = 0;
+    double top = 0;
+    double height = 0;
+    std::vector<const PageTextRun*> runs;
+};
+
+void Append(TextLine& line, QChar c, const QRectF& box)
+{
+    line.text.append(c);
+    line.boxes.push_back(box);
+}
+
+TextLine Compose(Line& line)
+{
+    std::stable_sort(line.runs.begin(), line.runs.end(), [](const PageTextRun* a, const PageTextRun* b) {
+        return a->boxes.front().left() < b->boxes.front().left();
+    });
+    TextLine out;
+    const PageTextRun* previous = nullptr;
+    for (const PageTextRun* run : line.runs) {
+        if (previous) {
+            const double em = std::max(previous->height, run->height);
+            // The same text drawn again over itself (a shadow, a bold imitation) once.
+            if (run->text == previous->text && std::abs(run->origin.x() - previous->origin.x()) < 0.25 * em) continue;
+            const double gap = run->boxes.front().left() - previous->boxes.back().right();
+            if (gap > kTabGap * em) Append(out, u'\t', {});
+            else if (gap > kSpaceGap * em) Append(out, u' ', {});
+        }
+        for (qsizetype i = 0; i < run->text.size(); ++i) Append(out, run->text.at(i), run->boxes[static_cast<size_t>(i)]);
+        out.bounds = out.bounds.isNull() ? run->Bounds() : out.bounds.united(run->Bounds());
+        previous = run;
+    }
+    return out;
+}
+
+}  // namespace
+
+QString PageText::Text() const
+{
+    QString text;
+    for (const TextLine& line : lines) {
+        text += line.text;
+        text += u'\n';
+    }
+    return text;
+}
+
+PageText ReadingOrder(std::vector<PageTextRun> runs)
+{
+    std::vector<PageTextRun> kept;
+    kept.reserve(runs.size());
+    for (PageTextRun& run : runs) {
+        if (run.boxes.size() != static_cast<size_t>(run.text.size()) || !Trim(run)) continue;
+        kept.push_back(std::move(run));
+    }
+
+    std::vector<Line> lines;
+    std::vector<const PageTextRun*> level;
+    for (const PageTextRun& run : kept) {
+        if (run.Rotated()) {
+            Line line;
+            line.top = run.Bounds().top();
+            line.baseline = run.Bounds().bottom();
+            line.height = run.height;
+            line.runs.push_back(&run);
+            lines.push_back(std::move(line));
+        } else {
+            level.push_back(&run);
+        }
+    }
+    std::stable_sort(level.begin(), level.end(),
+                     [](const PageTextRun* a, const PageTextRun* b) { return a->origin.y() < b->origin.y(); });
+    size_t firstLevel = lines.size();
+    for (const PageTextRun* run : level) {
+        if (lines.size() > firstLevel) {
+            Line& last = lines.back();
+            const double tolerance = 0.3 * std::min(last.height, run->height);
+            if (std::abs(run->origin.y() - last.baseline) <= tolerance) {
+                last.runs.push_back(run);
+                last.height = std::max(last.height, run->height);
+                continue;
+            }
+        }
+        Line line;
+        line.baseline = run->origin.y();
+        line.top = run->Bounds().top();
+        line.height = run->height;
+        line.runs.push_back(run);
+        lines.push_back(std::move(line));
+    }
+    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.baseline < b.baseline; });
+
+    PageText page;
+    page.lines.reserve(lines.size());
+    for (Line& line : lines) page.lines.push_back(Compose(line));
+    return page;
+}
+
+PageText PictureText(const emf::EnhMetaFile& picture) { return ReadingOrder(PictureTextRuns(picture)); }
+
+FoldedText Fold(const QString& source, bool ignoreCase)
+{
+    FoldedText out;
+    out.text.reserve(source.size());
+    out.origin.reserve(static_cast<size_t>(source.size()));
+    for (qsizetype i = 0; i < source.size(); ++i) {
+        const qsizetype start = i;
+        char32_t code = source.at(i).unicode();
+        if (source.at(i).isHighSurrogate() && i + 1 < source.size() && source.at(i + 1).isLowSurrogate())
+        {
+            code = QChar::surrogateToUcs4(source.at(i), source.at(i + 1));
+            ++i;
+        }
+        QString piece = QString::fromUcs4(&code, 1);
+        if (code >= 0x80) piece = piece.normalized(QString::NormalizationForm_KD);
+        if (ignoreCase) piece = piece.toCaseFolded();
+        for (QChar c : piece) {
+            if (c.category() == QChar::Mark_NonSpacing) continue;
+            out.text.append(c);
+            out.origin.push_back(static_cast<int>(start));
+        }
+    }
+    return out;
+}
+
+QString StripAccents(const QString& source) { return Fold(source, false).text; }
+
+std::vector<TextMatch> FindAll(const QString& source, const QString& needle)
+{
+    std::vector<TextMatch> matches;
+    const FoldedText hay = Fold(source);
+    const QString want = Fold(needle).text;
+    if (want.isEmpty()) return matches;
+    qsizetype from = 0;
+    while (true) {
+        const qsizetype at = hay.text.indexOf(want, from);
+        if (at < 0) break;
+        const qsizetype end = at + want.size();  // folded units [at, end)
+        const int start = hay.origin[static_cast<size_t>(at)];
+        int stop = static_cast<int>(source.size());
+        // The match ends before the source unit that produced the first folded unit after it.
+        for (qsizetype k = end; k < hay.text.size(); ++k) {
+            if (hay.origin[static_cast<size_t>(k)] != hay.origin[static_cast<size_t>(end - 1)]) {
+                stop = hay.origin[static_cast<size_t>(k)];
+                break;
+            }
+        }
+        matches.push_back({start, stop - start});
+        from = end;
+    }
+    return matches;
+}
+
+}  // namespace qrp::render

@@ -1,0 +1,57 @@
+// The text of a page in reading order, and matching that ignores case and accents.
+//
+// Runs are grouped into lines by their baselines (within a tolerance from the font height),
+// lines run top to bottom and runs left to right. Between two runs of a line a gap wider
+// than a fraction of the font height becomes a space, a wide gap (a table's next cell) a
+// tab. A rotated run is a line of its own, placed by its top edge.
+#pragma once
+
+#include "render/text_device.h"
+
+#include <QRectF>
+#include <QString>
+
+#include <vector>
+
+namespace qrp::render {
+
+struct TextLine {
+    QString text;
+    std::vector<QRectF> boxes;  // one per UTF-16 unit of text; empty for an inserted separator
+    QRectF bounds;
+};
+
+struct PageText {
+    std::vector<TextLine> lines;
+    // The lines, each followed by a line feed.
+    QString Text() const;
+};
+
+// Gaps between runs, as fractions of the font height.
+inline constexpr double kSpaceGap = 0.15;
+inline constexpr double kTabGap = 1.2;
+
+PageText ReadingOrder(std::vector<PageTextRun> runs);
+// The page text of a picture, coordinates in millimetres on its frame.
+PageText PictureText(const emf::EnhMetaFile& picture);
+
+// Text folded for matching: accents (combining marks after canonical decomposition)
+// removed and, with ignoreCase, case folded. origin[i] is the index in the source of the
+// unit that folded unit i came from.
+struct FoldedText {
+    QString text;
+    std::vector<int> origin;
+};
+FoldedText Fold(const QString& source, bool ignoreCase = true);
+// Accents removed, case kept: a pattern for a case-insensitive regular expression.
+QString StripAccents(const QString& source);
+
+// A match in a source text: start and length in the source's UTF-16 units.
+struct TextMatch {
+    int start = 0;
+    int length = 0;
+};
+// Every non-overlapping occurrence of needle in source, ignoring case and accents.
+std::vector<TextMatch> FindAll(const QString& source, const QString& needle);
+
+}  // namespace qrp::render

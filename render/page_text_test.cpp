@@ -1,0 +1,147 @@
+// The text a playback draws: runs with character boxes, reading order, and matching that
+// ignores case and accents.
+#include "render/page_text.h"
+#include "render/player.h"
+#include "render/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+namespace qrp::render {
+namespace {
+
+using namespace testing;
+using namespace emf::gdi;
+using emf::EmfWriter;
+
+void SelectArial(EmfWriter& w, uint32_t handle, int32_t height, int32_t escapement = 0)
+{
+    emf::LogFontW font;
+    font.height = height;
+    font.escapement = escapement;
+    font.faceName = u"Arial";
+    w.ExtCreateFontIndirectW(handle, font);
+    w.SelectObject(handle);
+}
+
+std::vector<PageTextRun> Runs(const emf::EnhMetaFile& picture, int size)
+{
+    TextDevice device;
+    Player player(device, picture, PixelRect(size));
+    player.Play();
+    return device.TakeRuns();
+}
+
+TEST(TextDevice, KeepsEachCharacterCellFromTheAdvancesAndLeavesGlyphIndicesOut)
+{
+    EmfWriter w = PixelWriter(200);
+    SelectArial(w, 1, -20);
+    w.SetTextAlign(TA_BASELINE);
+    const int32_t dx[] = {30, 5, 12};
+    w.ExtTextOutW({10, 50}, u"Wil", dx);
+    w.ExtTextOutW({10, 150}, u"\x0024\x0025", {}, ETO_GLYPH_INDEX);
+    SelectArial(w, 2, -20, 900);  // up the page
+    w.ExtTextOutW({100, 180}, u"ab", {});
+    const auto picture = Picture(w);
+    const auto runs = Runs(*picture, 200);
+    ASSERT_EQ(runs.size(), 2u);
+
+    const PageTextRun& flat = runs[0];
+    EXPECT_EQ(flat.text, "Wil");
+    EXPECT_EQ(flat.height, 20);
+    EXPECT_FALSE(flat.Rotated());
+    ASSERT_EQ(flat.boxes.size(), 3u);
+    EXPECT_DOUBLE_EQ(flat.boxes[0].left(), 10);
+    EXPECT_DOUBLE_EQ(flat.boxes[0].right(), 40);
+    EXPECT_DOUBLE_EQ(flat.boxes[1].left(), 40);
+    EXPECT_DOUBLE_EQ(flat.boxes[1].right(), 45);
+    EXPECT_DOUBLE_EQ(flat.boxes[2].left(), 45);
+    EXPECT_GT(flat.boxes[2].right(), 45);  // the last cell is the glyph's own advance
+    EXPECT_LT(flat.boxes[0].top(), 50);
+    EXPECT_GT(flat.boxes[0].bottom(), 50);
+
+    const PageTextRun& up = runs[1];
+    EXPECT_TRUE(up.Rotated());
+    ASSERT_EQ(up.boxes.size(), 2u);
+    // The second character sits above the first, and its cell is taller than wide.
+    EXPECT_LT(up.boxes[1].top(), up.boxes[0].top());
+    EXPECT_GT(up.boxes[0].height(), 0);
+    EXPECT_LT(up.boxes[0].height(), up.boxes[0].width() + 20);
+}
+
+TEST(TextDevice, PictureTextIsInMillimetresOnTheFrame)
+{
+    emf::EmfWriterOptions options;  // A4 frame, 1024 px on 320 mm
+    EmfWriter w(options);
+    SelectArial(w, 1, -32);  // 10 mm
+    w.SetTextAlign(TA_BASELINE);
+    w.ExtTextOutW({320, 640}, u"X", {});  // 100 mm, 200 mm
+    const auto picture = Picture(w);
+    const auto runs = PictureTextRuns(*picture);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_NEAR(runs[0].origin.x(), 100, 0.2);
+    EXPECT_NEAR(runs[0].origin.y(), 200, 0.2);
+    EXPECT_NEAR(runs[0].height, 10, 0.2);
+}
+
+PageTextRun MakeRun(const QString& text, double x, double baseline, double height = 4, double advance = 2)
+{
+    PageTextRun run;
+    run.text = text;
+    run.origin = {x, baseline};
+    run.height = height;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        run.boxes.emplace_back(x + advance * static_cast<double>(i), baseline - 0.8 * height, advance, height);
+    return run;
+}
+
+TEST(ReadingOrder, LinesByBaselineRunsLeftToRightWithSpacesAndCellTabs)
+{
+    std::vector<PageTextRun> runs;
+    runs.push_back(MakeRun("10,5", 60, 30));              // a table row, drawn right cell first
+    runs.push_back(MakeRun("Hemoglobina", 10, 30.4));     // same line within tolerance
+    runs.push_back(MakeRun("g/dL", 70.5, 29.8));          // one space away from 10,5
+    runs.push_back(MakeRun("  Paciente:  ", 8, 10));      // blanks trimmed
+    runs.push_back(MakeRun("MARIA", 40, 10));             // wide gap: a cell
+    runs.push_back(MakeRun("MARIA", 40.3, 10.2));         // drawn again as a shadow
+    runs.push_back(MakeRun("   ", 50, 50));               // nothing visible
+    runs.push_back(MakeRun("Fim", 10, 33.5));             // under the row, too far for it
+    const PageText page = ReadingOrder(std::move(runs));
+    EXPECT_EQ(page.Text().toStdString(), "Paciente:\tMARIA\nHemoglobina\t10,5 g/dL\nFim\n");
+    ASSERT_EQ(page.lines.size(), 3u);
+    const TextLine& row = page.lines[1];
+    ASSERT_EQ(row.boxes.size(), static_cast<size_t>(row.text.size()));
+    EXPECT_TRUE(row.boxes[11].isNull());  // the inserted tab has no box
+    EXPECT_DOUBLE_EQ(row.boxes[12].left(), 60);
+    EXPECT_DOUBLE_EQ(row.bounds.left(), 10);
+}
+
+TEST(ReadingOrder, RotatedRunIsALineOfItsOwnByItsTop)
+{
+    std::vector<PageTextRun> runs;
+    runs.push_back(MakeRun("rodape", 10, 80));
+    PageTextRun side = MakeRun("lateral", 5, 60);
+    side.angle = -90;
+    side.boxes = {QRectF(1, 40, 4, 20)};
+    side.text = "V";
+    runs.push_back(side);
+    runs.push_back(MakeRun("topo", 10, 20));
+    EXPECT_EQ(ReadingOrder(std::move(runs)).Text().toStdString(), "topo\nV\nrodape\n");
+}
+
+TEST(TextMatching, IgnoresCaseAndAccentsAndReportsSourceSpans)
+{
+    const QString text = QString::fromUtf8("Hemácias: 4,5 — HEMÁCIAS; He\u0301macias");
+    const auto matches = FindAll(text, "hemacias");
+    ASSERT_EQ(matches.size(), 3u);
+    EXPECT_EQ(text.mid(matches[0].start, matches[0].length), QString::fromUtf8("Hemácias"));
+    EXPECT_EQ(text.mid(matches[1].start, matches[1].length), QString::fromUtf8("HEMÁCIAS"));
+    // A decomposed accent belongs to its letter.
+    EXPECT_EQ(text.mid(matches[2].start, matches[2].length), QString::fromUtf8("He\u0301macias"));
+    EXPECT_EQ(FindAll(text, QString::fromUtf8("HEMÁC")).size(), 3u);
+    EXPECT_TRUE(FindAll(text, "").empty());
+    EXPECT_TRUE(FindAll(text, "xyz").empty());
+    EXPECT_EQ(StripAccents(QString::fromUtf8("Ação é Ç")), "Acao e C");
+}
+
+}  // namespace
+}  // namespace qrp::render

@@ -1,0 +1,96 @@
+#include "render/text_device.h"
+
+#include "render/player.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace qrp::render {
+
+namespace {
+
+// No page holds this many characters; a crafted picture repeating text stops here.
+constexpr size_t kMaxCharacters = 1'000'000;
+// The playback rectangle is in tenths of a millimetre, at most this many on a side.
+constexpr int kMaxTenths = 100'000;
+
+}  // namespace
+
+QRectF PageTextRun::Bounds() const
+{
+    QRectF all;
+    for (const QRectF& b : boxes) all = all.isNull() ? b : all.united(b);
+    return all;
+}
+
+void TextDevice::DrawGlyphs(const GlyphRun& run)
+{
+    // Glyph indices say nothing reliable about the characters.
+    if (run.textIsGlyphs || run.glyphs.empty() || run.text.isEmpty()) return;
+    if (FCharacters >= kMaxCharacters) return;
+    FCharacters += static_cast<size_t>(run.text.size());
+
+    const double a = run.angle * std::numbers::pi / 180.0;
+    const QPointF along(std::cos(a), std::sin(a));
+    const QPointF up(along.y(), -along.x());
+    const double ascent = run.font.ascent(), descent = run.font.descent();
+    const size_t count = run.positions.size();
+    const QList<QPointF> advances =
+        run.font.advancesForGlyphIndexes(QList<quint32>(run.glyphs.end() - 1, run.glyphs.end()));
+    const double lastAdvance = advances.isEmpty() ? 0 : advances.front().x() * run.stretch;
+
+    // The cell of glyph i: from its origin to the next glyph's along the baseline, from the
+    // ascent above it to the descent below.
+    auto cell = [&](size_t i) {
+        const QPointF p = run.positions[i];
+        double length = lastAdvance;
+        if (i + 1 < count) {
+            const QPointF d = run.positions[i + 1] - p;
+            length = d.x() * along.x() + d.y() * along.y();
+        }
+        const QPointF top = p + up * ascent, bottom = p - up * descent;
+        QPolygonF quad;
+        quad << top << top + along * length << bottom + along * length << bottom;
+        return quad.boundingRect();
+    };
+
+    PageTextRun out;
+    out.text = run.text;
+    out.origin = run.positions.front();
+    out.height = run.font.pixelSize();
+    out.angle = run.angle;
+    out.boxes.reserve(static_cast<size_t>(run.text.size()));
+    // One glyph per code point; a surrogate pair shares its glyph's cell.
+    size_t glyph = 0;
+    for (qsizetype i = 0; i < run.text.size(); ++i) {
+        const size_t g = std::min(glyph, count - 1);
+        out.boxes.push_back(cell(g));
+        if (!run.text.at(i).isHighSurrogate()) ++glyph;
+    }
+    FRuns.push_back(std::move(out));
+}
+
+std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture)
+{
+    const auto& frame = picture.Header().rclFrame;
+    const double frameW = static_cast<double>(frame.right) - frame.left;
+    const double frameH = static_cast<double>(frame.bottom) - frame.top;
+    const int w = static_cast<int>(std::clamp(std::abs(frameW) / 10, 1.0, double(kMaxTenths)));
+    const int h = static_cast<int>(std::clamp(std::abs(frameH) / 10, 1.0, double(kMaxTenths)));
+    TextDevice device;
+    Player player(device, picture, QRect(0, 0, w + 1, h + 1));
+    player.Play();
+    // Output units back to millimetres of the frame.
+    const double sx = frameW != 0 ? std::abs(frameW) / 100 / w : 0.1;
+    const double sy = frameH != 0 ? std::abs(frameH) / 100 / h : 0.1;
+    std::vector<PageTextRun> runs = device.TakeRuns();
+    for (PageTextRun& run : runs) {
+        for (QRectF& b : run.boxes) b = QRectF(b.x() * sx, b.y() * sy, b.width() * sx, b.height() * sy);
+        run.origin = QPointF(run.origin.x() * sx, run.origin.y() * sy);
+        run.height *= sy;
+    }
+    return runs;
+}
+
+}  // namespace qrp::render

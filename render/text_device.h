@@ -1,0 +1,46 @@
+// The text of a playback: a Device that keeps every glyph run the player draws, with each
+// character's box, and paints nothing.
+#pragma once
+
+#include "emf/enh_metafile.h"
+#include "render/device.h"
+
+#include <QRectF>
+#include <QString>
+
+#include <vector>
+
+namespace qrp::render {
+
+// One run of text as drawn, in the coordinates the device was given.
+struct PageTextRun {
+    QString text;                 // UTF-16 units as the picture gave them
+    std::vector<QRectF> boxes;    // one per UTF-16 unit: the cell its glyph occupies
+    QPointF origin;               // the first glyph's baseline origin
+    double height = 0;            // the font's em height
+    double angle = 0;             // baseline rotation in degrees, clockwise on the output
+    bool Rotated() const { return angle > 0.5 || angle < -0.5; }
+    QRectF Bounds() const;
+};
+
+class TextDevice : public Device {
+public:
+    void FillPath(const QPainterPath&, const QBrush&, Composition) override {}
+    void StrokePath(const QPainterPath&, const QPen&, Composition) override {}
+    void DrawGlyphs(const GlyphRun& run) override;
+    void DrawImage(const QImage&, const QRectF&, const QTransform&, Composition, bool) override {}
+    void SetClip(const std::optional<QRegion>&) override {}
+
+    const std::vector<PageTextRun>& Runs() const { return FRuns; }
+    std::vector<PageTextRun> TakeRuns() { return std::move(FRuns); }
+
+private:
+    std::vector<PageTextRun> FRuns;
+    size_t FCharacters = 0;
+};
+
+// Plays picture without rasterising and returns its text runs with coordinates in
+// millimetres from the frame's top left corner (the page's, for a report page).
+std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture);
+
+}  // namespace qrp::render
