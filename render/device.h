@@ -26,6 +26,7 @@ struct GlyphRun {
     QRawFont font;                  // at its pixel size, unrotated
     std::vector<quint32> glyphs;    // glyph indices in font
     std::vector<QPointF> positions; // one per glyph
+    QPointF end;                    // where the run ends on its baseline, after the last advance
     QString text;                   // the characters drawn
     bool textIsGlyphs = false;      // text holds glyph indices, not characters
     qreal angle = 0;                // baseline rotation in degrees, clockwise on the output
@@ -48,6 +49,8 @@ public:
                            Composition mode, bool smooth) = 0;
     // The clip for the drawings that follow: std::nullopt is no clip.
     virtual void SetClip(const std::optional<QRegion>& clip) = 0;
+    // False for a device that ignores pictures: the player then leaves bitmaps undecoded.
+    virtual bool DrawsImages() const { return true; }
 };
 
 }  // namespace qrp::render

@@ -24,11 +24,17 @@ bool Trim(PageTextRun& run)
     return true;
 }
 
+// A run with its bounds worked out once.
+struct Placed {
+    const PageTextRun* run;
+    QRectF bounds;
+};
+
 struct Line {
     double baseline = 0;
     double top = 0;
     double height = 0;
-    std::vector<const PageTextRun*> runs;
+    std::vector<Placed> runs;
 };
 
 void Append(TextLine& line, QChar c, const QRectF& box)
@@ -39,12 +45,14 @@ void Append(TextLine& line, QChar c, const QRectF& box)
 
 TextLine Compose(Line& line)
 {
-    std::stable_sort(line.runs.begin(), line.runs.end(), [](const PageTextRun* a, const PageTextRun* b) {
-        return a->boxes.front().left() < b->boxes.front().left();
+    std::stable_sort(line.runs.begin(), line.runs.end(), [](const Placed& a, const Placed& b) {
+        return a.run->boxes.front().left() < b.run->boxes.front().left();
     });
     TextLine out;
+    out.text.reserve(256);
     const PageTextRun* previous = nullptr;
-    for (const PageTextRun* run : line.runs) {
+    for (const Placed& placed : line.runs) {
+        const PageTextRun* run = placed.run;
         if (previous) {
             const double em = std::max(previous->height, run->height);
             // The same text drawn again over itself (a shadow, a bold imitation) once.
@@ -53,8 +61,9 @@ TextLine Compose(Line& line)
             if (gap > kTabGap * em) Append(out, u'\t', {});
             else if (gap > kSpaceGap * em) Append(out, u' ', {});
         }
-        for (qsizetype i = 0; i < run->text.size(); ++i) Append(out, run->text.at(i), run->boxes[static_cast<size_t>(i)]);
-        out.bounds = out.bounds.isNull() ? run->Bounds() : out.bounds.united(run->Bounds());
+        out.text += run->text;
+        out.boxes.insert(out.boxes.end(), run->boxes.begin(), run->boxes.end());
+        out.bounds = out.bounds.isNull() ? placed.bounds : out.bounds.united(placed.bounds);
         previous = run;
     }
     return out;
@@ -82,37 +91,39 @@ PageText ReadingOrder(std::vector<PageTextRun> runs)
     }
 
     std::vector<Line> lines;
-    std::vector<const PageTextRun*> level;
+    std::vector<Placed> level;
     for (const PageTextRun& run : kept) {
+        const Placed placed{&run, run.Bounds()};
         if (run.Rotated()) {
             Line line;
-            line.top = run.Bounds().top();
-            line.baseline = run.Bounds().bottom();
+            line.top = placed.bounds.top();
+            line.baseline = placed.bounds.bottom();
             line.height = run.height;
-            line.runs.push_back(&run);
+            line.runs.push_back(placed);
             lines.push_back(std::move(line));
         } else {
-            level.push_back(&run);
+            level.push_back(placed);
         }
     }
     std::stable_sort(level.begin(), level.end(),
-                     [](const PageTextRun* a, const PageTextRun* b) { return a->origin.y() < b->origin.y(); });
+                     [](const Placed& a, const Placed& b) { return a.run->origin.y() < b.run->origin.y(); });
     size_t firstLevel = lines.size();
-    for (const PageTextRun* run : level) {
+    for (const Placed& placed : level) {
+        const PageTextRun* run = placed.run;
         if (lines.size() > firstLevel) {
             Line& last = lines.back();
             const double tolerance = 0.3 * std::min(last.height, run->height);
             if (std::abs(run->origin.y() - last.baseline) <= tolerance) {
-                last.runs.push_back(run);
+                last.runs.push_back(placed);
                 last.height = std::max(last.height, run->height);
                 continue;
             }
         }
         Line line;
         line.baseline = run->origin.y();
-        line.top = run->Bounds().top();
+        line.top = placed.bounds.top();
         line.height = run->height;
-        line.runs.push_back(run);
+        line.runs.push_back(placed);
         lines.push_back(std::move(line));
     }
     std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.baseline < b.baseline; });

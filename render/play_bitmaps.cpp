@@ -162,6 +162,7 @@ void Player::DrawImageInto(const QImage& image, const QRectF& source, const QRec
 
 bool Player::OnDibits(const Record& r)
 {
+    if (!FDevice.DrawsImages()) return true;
     const auto d = EmrDibits::Read(r);
     if (!d) return false;
     const QRectF dest(d->xDest, d->yDest, d->cxDest, d->cyDest);
@@ -197,6 +198,7 @@ bool Player::OnDibits(const Record& r)
 
 bool Player::OnBlt(const Record& r)
 {
+    if (!FDevice.DrawsImages()) return true;
     const auto b = EmrBlt::Read(r);
     if (!b) return false;
     const uint32_t type = r.Type();
@@ -252,6 +254,7 @@ bool Player::OnBlt(const Record& r)
 
 bool Player::OnPlgBlt(const Record& r)
 {
+    if (!FDevice.DrawsImages()) return true;
     const auto b = EmrPlgBlt::Read(r);
     if (!b) return false;
     if (!b->src.Present() || b->cxSrc == 0 || b->cySrc == 0 || FState.inPath) return true;

@@ -160,6 +160,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         if (upright) p = QPointF(std::round(p.x()), std::round(p.y()));
         glyphRun.positions[i] = p;
     }
+    glyphRun.end = start + direction * width - up * rise[count];
     FDevice.DrawGlyphs(glyphRun);
 
     if (lf.underline || lf.strikeOut) {

@@ -19,9 +19,15 @@ constexpr int kMaxTenths = 100'000;
 
 QRectF PageTextRun::Bounds() const
 {
-    QRectF all;
-    for (const QRectF& b : boxes) all = all.isNull() ? b : all.united(b);
-    return all;
+    if (boxes.empty()) return {};
+    double left = boxes.front().left(), top = boxes.front().top(), right = boxes.front().right(), bottom = boxes.front().bottom();
+    for (const QRectF& b : boxes) {
+        left = std::min(left, b.left());
+        top = std::min(top, b.top());
+        right = std::max(right, b.right());
+        bottom = std::max(bottom, b.bottom());
+    }
+    return QRectF(left, top, right - left, bottom - top);
 }
 
 void TextDevice::DrawGlyphs(const GlyphRun& run)
@@ -36,23 +42,22 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     const QPointF up(along.y(), -along.x());
     const double ascent = run.font.ascent(), descent = run.font.descent();
     const size_t count = run.positions.size();
-    const QList<QPointF> advances =
-        run.font.advancesForGlyphIndexes(QList<quint32>(run.glyphs.end() - 1, run.glyphs.end()));
-    const double lastAdvance = advances.isEmpty() ? 0 : advances.front().x() * run.stretch;
-
     // The cell of glyph i: from its origin to the next glyph's along the baseline, from the
     // ascent above it to the descent below.
     auto cell = [&](size_t i) {
         const QPointF p = run.positions[i];
-        double length = lastAdvance;
-        if (i + 1 < count) {
-            const QPointF d = run.positions[i + 1] - p;
-            length = d.x() * along.x() + d.y() * along.y();
+        const QPointF d = (i + 1 < count ? run.positions[i + 1] : run.end) - p;
+        const double length = d.x() * along.x() + d.y() * along.y();
+        const QPointF corners[4] = {p + up * ascent, p + up * ascent + along * length, p - up * descent + along * length,
+                                    p - up * descent};
+        double left = corners[0].x(), right = left, top = corners[0].y(), bottom = top;
+        for (const QPointF& c : corners) {
+            left = std::min(left, c.x());
+            right = std::max(right, c.x());
+            top = std::min(top, c.y());
+            bottom = std::max(bottom, c.y());
         }
-        const QPointF top = p + up * ascent, bottom = p - up * descent;
-        QPolygonF quad;
-        quad << top << top + along * length << bottom + along * length << bottom;
-        return quad.boundingRect();
+        return QRectF(left, top, right - left, bottom - top);
     };
 
     PageTextRun out;

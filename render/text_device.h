@@ -20,6 +20,7 @@ struct PageTextRun {
     double height = 0;            // the font's em height
     double angle = 0;             // baseline rotation in degrees, clockwise on the output
     bool Rotated() const { return angle > 0.5 || angle < -0.5; }
+    // The union of the boxes.
     QRectF Bounds() const;
 };
 
@@ -30,6 +31,7 @@ public:
     void DrawGlyphs(const GlyphRun& run) override;
     void DrawImage(const QImage&, const QRectF&, const QTransform&, Composition, bool) override {}
     void SetClip(const std::optional<QRegion>&) override {}
+    bool DrawsImages() const override { return false; }
 
     const std::vector<PageTextRun>& Runs() const { return FRuns; }
     std::vector<PageTextRun> TakeRuns() { return std::move(FRuns); }
