@@ -18,7 +18,7 @@ status() { set +e; "$@" >"$work/out" 2>"$work/err"; echo $?; set -e; }
 [ "$(tr -cd '\f' < "$work/all.txt" | wc -c)" = 2 ] || fail "three pages need two form feeds"
 grep -qxF "$(printf 'Hemácias\t4,12\tmilhões/mm³\t3,90 a 5,03')" "$work/all.txt" || fail "table row"
 grep -qxF "$(printf 'Paciente: MARIA JOSÉ DA CONCEIÇÃO SANTOS\tPedido: 2024.118.734-02')" "$work/all.txt" || fail "header row"
-[ "$(head -n1 "$work/all.txt")" = "Laboratório São Lucas" ] || fail "first line"
+head -n1 "$work/all.txt" | grep -q "^Laboratório " || fail "first line"
 "$qrptool" text "$samples/laudo-compressed.QRP" | cmp -s - "$work/all.txt" || fail "compressed sample differs"
 "$qrptool" text "$samples/laudo.QRP" --page 2 > "$work/p2.txt"
 grep -q GLICEMIA "$work/p2.txt" && ! grep -q ERITROGRAMA "$work/p2.txt" && ! grep -q $'\f' "$work/p2.txt" || fail "--page 2"
