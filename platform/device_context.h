@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 
 class QPainter;
@@ -47,6 +48,9 @@ using HDC = const TDeviceContext*;
 // GetDeviceCaps(dc, index): 0 for an empty dc or an unknown index.
 int GetDeviceCaps(HDC dc, int index);
 
+// How the sheets of a printing context lie.
+enum class TSheetOrientation : uint8_t { Portrait, Landscape };
+
 // Called by a printing context while it spools: true to go on, false to abort the job.
 using TAbortProc = std::function<bool()>;
 
@@ -61,6 +65,10 @@ public:
     virtual int EndPage() = 0;
     virtual int EndDoc() = 0;
     virtual int AbortDoc() = 0;
+    // Between pages: the sheets from the next StartPage on lie in that orientation, as
+    // ResetDC with the device mode's orientation changed; Caps() follow from then on.
+    // <= 0 when the device cannot turn its sheets (they keep the orientation they had).
+    virtual int ResetOrientation(TSheetOrientation /*orientation*/) { return 0; }
     // The painter of the open document, or nullptr when no document is open.
     virtual QPainter* Painter() = 0;
 };

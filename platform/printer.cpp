@@ -187,11 +187,14 @@ void TPrinter::BeginDoc()
         ProcessMessages();
         return !FAborted;
     });
-    if (context->StartDoc(FTitle) <= 0) return;  // the spooler refused: no job is open
+    if (context->StartDoc(FTitle) <= 0) {  // the spooler refused: no job is open
+        FNextSheet.reset();
+        return;
+    }
     FPrintContext = std::move(context);
     FPrinting = true;
     FPageNumber = 1;
-    FPrintContext->StartPage();
+    StartSheet();
     FCanvas = std::make_unique<TCanvas>(FPrintContext->Painter());
 }
 
@@ -199,7 +202,7 @@ void TPrinter::NewPage()
 {
     CheckPrinting(true);
     FPrintContext->EndPage();
-    FPrintContext->StartPage();
+    StartSheet();
     ++FPageNumber;
 }
 
@@ -222,8 +225,16 @@ void TPrinter::Abort()
     CloseJob();
 }
 
+void TPrinter::StartSheet()
+{
+    if (FNextSheet) FPrintContext->ResetOrientation(*FNextSheet);
+    FNextSheet.reset();
+    FPrintContext->StartPage();
+}
+
 void TPrinter::CloseJob()
 {
+    FNextSheet.reset();
     FCanvas.reset();
     FPrintContext.reset();
     FPrinting = false;

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 
 class QPainter;
 
@@ -77,6 +78,10 @@ public:
     void EndDoc();
     // AbortDoc, EndPage, closes the job. Does nothing without a job.
     void Abort();
+    // The orientation of the next sheet the job starts: the first when called before
+    // BeginDoc, else the one NewPage starts. A device that cannot turn its sheets keeps the
+    // job's orientation. Forgotten when the job ends.
+    void SetNextSheetOrientation(TSheetOrientation orientation) { FNextSheet = orientation; }
 
     // Printable area of the device in device pixels (HORZRES, VERTRES).
     int PageWidth();
@@ -93,6 +98,7 @@ private:
     QString SelectedName();
     void CheckPrinting(bool printing) const;
     void CloseJob();
+    void StartSheet();
 
     std::shared_ptr<PrintSystem> FSystem;
     QStringList FPrinters;
@@ -106,6 +112,7 @@ private:
     bool FPrinting = false;
     bool FAborted = false;
     int FPageNumber = 0;
+    std::optional<TSheetOrientation> FNextSheet;
 };
 
 // The process-wide printer object, made on first use on the current print system.

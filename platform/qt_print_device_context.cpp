@@ -35,12 +35,12 @@ QtPrintDeviceContext::QtPrintDeviceContext(std::unique_ptr<QPrinter> printer, QS
 
 QtPrintDeviceContext::~QtPrintDeviceContext()
 {
-    if (FPainter.isActive()) AbortDoc();
+    if (FOpen) AbortDoc();
 }
 
 int QtPrintDeviceContext::StartDoc(const QString& documentName)
 {
-    if (FPainter.isActive() || FSpoolFile) return 0;
+    if (FOpen || FSpoolFile) return 0;
     // A queue that rejects jobs refuses the document here rather than losing it later.
     if (!CupsQueueAcceptsJobs(FPrinter->printerName())) return 0;
     FSpoolFile = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/qrp-job-XXXXXX.pdf"));
@@ -55,32 +55,52 @@ int QtPrintDeviceContext::StartDoc(const QString& documentName)
     FSpooler->setResolution(FPrinter->resolution());
     FSpooler->setColorMode(FPrinter->colorMode());
     FSpooler->setFullPage(true);
-    FSpooler->setPageLayout(FPrinter->pageLayout());
+    FSheetLayout = FPrinter->pageLayout();
+    FSpooler->setPageLayout(FSheetLayout);
     FSpooler->setDocName(documentName);
     FTitle = documentName;
-    if (!FPainter.begin(FSpooler.get())) {
-        DropSpoolFile();
-        return 0;
-    }
+    FOpen = true;
     FPagesStarted = 0;
+    return 1;
+}
+
+int QtPrintDeviceContext::ResetOrientation(TSheetOrientation orientation)
+{
+    if (FInPage) return 0;
+    FSheetLayout.setOrientation(orientation == TSheetOrientation::Landscape ? QPageLayout::Landscape
+                                                                              : QPageLayout::Portrait);
+    // The measures follow the sheet, as for a device made from the turned device mode.
+    QPrinter turned(QPrinter::HighResolution);
+    turned.setResolution(FPrinter->resolution());
+    turned.setFullPage(true);
+    turned.setPageLayout(FSheetLayout);
+    FCaps = CapsOfPrinter(turned);
     return 1;
 }
 
 int QtPrintDeviceContext::StartPage()
 {
-    if (!FPainter.isActive() || FInPage) return 0;
-    if (FPagesStarted > 0 && !FSpooler->newPage()) return 0;
+    if (!FOpen || FInPage) return 0;
+    // The PDF engine fixes a page's media box when the page starts: the layout goes first,
+    // and the painter begins on the first sheet.
+    FSpooler->setPageLayout(FSheetLayout);
+    if (FPagesStarted == 0) {
+        if (!FPainter.begin(FSpooler.get())) return 0;
+    } else if (!FSpooler->newPage()) {
+        return 0;
+    }
     ++FPagesStarted;
     FInPage = true;
     // Device coordinates start at the corner of the printable area.
     FPainter.resetTransform();
+    FPainter.setClipping(false);
     FPainter.translate(FCaps.PhysicalOffsetX, FCaps.PhysicalOffsetY);
     return 1;
 }
 
 int QtPrintDeviceContext::EndPage()
 {
-    if (!FPainter.isActive() || !FInPage) return 0;
+    if (!FOpen || !FInPage) return 0;
     FInPage = false;
     if (FAbortProc && !FAbortProc()) {
         AbortDoc();
@@ -91,8 +111,14 @@ int QtPrintDeviceContext::EndPage()
 
 int QtPrintDeviceContext::EndDoc()
 {
-    if (!FPainter.isActive()) return 0;
+    if (!FOpen) return 0;
     FInPage = false;
+    FOpen = false;
+    // A document without a sheet still ends as a file of one blank sheet.
+    if (!FPainter.isActive() && !FPainter.begin(FSpooler.get())) {
+        DropSpoolFile();
+        return 0;
+    }
     const bool written = FPainter.end();
     const QByteArray file = FSpoolFile->fileName().toLocal8Bit();
     const QByteArray queue = FPrinter->printerName().toLocal8Bit();
@@ -108,8 +134,9 @@ int QtPrintDeviceContext::EndDoc()
 
 int QtPrintDeviceContext::AbortDoc()
 {
-    if (!FPainter.isActive()) return 0;
-    FPainter.end();
+    if (!FOpen) return 0;
+    if (FPainter.isActive()) FPainter.end();
+    FOpen = false;
     FInPage = false;
     DropSpoolFile();
     return 1;

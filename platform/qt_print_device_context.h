@@ -1,12 +1,14 @@
 // A printing context on a CUPS queue. Pages are drawn by Qt's PDF engine into a spool file
 // laid out as the queue's QPrinter (paper, orientation, resolution); EndDoc hands the file
 // to CUPS with the job's options and reports whether the queue took it; AbortDoc drops it,
-// so nothing of an aborted job is printed.
+// so nothing of an aborted job is printed. Each sheet may be turned: the PDF page takes the
+// orientation in force when it starts.
 #pragma once
 
 #include "platform/device_context.h"
 #include "platform/devmode.h"
 
+#include <QPageLayout>
 #include <QPainter>
 #include <QPrinter>
 #include <QStringList>
@@ -37,6 +39,7 @@ public:
     int EndPage() override;
     int EndDoc() override;
     int AbortDoc() override;
+    int ResetOrientation(TSheetOrientation orientation) override;
     QPainter* Painter() override { return FPainter.isActive() ? &FPainter : nullptr; }
 
 private:
@@ -50,6 +53,8 @@ private:
     QPainter FPainter;
     QString FTitle;
     TAbortProc FAbortProc;
+    QPageLayout FSheetLayout;  // the layout of the next sheet
+    bool FOpen = false;        // a document is open (the painter begins on its first sheet)
     int FPagesStarted = 0;
     bool FInPage = false;
 };

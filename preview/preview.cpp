@@ -54,7 +54,13 @@ void TQRPreview::SetQRPrinter(TQRPrinter* printer)
     }
     SetPageNumber(1);
     FPreviewImage->SetPageNumber(1);
+    FollowPageShape();
     viewport()->update();
+}
+
+void TQRPreview::FollowPageShape()
+{
+    if (FPreviewImage->PagePaper() != FLaidOutPaper) PreviewResize();
 }
 
 void TQRPreview::SetPageNumber(int value)
@@ -63,6 +69,7 @@ void TQRPreview::SetPageNumber(int value)
     if (value <= 0 || !FQRPrinter || value > FQRPrinter->PageCount()) return;
     FPreviewImage->SetPageNumber(value);
     FPageNumber = value;
+    FollowPageShape();
     verticalScrollBar()->setValue(0);
     horizontalScrollBar()->setValue(0);
 }
@@ -79,8 +86,8 @@ void TQRPreview::UpdateZoom()
 {
     int w, h;
     if (FQRPrinter) {
-        w = FQRPrinter->XSize(static_cast<long double>(FQRPrinter->PaperWidthValue()) / 100 * FZoom) + 4;
-        h = FQRPrinter->YSize(static_cast<long double>(FQRPrinter->PaperLengthValue()) / 100 * FZoom) + 4;
+        w = FQRPrinter->XSize(static_cast<long double>(FPreviewImage->PaperWidthValue()) / 100 * FZoom) + 4;
+        h = FQRPrinter->YSize(static_cast<long double>(FPreviewImage->PaperLengthValue()) / 100 * FZoom) + 4;
     } else {
         w = static_cast<int>(Round(kLetterWidth / 100 * FZoom)) + 4;
         h = static_cast<int>(Round(kLetterLength / 100 * FZoom)) + 4;
@@ -88,6 +95,7 @@ void TQRPreview::UpdateZoom()
     // Offsets against the outer size, scroll bars included.
     const int left = w < width() ? (width() - w) / 2 : 0;
     const int top = h < height() ? (height() - h) / 2 : 0;
+    FLaidOutPaper = FPreviewImage->PagePaper();
     FPreviewImage->setGeometry(left, top, std::max(w, 0), std::max(h, 0));
     FContent->resize(std::max(left + w, 0), std::max(top + h, 0));
     ResetScroll();
@@ -104,8 +112,8 @@ void TQRPreview::ZoomToFit()
 {
     long double a, b;
     if (FQRPrinter) {
-        a = static_cast<long double>(width()) / FQRPrinter->XSize(FQRPrinter->PaperWidthValue()) * 95;
-        b = static_cast<long double>(height()) / FQRPrinter->YSize(FQRPrinter->PaperLengthValue()) * 95;
+        a = static_cast<long double>(width()) / FQRPrinter->XSize(FPreviewImage->PaperWidthValue()) * 95;
+        b = static_cast<long double>(height()) / FQRPrinter->YSize(FPreviewImage->PaperLengthValue()) * 95;
     } else {
         a = static_cast<long double>(width()) / kLetterWidth * 95;
         b = static_cast<long double>(height()) / kLetterLength * 95;
@@ -123,7 +131,7 @@ void TQRPreview::ZoomToWidth()
 {
     long double z;
     if (FQRPrinter)
-        z = static_cast<long double>(width()) / FQRPrinter->XSize(FQRPrinter->PaperWidthValue()) * 90;
+        z = static_cast<long double>(width()) / FQRPrinter->XSize(FPreviewImage->PaperWidthValue()) * 90;
     else
         z = static_cast<long double>(width()) / kLetterWidth * 95;
     const int64_t zi = std::isfinite(z) ? Round(z) : 0;

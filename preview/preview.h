@@ -50,8 +50,8 @@ public:
     int Tag() const { return FTag; }
     void SetTag(int value) { FTag = value; }
 
-    // Lays the page image out for the current zoom: size from the paper, centred where it
-    // is smaller than the control, view back at the origin.
+    // Lays the page image out for the current zoom: size from the paper of the page shown,
+    // centred where it is smaller than the control, view back at the origin.
     void UpdateZoom();
     void ZoomToFit();
     void ZoomToWidth();
@@ -85,6 +85,9 @@ private:
     void HandlePageAvailable(int value);
     void HandleProgress(int value);
     void ResetScroll();
+    // Lays the image out again when the page now shown has another paper than the one laid
+    // out (another shape, or another report): the zoom is kept, a fitting state refits.
+    void FollowPageShape();
 
     TQRPageAvailableEvent FOnPageAvailableEvent;
     TQRProgressUpdateEvent FOnProgressUpdateEvent;
@@ -95,6 +98,7 @@ private:
     int FZoom = 100;
     TQRZoomState FZoomState = qrZoomOther;
     int FTag = 0;
+    QSize FLaidOutPaper;  // the page paper UpdateZoom last laid the image out for
 };
 
 }  // namespace qrp

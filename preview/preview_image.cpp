@@ -1,5 +1,6 @@
 #include "preview/preview_image.h"
 
+#include "base/arith.h"
 #include "platform/canvas.h"
 #include "preview/paint_page.h"
 #include "printer/qr_printer.h"
@@ -8,6 +9,8 @@
 
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <algorithm>
 
 namespace qrp {
 
@@ -39,6 +42,25 @@ void TQRPreviewImage::SetPageNumber(int value)
         if (FMetafile) ReadHyperlinks();
     }
     repaint();
+}
+
+QSize TQRPreviewImage::PagePaper() const
+{
+    const int64_t frameWidth = FMetafile ? FMetafile->MMWidth() : 0;
+    const int64_t frameHeight = FMetafile ? FMetafile->MMHeight() : 0;
+    if (frameWidth <= 0 || frameHeight <= 0) {
+        if (!FQRPrinter) return QSize(0, 0);
+        return QSize(FQRPrinter->PaperWidthValue(), FQRPrinter->PaperLengthValue());
+    }
+    // The frame is kept in 0.01 mm.
+    int64_t width = std::max<int64_t>(Round(static_cast<long double>(frameWidth) / 10), 1);
+    int64_t height = std::max<int64_t>(Round(static_cast<long double>(frameHeight) / 10), 1);
+    const int64_t longest = std::max(width, height);
+    if (longest > kMaxPaperTenths) {
+        width = std::max<int64_t>(Round(static_cast<long double>(width) * kMaxPaperTenths / longest), 1);
+        height = std::max<int64_t>(Round(static_cast<long double>(height) * kMaxPaperTenths / longest), 1);
+    }
+    return QSize(static_cast<int>(width), static_cast<int>(height));
 }
 
 void TQRPreviewImage::DrawPage(QPainter& painter)

@@ -5,8 +5,10 @@
 
 #include "printer/zoom_state.h"
 
+#include <QSize>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -53,6 +55,14 @@ public:
     void SetZoom(int value) { FZoom = value; }
     const TQRPreviewHyperlinkEvent& OnHyperlink() const { return FOnHyperlink; }
     void SetOnHyperlink(TQRPreviewHyperlinkEvent value) { FOnHyperlink = std::move(value); }
+
+    // The paper of the page shown, as it lies, in 0.1 mm: the frame of the held picture (a
+    // frame beyond kMaxPaperTenths is scaled down to it, its shape kept); without a picture
+    // or with a frame of no area, the report printer's paper; 0 without either.
+    int32_t PaperWidthValue() const { return PagePaper().width(); }
+    int32_t PaperLengthValue() const { return PagePaper().height(); }
+    QSize PagePaper() const;
+    static constexpr int32_t kMaxPaperTenths = 20000;  // 2 m, beyond any real sheet
 
     // Paints the held picture into the image's rectangle; a design-state image would show
     // empty paper too, the running viewer never is in design state.

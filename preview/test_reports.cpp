@@ -10,6 +10,8 @@
 
 #include <QFile>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -33,6 +35,36 @@ std::vector<uint8_t> A4PagePicture(int pageNumber, bool drawn)
         writer.Rectangle({100, top, 300, top + 50});
     }
     return writer.Finish();
+}
+
+std::vector<uint8_t> FramedPagePicture(int frameWidth, int frameHeight)
+{
+    const int width = std::max(1, static_cast<int>(std::lround(frameWidth * 96.0 / 2540)));
+    const int height = std::max(1, static_cast<int>(std::lround(frameHeight * 96.0 / 2540)));
+    emf::EmfWriterOptions options;
+    options.frame = {0, 0, frameWidth, frameHeight};
+    options.devicePixels = {width, height};
+    options.deviceMillimeters = {std::max(1, frameWidth / 100), std::max(1, frameHeight / 100)};
+    emf::EmfWriter writer(options);
+    writer.CreateBrushIndirect(1, 0 /* BS_SOLID */, emf::Rgb(0, 0, 0));
+    writer.SelectObject(1);
+    const int insetX = width / 20;
+    const int insetY = height / 20;
+    writer.Rectangle({insetX, insetY, width - insetX, height - insetY});
+    return writer.Finish();
+}
+
+void WriteFramedReport(const QString& path, const std::vector<std::pair<int, int>>& frames)
+{
+    TQRPageList list;
+    list.SetStream(std::make_shared<TQRStream>(250000));
+    for (const auto& [w, h] : frames) {
+        TMetafile picture;
+        picture.SetHandle(emf::SetEnhMetaFileBits(FramedPagePicture(w, h)));
+        list.AddPage(picture);
+    }
+    list.Finish();
+    list.SaveToFile(path.toStdString());
 }
 
 void WriteReport(const QString& path, int pages, bool compressed, bool drawn)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace qrp::testing {
@@ -13,6 +14,12 @@ namespace qrp::testing {
 // One A4 page picture; drawn pages carry a grey band and a filled box whose place depends
 // on the page number, empty pages only the header and end record.
 std::vector<uint8_t> A4PagePicture(int pageNumber, bool drawn = true);
+
+// A page picture of any frame (width x height in 0.01 mm) recorded on a 96-dpi device: a
+// black block over the frame but a margin of 5 % of each side.
+std::vector<uint8_t> FramedPagePicture(int frameWidth, int frameHeight);
+// Writes a report with one such page per frame.
+void WriteFramedReport(const QString& path, const std::vector<std::pair<int, int>>& frames);
 
 // Writes a report of `pages` pages to path.
 void WriteReport(const QString& path, int pages, bool compressed = false, bool drawn = true);

@@ -2,13 +2,14 @@
 // print server of scripts/cups-test-server.sh (QRP_TEST_PRINTER, QRP_TEST_PRINTER_OUTPUT)
 // and the qrptool program of the same build; skips without them. QRP_PRINT_TEST_DUMP names a
 // folder to keep the printed and expected page images in.
+#include "base/stream.h"
+#include "emf/emf_writer.h"
 #include "platform/canvas.h"
-#include "printer/print_job_geometry.h"
-#include "printer/report_layout.h"
 #include "printer/test_reports.h"
 #include "printer/test_ssim.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
+#include "reportfile/qr_stream.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -21,6 +22,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 
@@ -56,6 +59,51 @@ RunResult RunProgram(const QString& program, const QStringList& args, int timeou
     result.out = QString::fromLocal8Bit(process.readAllStandardOutput());
     result.err = QString::fromLocal8Bit(process.readAllStandardError());
     return result;
+}
+
+// A report page of the frame (0.01 mm) as a report generator records it at 96 dpi: a border,
+// a circle of 100 mm, and lines of text, so that the queue's PDF writer turns each page
+// upright by its text when it shows a landscape page.
+std::vector<uint8_t> TextPagePicture(const test::PageFrame& frame)
+{
+    const auto px = [](int hundredthsMm) { return static_cast<int32_t>(std::lround(hundredthsMm * 96.0 / 2540)); };
+    emf::EmfWriterOptions options;
+    options.frame = {0, 0, frame.width, frame.height};
+    options.devicePixels = {px(frame.width), px(frame.height)};
+    options.deviceMillimeters = {frame.width / 100, frame.height / 100};
+    emf::EmfWriter w(options);
+    const int32_t width = px(frame.width), height = px(frame.height), inset = px(1000);
+    w.CreatePen(1, 0, 2, emf::Rgb(0, 0, 0));
+    w.SelectObject(1);
+    w.CreateBrushIndirect(2, 1 /* BS_NULL */, 0);
+    w.SelectObject(2);
+    w.Rectangle({inset, inset, width - inset, height - inset});
+    w.Ellipse({width / 2 - px(5000), height / 2 - px(5000), width / 2 + px(5000), height / 2 + px(5000)});
+    emf::LogFontW font;
+    font.height = -px(500);
+    font.faceName = u"Arial";
+    w.ExtCreateFontIndirectW(3, font);
+    w.SelectObject(3);
+    w.SetBkMode(1 /* TRANSPARENT */);
+    for (int line = 0; line < 6; ++line)
+        w.ExtTextOutW({2 * inset, 2 * inset + line * px(800)}, u"Resultado dentro dos valores de referencia", {});
+    return w.Finish();
+}
+
+std::vector<uint8_t> TextReportBytes(const std::vector<test::PageFrame>& frames)
+{
+    TQRPageList list;
+    list.SetStream(std::make_shared<TQRStream>(1 << 20));
+    for (const test::PageFrame& frame : frames) {
+        TMetafile picture;
+        TMemoryStream bytes(TextPagePicture(frame));
+        picture.LoadFromStream(bytes);
+        list.AddPage(picture);
+    }
+    list.Finish();
+    TMemoryStream out;
+    list.SaveToStream(out);
+    return out.Bytes();
 }
 
 class PrintThroughCupsTest : public ::testing::Test {
@@ -121,9 +169,11 @@ protected:
         return QImage(prefix + ".png");
     }
 
-    // Page `page` of the report played directly onto a white sheet of `size` pixels, with the
-    // geometry the print job uses for a device of kDpi without unprintable margins.
-    QImage RenderReportPage(int page, QSize size)
+    // Page `page` of the report played directly onto a white image of `size` pixels that
+    // shows a sheet of `sheet` points from its corner: as large as the sheet allows with the
+    // frame's shape kept, centred; placed to a twelfth of a pixel, as a 1200-dpi device places
+    // it on the sheet.
+    QImage RenderReportPage(int page, QSize size, QSizeF sheet)
     {
         TQRPageList list;
         list.LoadFromFile(report);
@@ -131,11 +181,82 @@ protected:
         QImage image(size, QImage::Format_RGB32);
         image.fill(Qt::white);
         if (!picture) return image;
-        const TQRReportLayout layout;  // the layout page qrptool's blank layout gets here
+        constexpr double kSub = 12;
+        const QSizeF area = sheet * (kDpi / 72.0) * kSub;
+        const double scale = std::min(area.width() / picture->MMWidth(), area.height() / picture->MMHeight());
+        const int w = qRound(picture->MMWidth() * scale);
+        const int h = qRound(picture->MMHeight() * scale);
+        const int left = qRound((area.width() - w) / 2);
+        const int top = qRound((area.height() - h) / 2);
         QPainter painter(&image);
+        painter.scale(1 / kSub, 1 / kSub);
         TCanvas canvas(&painter);
-        canvas.StretchDraw(SheetRect(layout.Page().Width, layout.Page().Length, kDpi, kDpi, 0, 0), *picture);
+        canvas.StretchDraw(Rect(left, top, left + w, top + h), *picture);
         return image;
+    }
+
+    // The size of page `page` of the PDF in points as it is shown (its rotation applied).
+    static QSizeF ShownPageSize(const QString& pdf, int page)
+    {
+        const QString n = QString::number(page);
+        const RunResult info = RunProgram("pdfinfo", {"-f", n, "-l", n, pdf});
+        QSizeF size;
+        int rotation = 0;
+        for (const QString& line : info.out.split('\n')) {
+            const QString prefix = QString("Page %1").arg(page, 4);
+            if (!line.startsWith(prefix)) continue;
+            const QString rest = line.mid(prefix.size()).trimmed();
+            if (rest.startsWith("size:")) {
+                const QStringList words = rest.mid(5).simplified().split(' ');
+                if (words.size() >= 3) size = QSizeF(words[0].toDouble(), words[2].toDouble());
+            } else if (rest.startsWith("rot:")) {
+                rotation = rest.mid(4).trimmed().toInt();
+            }
+        }
+        return rotation % 180 != 0 ? size.transposed() : size;
+    }
+
+    // Prints a report made of pages with these frames and checks each sheet: the paper the
+    // page asks for, and the page on it whole and undistorted. A queue that feeds every
+    // sheet one way up (as this PDF queue does) prints a page of the other orientation
+    // turned by a quarter: the sheet is then compared turned back.
+    void PrintFramesAndCheck(const std::vector<test::PageFrame>& frames, const std::vector<QSizeF>& papers)
+    {
+        report = scratch.Write("frames.QRP", TextReportBytes(frames));
+        const QString title = NewTitle();
+        const RunResult r = Print(title, {});
+        ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+        const QStringList pdfs = WaitForOutput(title, 1);
+        ASSERT_EQ(pdfs.size(), 1);
+        if (const QString dump = Env("QRP_PRINT_TEST_DUMP"); !dump.isEmpty()) {
+            QFile::copy(pdfs[0], dump + "/" + QFileInfo(pdfs[0]).fileName());
+            QFile::copy(QString::fromStdString(report), dump + "/" + title + ".QRP");
+        }
+        ASSERT_EQ(PageCount(pdfs[0]), static_cast<int>(papers.size()));
+        for (size_t i = 0; i < papers.size(); ++i) {
+            const int page = static_cast<int>(i) + 1;
+            const QSizeF shown = ShownPageSize(pdfs[0], page);
+            const bool pageLandscape = frames[i].width > frames[i].height;
+            // The paper, whichever way the queue feeds it.
+            EXPECT_NEAR(std::min(shown.width(), shown.height()), std::min(papers[i].width(), papers[i].height()), 1.5)
+                << "sheet " << page;
+            EXPECT_NEAR(std::max(shown.width(), shown.height()), std::max(papers[i].width(), papers[i].height()), 1.5)
+                << "sheet " << page;
+            QImage printed = RenderPdfPage(pdfs[0], page);
+            ASSERT_FALSE(printed.isNull());
+            double score = 0;
+            if ((printed.width() > printed.height()) == pageLandscape) {
+                score = Similarity(printed, RenderReportPage(page, printed.size(), shown));
+            } else {
+                for (const int angle : {90, 270}) {
+                    const QImage turned = printed.transformed(QTransform().rotate(angle));
+                    score = std::max(score, Similarity(turned, RenderReportPage(page, turned.size(), shown.transposed())));
+                }
+            }
+            if (const QString dump = Env("QRP_PRINT_TEST_DUMP"); !dump.isEmpty())
+                printed.save(QString("%1/%2-sheet-%3.png").arg(dump, title).arg(page));
+            EXPECT_GE(score, 0.92) << "sheet " << page;
+        }
     }
 
     // SSIM of the images smoothed to half their resolution: the structure of the page, not
@@ -152,7 +273,8 @@ protected:
         for (int i = 0; i < pages; ++i) {
             const QImage printed = RenderPdfPage(pdf, i + 1);
             ASSERT_FALSE(printed.isNull());
-            const QImage expected = RenderReportPage(firstReportPage + i, printed.size());
+            const QSizeF sheet = ShownPageSize(pdf, i + 1);
+            const QImage expected = RenderReportPage(firstReportPage + i, printed.size(), sheet);
             if (const QString dump = Env("QRP_PRINT_TEST_DUMP"); !dump.isEmpty()) {
                 printed.save(QString("%1/printed-%2.png").arg(dump).arg(firstReportPage + i));
                 expected.save(QString("%1/expected-%2.png").arg(dump).arg(firstReportPage + i));
@@ -161,7 +283,7 @@ protected:
             EXPECT_GT(Similarity(printed, expected), 0.92) << "sheet " << i + 1 << " (report page " << firstReportPage + i << ")";
             if (i + 1 < pages) {
                 // A neighbouring report page must not match as well: the comparison sees content.
-                const QImage other = RenderReportPage(firstReportPage + i + 1, printed.size());
+                const QImage other = RenderReportPage(firstReportPage + i + 1, printed.size(), sheet);
                 if (other != expected) {
                     EXPECT_LT(Similarity(printed, other), Similarity(printed, expected));
                 }
@@ -198,6 +320,39 @@ TEST_F(PrintThroughCupsTest, PrintsTheWholeReportAndARange)
     ASSERT_EQ(rangePdfs.size(), 1);
     EXPECT_EQ(PageCount(rangePdfs[0]), 2);
     ExpectPagesMatch(rangePdfs[0], 2, 2);
+}
+
+const QSizeF kA4Points(595.3, 841.9);
+const QSizeF kLetterPoints(612, 792);
+
+TEST_F(PrintThroughCupsTest, EachSheetTakesThePaperAndOrientationOfItsPage)
+{
+    // The queue's own paper is A4: a Letter report still prints on Letter.
+    PrintFramesAndCheck({{29700, 21000}, {29700, 21000}}, {kA4Points.transposed(), kA4Points.transposed()});
+    PrintFramesAndCheck({{21590, 27940}, {21590, 27940}}, {kLetterPoints, kLetterPoints});
+    PrintFramesAndCheck({{27940, 21590}}, {kLetterPoints.transposed()});
+}
+
+TEST_F(PrintThroughCupsTest, AMixedReportPrintsEachPageWholeAndUndistorted)
+{
+    PrintFramesAndCheck({{21000, 29700}, {29700, 21000}, {21000, 29700}, {29700, 21000}},
+                        {kA4Points, kA4Points.transposed(), kA4Points, kA4Points.transposed()});
+}
+
+TEST_F(PrintThroughCupsTest, APageOfAnotherShapeIsFittedWhole)
+{
+    // A square page in an A4 report: on an A4 sheet, as wide as the sheet, centred.
+    PrintFramesAndCheck({{21000, 29700}, {15000, 15000}}, {kA4Points, kA4Points});
+}
+
+TEST_F(PrintThroughCupsTest, RefusesAPageRangeOutsideTheReport)
+{
+    for (const QStringList& range : {QStringList{"--from", "4"}, QStringList{"--to", "9"}, QStringList{"--from", "3", "--to", "2"}}) {
+        const QString title = NewTitle();
+        const RunResult r = Print(title, range);
+        EXPECT_EQ(r.exitCode, 1) << range.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains("has 3 pages")) << r.err.toStdString();
+    }
 }
 
 TEST_F(PrintThroughCupsTest, ThreeCopiesAreThreeJobs)

@@ -19,6 +19,12 @@ namespace qrp {
 
 namespace {
 
+TSheet CurrentSheet(HDC dc)
+{
+    return TSheet{GetDeviceCaps(dc, PHYSICALWIDTH), GetDeviceCaps(dc, PHYSICALHEIGHT), GetDeviceCaps(dc, PHYSICALOFFSETX),
+                  GetDeviceCaps(dc, PHYSICALOFFSETY)};
+}
+
 // The progress window of one job: made for the report printer, shown, made its Client; on
 // release hidden, destroyed, and the Client handed back to the control it designated
 // before the job (unless someone else took the Client meanwhile).
@@ -55,13 +61,38 @@ private:
     std::unique_ptr<QObject> FWindow;
 };
 
-void DrawPage(TQRPrinter& printer, int pageNumber)
+TSheetOrientation JobOrientation(const TQRPrinter& printer)
 {
-    // The picture is released when this returns, also when drawing fails.
-    const std::unique_ptr<TMetafile> picture = printer.GetPage(pageNumber);
-    if (!picture) return;
-    const TRect rect = PageRectangle(printer);
-    printer.Printer().Canvas()->StretchDraw(rect, *picture);
+    return printer.PrinterSettings().Orientation() == poLandscape ? TSheetOrientation::Landscape
+                                                                   : TSheetOrientation::Portrait;
+}
+
+// The sheet a page is printed on lies the way its frame does; an empty sheet lies as the
+// job's paper. Without a layout every sheet keeps the job's orientation.
+void TurnSheetFor(TQRPrinter& printer, const TMetafile* picture)
+{
+    if (!printer.ParentReport()) return;
+    const TSheetOrientation job = JobOrientation(printer);
+    printer.Printer().SetNextSheetOrientation(picture ? SheetOrientationFor(picture->MMWidth(), picture->MMHeight(), job)
+                                                      : job);
+}
+
+// A page picture fetched before its sheet is started (the sheet is turned to the page's
+// frame): a failure to read it is kept and raised where the page is drawn.
+struct TFetchedPage {
+    std::unique_ptr<TMetafile> Picture;
+    std::exception_ptr Failure;
+};
+
+TFetchedPage FetchPage(TQRPrinter& printer, int pageNumber)
+{
+    TFetchedPage page;
+    try {
+        page.Picture = printer.GetPage(pageNumber);
+    } catch (...) {
+        page.Failure = std::current_exception();
+    }
+    return page;
 }
 
 void PrintRange(TQRPrinter& printer, bool showProgress, ProgressWindowScope& progress)
@@ -70,17 +101,26 @@ void PrintRange(TQRPrinter& printer, bool showProgress, ProgressWindowScope& pro
     device.SetTitle(QString::fromStdString(printer.Title()));
     if (device.Printing()) device.Abort();
     printer.PrinterSettings().ApplySettings();
-    device.BeginDoc();
 
     const int first = printer.FirstPage() != 0 ? printer.FirstPage() : 1;
     const int last = printer.LastPage() != 0 ? printer.LastPage() : printer.PageCount();
+    TFetchedPage page = FetchPage(printer, first);
+    TurnSheetFor(printer, page.Picture.get());
+    device.BeginDoc();
+
     if (showProgress) progress.Open();
     for (int i = first; i <= last; ++i) {
         ProcessMessages();
         if (showProgress) printer.SetProgress(RangeProgress(i, first, last));
         printer.SetPageNumber(i);
-        DrawPage(printer, i);
-        if (i < last) device.NewPage();
+        if (page.Failure) std::rethrow_exception(page.Failure);
+        if (page.Picture) device.Canvas()->StretchDraw(PictureRectangle(printer, *page.Picture), *page.Picture);
+        page.Picture.reset();
+        if (i < last) {
+            page = FetchPage(printer, i + 1);
+            TurnSheetFor(printer, page.Picture.get());
+            device.NewPage();
+        }
         // Cancellation point: the sheet just drawn is the last one the job sends; noticed
         // after the last page, it discards the whole job.
         if (printer.Cancelled()) {
@@ -98,11 +138,16 @@ void PrintRange(TQRPrinter& printer, bool showProgress, ProgressWindowScope& pro
 
 TRect PageRectangle(TQRPrinter& printer)
 {
-    const TQRReportLayout* layout = printer.ParentReport();
-    if (!layout) return Rect(0, 0, printer.Printer().PageWidth(), printer.Printer().PageHeight());
-    const TPrinterSettings& settings = printer.PrinterSettings();
-    return SheetRect(layout->Page().Width, layout->Page().Length, settings.PixelsPerX(), settings.PixelsPerY(),
-                     settings.LeftOffset(), settings.TopOffset());
+    TPrinter& device = printer.Printer();
+    if (!printer.ParentReport()) return Rect(0, 0, device.PageWidth(), device.PageHeight());
+    const HDC dc = device.Handle();
+    return FitOnSheet(0, 0, CurrentSheet(dc));
+}
+
+TRect PictureRectangle(TQRPrinter& printer, const TMetafile& picture)
+{
+    if (!printer.ParentReport()) return PageRectangle(printer);
+    return FitOnSheet(picture.MMWidth(), picture.MMHeight(), CurrentSheet(printer.Printer().Handle()));
 }
 
 void RunPrintJob(TQRPrinter& printer)

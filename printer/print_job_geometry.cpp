@@ -2,24 +2,34 @@
 
 #include "base/arith.h"
 
+#include <algorithm>
+
 namespace qrp {
 
-namespace {
-
-constexpr long double kTenthsPerInch = 254.0L;
-
-int32_t Scale(long double tenths, long double factor) { return static_cast<int32_t>(Round(tenths * factor)); }
-
-}  // namespace
-
-TRect SheetRect(int pageWidth, int pageLength, int pixelsPerX, int pixelsPerY, int leftOffset,
-                int topOffset)
+TRect FitOnSheet(int64_t frameWidth, int64_t frameHeight, const TSheet& sheet)
 {
-    const long double xf = static_cast<long double>(pixelsPerX) / kTenthsPerInch;
-    const long double yf = static_cast<long double>(pixelsPerY) / kTenthsPerInch;
-    return Rect(-Scale(leftOffset, xf), -Scale(topOffset, yf),
-                Scale(static_cast<long double>(pageWidth) - leftOffset, xf),
-                Scale(static_cast<long double>(pageLength) - topOffset, yf));
+    const int64_t sheetWidth = std::max(sheet.Width, 0);
+    const int64_t sheetHeight = std::max(sheet.Height, 0);
+    int64_t width = sheetWidth;
+    int64_t height = sheetHeight;
+    if (frameWidth > 0 && frameHeight > 0) {
+        // The axis that limits the picture fills the sheet; the other keeps the aspect.
+        if (frameWidth * sheetHeight > frameHeight * sheetWidth) {
+            height = std::min<int64_t>(sheetHeight, Round(static_cast<long double>(sheetWidth) * frameHeight / frameWidth));
+        } else {
+            width = std::min<int64_t>(sheetWidth, Round(static_cast<long double>(sheetHeight) * frameWidth / frameHeight));
+        }
+    }
+    const int64_t left = (sheetWidth - width) / 2 - sheet.OffsetX;
+    const int64_t top = (sheetHeight - height) / 2 - sheet.OffsetY;
+    return Rect(static_cast<int32_t>(left), static_cast<int32_t>(top), static_cast<int32_t>(left + width),
+                static_cast<int32_t>(top + height));
+}
+
+TSheetOrientation SheetOrientationFor(int64_t frameWidth, int64_t frameHeight, TSheetOrientation job)
+{
+    if (frameWidth <= 0 || frameHeight <= 0 || frameWidth == frameHeight) return job;
+    return frameWidth > frameHeight ? TSheetOrientation::Landscape : TSheetOrientation::Portrait;
 }
 
 int RangeProgress(int i, int first, int last)

@@ -2,23 +2,41 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace qrp {
 namespace {
 
-TEST(SheetRect, PlacesThePictureOnTheWholePhysicalSheet)
+TEST(FitOnSheet, AFrameOfTheSheetsShapeCoversTheWholeSheet)
 {
-    // A4 layout page, 600 dpi, unprintable offsets of 42 tenths of a millimetre.
-    EXPECT_EQ(SheetRect(2100, 2970, 600, 600, 42, 42), Rect(-99, -99, 4861, 6917));
-    // No offsets: the sheet starts at the device origin.
-    EXPECT_EQ(SheetRect(2100, 2970, 300, 300, 0, 0), Rect(0, 0, 2480, 3508));
-    // Each axis takes its own resolution and offset.
-    EXPECT_EQ(SheetRect(2159, 2794, 300, 600, 50, 0), Rect(-59, 0, 2491, 6600));
+    // A4 at 600 dpi, 100 pixels unprintable on the left and top: the sheet starts at -100.
+    const TSheet a4{4961, 7016, 100, 100};
+    EXPECT_EQ(FitOnSheet(21000, 29700, a4), Rect(-100, -100, 4861, 6916));
+    // No frame: stretched over the sheet.
+    EXPECT_EQ(FitOnSheet(0, 29700, a4), Rect(-100, -100, 4861, 6916));
+    EXPECT_EQ(FitOnSheet(-5, -5, a4), Rect(-100, -100, 4861, 6916));
 }
 
-TEST(SheetRect, RoundsHalvesToEven)
+TEST(FitOnSheet, AnotherShapeIsScaledWholeAndCentred)
 {
-    // At 127 dpi a tenth of a millimetre is half a pixel: 0.5 -> 0, 1.5 -> 2, 4.5 -> 4, 3.5 -> 4.
-    EXPECT_EQ(SheetRect(10, 10, 127, 127, 1, 3), Rect(0, -2, 4, 4));
+    const TSheet a4{4961, 7016, 0, 0};
+    // Square: as wide as the sheet, centred in height.
+    EXPECT_EQ(FitOnSheet(15000, 15000, a4), Rect(0, 1027, 4961, 5988));
+    // Landscape on a portrait sheet: as wide as the sheet, 210/297 of it high.
+    EXPECT_EQ(FitOnSheet(29700, 21000, a4), Rect(0, 1754, 4961, 5262));
+    // Very tall: as high as the sheet; each axis keeps its own offset.
+    EXPECT_EQ(FitOnSheet(100, 7016, TSheet{4961, 7016, 40, 60}), Rect(2430 - 40, -60, 2530 - 40, 7016 - 60));
+    // Frames far beyond the sheet, in any unit, do not overflow.
+    EXPECT_EQ(FitOnSheet(INT32_MAX, 1, a4), Rect(0, 3508, 4961, 3508));
+}
+
+TEST(SheetOrientationFor, IsTheFramesOwnAndTheJobsForSquares)
+{
+    using enum TSheetOrientation;
+    EXPECT_EQ(SheetOrientationFor(29700, 21000, Portrait), Landscape);
+    EXPECT_EQ(SheetOrientationFor(21000, 29700, Landscape), Portrait);
+    EXPECT_EQ(SheetOrientationFor(15000, 15000, Landscape), Landscape);
+    EXPECT_EQ(SheetOrientationFor(0, 100, Landscape), Landscape);
 }
 
 TEST(RangeProgress, IsThePerCentOfTheRangeDone)

@@ -19,6 +19,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 #include <set>
@@ -106,18 +107,93 @@ TEST_F(PrintJobTest, PrintsTheWholeReportAsOneJobAndGivesTheClientBack)
     EXPECT_EQ(system->Jobs()[1].Title, QString("Laudo 7"));
 }
 
-TEST_F(PrintJobTest, EachPageCoversThePhysicalSheetOfTheLayoutPage)
+TEST_F(PrintJobTest, EachPageCoversThePhysicalSheet)
 {
     Load(2);
-    EXPECT_EQ(PageRectangle(*printer), Rect(-99, -99, 4861, 6917));
+    EXPECT_EQ(PageRectangle(*printer), Rect(-100, -100, 4861, 6916));
     printer->Print();
     const testing::RecordedJob& job = OnlyJob();
     if (!PlayerDraws(job)) GTEST_SKIP() << "the picture player draws nothing yet";
-    // The test page's border is inset by 5 % of the frame: it lands 5 % inside the sheet.
+    // The test page's border is inset by 5 % of the frame's width on every side.
     const QRectF drawn = job.Pages[0].Bounds();
-    EXPECT_NEAR(drawn.left(), -99 + 0.05 * 4960, 12);
-    EXPECT_NEAR(drawn.top(), -99 + 0.05 * 4960, 12);
-    EXPECT_NEAR(drawn.right(), -99 + 0.95 * 4960, 12);
+    EXPECT_NEAR(drawn.left(), -100 + 0.05 * 4961, 12);
+    EXPECT_NEAR(drawn.top(), -100 + 0.05 * 4961, 12);
+    EXPECT_NEAR(drawn.right(), -100 + 0.95 * 4961, 12);
+    EXPECT_NEAR(drawn.bottom(), -100 + 7016 - 0.05 * 4961, 12);
+}
+
+// The border of a test page as drawn on its sheet, in sheet coordinates (origin at the
+// sheet's corner), grown back by its inset (5 % of the width) to the whole picture.
+QRectF PictureOnSheet(const testing::RecordedPage& page)
+{
+    const QRectF border = page.Bounds().translated(page.Caps.PhysicalOffsetX, page.Caps.PhysicalOffsetY);
+    const double w = border.width() / 0.9;
+    const double h = border.height() + 0.1 * w;
+    return QRectF(border.center().x() - w / 2, border.center().y() - h / 2, w, h);
+}
+
+TEST_F(PrintJobTest, EachSheetLiesAsItsPageAndShowsItUndistorted)
+{
+    // A4 portrait, A4 landscape, a square page, Letter landscape: a portrait job.
+    Load(test::ReportBytes({{21000, 29700}, {29700, 21000}, {15000, 15000}, {27940, 21590}}));
+    ASSERT_EQ(printer->Orientation(), poPortrait);
+    printer->Print();
+    const testing::RecordedJob& job = OnlyJob();
+    ASSERT_EQ(job.Pages.size(), 4u);
+    const bool landscape[] = {false, true, false, true};
+    for (size_t i = 0; i < 4; ++i)
+        EXPECT_EQ(job.Pages[i].Caps.PhysicalWidth > job.Pages[i].Caps.PhysicalHeight, landscape[i]) << "sheet " << i + 1;
+    if (!PlayerDraws(job)) GTEST_SKIP() << "the picture player draws nothing yet";
+
+    const double aspect[] = {210.0 / 297, 297.0 / 210, 1.0, 279.4 / 215.9};
+    for (size_t i = 0; i < 4; ++i) {
+        const testing::RecordedPage& page = job.Pages[i];
+        const QRectF picture = PictureOnSheet(page);
+        const QRectF sheet(0, 0, page.Caps.PhysicalWidth, page.Caps.PhysicalHeight);
+        EXPECT_NEAR(picture.width() / picture.height(), aspect[i], 0.01) << "sheet " << i + 1;
+        // Whole, centred, and as large as the sheet allows.
+        EXPECT_NEAR(picture.center().x(), sheet.center().x(), 6) << "sheet " << i + 1;
+        EXPECT_NEAR(picture.center().y(), sheet.center().y(), 6) << "sheet " << i + 1;
+        EXPECT_TRUE(std::abs(picture.width() - sheet.width()) < 12 || std::abs(picture.height() - sheet.height()) < 12)
+            << "sheet " << i + 1;
+        EXPECT_LT(picture.width(), sheet.width() + 12) << "sheet " << i + 1;
+        EXPECT_LT(picture.height(), sheet.height() + 12) << "sheet " << i + 1;
+    }
+}
+
+TEST_F(PrintJobTest, ALandscapeJobTurnsItsPortraitSheetsAndARangeStartsOnItsOwnPage)
+{
+    Load(test::ReportBytes({{29700, 21000}, {21000, 29700}, {29700, 21000}}));
+    ASSERT_EQ(printer->Orientation(), poLandscape);
+    Range(2, 3);
+    printer->Print();
+    const testing::RecordedJob& job = OnlyJob();
+    EXPECT_EQ(job.DevMode.dmOrientation, DMORIENT_LANDSCAPE);
+    ASSERT_EQ(job.Pages.size(), 2u);
+    EXPECT_LT(job.Pages[0].Caps.PhysicalWidth, job.Pages[0].Caps.PhysicalHeight) << "page 2 is portrait";
+    EXPECT_GT(job.Pages[1].Caps.PhysicalWidth, job.Pages[1].Caps.PhysicalHeight);
+}
+
+TEST_F(PrintJobTest, ADeviceThatCannotTurnItsSheetsFitsThePageUndistorted)
+{
+    system->Find("Office")->TurnsSheets = false;
+    Load(test::ReportBytes({{21000, 29700}, {29700, 21000}}));
+    printer->Print();
+    const testing::RecordedJob& job = OnlyJob();
+    ASSERT_EQ(job.Pages.size(), 2u);
+    EXPECT_LT(job.Pages[1].Caps.PhysicalWidth, job.Pages[1].Caps.PhysicalHeight);
+    if (!PlayerDraws(job)) GTEST_SKIP() << "the picture player draws nothing yet";
+    const QRectF picture = PictureOnSheet(job.Pages[1]);
+    EXPECT_NEAR(picture.width() / picture.height(), 297.0 / 210, 0.01);
+    EXPECT_NEAR(picture.width(), 4961, 12) << "as wide as the portrait sheet";
+}
+
+TEST_F(PrintJobTest, ALetterReportAsksForLetterOnAnA4Printer)
+{
+    Load(test::ReportBytes({{21590, 27940}}));
+    printer->Print();
+    EXPECT_EQ(OnlyJob().DevMode.dmPaperSize, DMPAPER_LETTER);
+    EXPECT_EQ(OnlyJob().DevMode.dmOrientation, DMORIENT_PORTRAIT);
 }
 
 TEST_F(PrintJobTest, WithoutALayoutThePageFillsThePrintableArea)

@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 
+#include <cmath>
+
 namespace qrp {
 
 namespace {
@@ -106,32 +108,34 @@ void TQRPrinter::LoadWith(const std::function<void()>& loadPageList)
     FReportLoaded = true;
 }
 
-// Page 1's size in whole steps of 4 mm against the catalogue rows Letter .. ESheet, each
-// measure divided by 4 and truncated; every match writes through to the settings (which
-// refuse sizes the printer does not offer), so the last accepted match stands.
+// Page 1's frame against the catalogue rows Letter .. ESheet: a row matches when both sides
+// are within 2 mm of the frame's (the frame is exact in 0.01 mm; counting whole steps of
+// 4 mm of its screen size missed Letter, whose width lies just under a step). Every match
+// writes through to the settings (which refuse sizes the printer does not offer), so the
+// last accepted match stands.
 void TQRPrinter::InferPaperFromFirstPage()
 {
     const std::unique_ptr<TMetafile> page = FPageList->GetPage(1);
-    const long double width = page ? page->Width() : 0;
-    const long double height = page ? page->Height() : 0;
-    const int64_t wq = Trunc(width / FXFactor / 40.0L);
-    const int64_t hq = Trunc(height / FXFactor / 40.0L);
+    const long double width = page ? page->MMWidth() / 100.0L : 0;   // mm
+    const long double height = page ? page->MMHeight() / 100.0L : 0;
+    constexpr long double kTolerance = 2.0L;
+    const auto near = [](long double a, long double b) { return std::fabs(a - b) <= kTolerance; };
     bool matched = false;
     for (int v = Ord(TQRPaperSize::Letter); v <= Ord(TQRPaperSize::ESheet); ++v) {
-        const int64_t tw = Trunc(PaperDimensions[v][0] / 4.0L);
-        const int64_t th = Trunc(PaperDimensions[v][1] / 4.0L);
-        if (wq == tw && hq == th) {
+        const long double tw = PaperDimensions[v][0];
+        const long double th = PaperDimensions[v][1];
+        if (near(width, tw) && near(height, th)) {
             SetPaperSize(PaperSizeAt(v));
             SetOrientation(poPortrait);
             matched = true;
         }
-        if (hq == tw && wq == th) {
+        if (near(height, tw) && near(width, th)) {
             SetPaperSize(PaperSizeAt(v));
             SetOrientation(poLandscape);
             matched = true;
         }
     }
-    if (!matched) SetOrientation(hq < wq ? poLandscape : poPortrait);
+    if (!matched) SetOrientation(height < width ? poLandscape : poPortrait);
 }
 
 void TQRPrinter::Save(const std::string& fileName)

@@ -69,6 +69,8 @@ TEST_F(ReportPrinterTest, InfersPaperAndOrientationFromTheFirstPage)
         {"Letter: Letter, LetterSmall and Note match", letter, {1, 2, 9, 18}, TQRPaperSize::Note, poPortrait},
         {"Letter without Note", letter, {1, 2, 9}, TQRPaperSize::LetterSmall, poPortrait},
         {"Letter, only Letter offered", letter, {1, 9}, TQRPaperSize::Letter, poPortrait},
+        {"Letter a tenth of a millimetre wide", {21600, 27950}, {1, 9}, TQRPaperSize::Letter, poPortrait},
+        {"Letter on its side, a little short", {27860, 21520}, {1, 9}, TQRPaperSize::Letter, poLandscape},
         {"A4 on its side", {29700, 21000}, {1, 5, 9, 11}, TQRPaperSize::A4, poLandscape},
         {"Tabloid: Ledger matches on its side, qr11X17 comes last", tabloid, {3, 4, 9, 17}, TQRPaperSize::qr11X17,
          poPortrait},

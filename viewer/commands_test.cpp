@@ -157,14 +157,16 @@ TEST_F(ViewerTest, RefusedOverwriteLeavesTheFileUntouched)
     EXPECT_EQ(FDialogs.OverwriteQuestions, 2);
 }
 
-TEST_F(ViewerTest, SaveFailureShowsItsOwnMessage)
+TEST_F(ViewerTest, SaveFailureIsToldWithTheFileName)
 {
     TForm1& form = StartWith(1);
-    FDialogs.SaveAnswers.push_back(Path(QStringLiteral("no/such/folder/r.QRP")));
+    const QString unwritable = Path(QStringLiteral("no/such/folder/r.QRP"));
+    FDialogs.SaveAnswers.push_back(unwritable);
     form.SpeedButton8->click();
-    ASSERT_EQ(FDialogs.Errors.size(), 1);
-    EXPECT_TRUE(FDialogs.Errors.front().startsWith(QStringLiteral("Cannot create file"))) << FDialogs.Errors.front().toStdString();
-    EXPECT_TRUE(FDialogs.Messages.isEmpty());
+    ASSERT_EQ(FDialogs.Messages.size(), 1);
+    EXPECT_TRUE(FDialogs.Messages.front().startsWith(QStringLiteral("Não foi possível salvar o arquivo")));
+    EXPECT_TRUE(FDialogs.Messages.front().contains(unwritable)) << FDialogs.Messages.front().toStdString();
+    EXPECT_TRUE(FDialogs.Errors.isEmpty());
 }
 
 TEST_F(ViewerTest, ThreeCopiesRunThreeJobsAndTheDialogOffersOneCopyNextTime)

@@ -72,6 +72,16 @@ inline const QString kOpenLinkQuestion = QStringLiteral("Abrir este endereço no
 inline const QString kLinkRefused =
     QStringLiteral("Este link não será aberto: só são abertos endereços http, https e mailto.\n\n%1");
 inline const QString kLinkFailed = QStringLiteral("Não foi possível abrir o endereço.\n\n%1");
+// %1: the file.
+inline const QString kSaveFailed = QStringLiteral(
+    "Não foi possível salvar o arquivo \"%1\".\nVerifique se a pasta existe e se você tem permissão para gravar nela.");
+// %1: the file.
+inline const QString kNothingToSave =
+    QStringLiteral("Nenhum relatório está aberto: o arquivo \"%1\" não foi salvo.\nAbra um relatório antes de salvar.");
+inline const QString kNoPrinter =
+    QStringLiteral("Nenhuma impressora está configurada: o relatório não foi impresso.\nInstale uma impressora e tente novamente.");
+// %1: the printer.
+inline const QString kPrinterMissing = QStringLiteral("A impressora \"%1\" não está disponível: o relatório não foi impresso.");
 }  // namespace texts
 
 }  // namespace qrp

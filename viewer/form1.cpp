@@ -223,8 +223,8 @@ void TForm1::CreateShortcuts()
 
 void TForm1::FormCreate(QObject*)
 {
-    // The maker's contact text; hints are off for the logo, so it is never shown.
-    Image1->setProperty("Hint", QStringLiteral("www.tavik.com.br\ncontato@tavik.com.br\nSão Paulo"));
+    // Hints are off for the logo; it carries none.
+    Image1->setProperty("Hint", QString());
 }
 
 void TForm1::showEvent(QShowEvent* event)
@@ -243,6 +243,8 @@ void TForm1::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     FLayout.Apply(size());
     ArrangeThumbnailPane();
+    // The page label grows from its designed corner to its whole text.
+    Label1->adjustSize();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)

@@ -11,6 +11,7 @@
 #include <exception>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QAction;
 class QFrame;
@@ -42,8 +43,8 @@ public:
 
     // The commands.
     void SpeedButton9Click(QObject* sender);  // open
-    void SpeedButton8Click(QObject* sender);  // save
-    void SpeedButton6Click(QObject* sender);  // print
+    void SpeedButton8Click(QObject* sender);  // save (a failure is told in a message box)
+    void SpeedButton6Click(QObject* sender);  // print (Open, Save and Print off while it runs)
     void SpeedButton5Click(QObject* sender);  // zoom in by 20
     void SpeedButton7Click(QObject* sender);  // zoom out by 20
     void SpinEdit1Change(QObject* sender);    // the zoom field's text changed
@@ -53,7 +54,8 @@ public:
     void SpeedButton4Click(QObject* sender);  // last page
     void BitBtn1Click(QObject* sender);       // exit
 
-    // Opens a report as the Open command does after its dialog (also for dropped files).
+    // Opens a report as the Open command does after its dialog (also for dropped files);
+    // ignored while a print job runs.
     void OpenReport(const QString& fileName);
     // The general error handler: shows the failure's own message.
     void HandleException(const std::exception_ptr& failure);
@@ -115,7 +117,21 @@ private:
     void ArrangeThumbnailPane();
     void ShowPreviewMenu(QPoint pos);
 
+    // Open, Save and Print stay disabled while it lives (a print job runs).
+    class TPrintingScope {
+    public:
+        explicit TPrintingScope(TForm1& form);
+        ~TPrintingScope();
+        TPrintingScope(const TPrintingScope&) = delete;
+        TPrintingScope& operator=(const TPrintingScope&) = delete;
+
+    private:
+        TForm1& FForm;
+        std::vector<bool> FWasEnabled;
+    };
+
     TViewerDialogs& FDialogs;
+    bool FPrinting = false;
     TAnchorLayout FLayout{kDesignedClient};
     bool FFocusedOnce = false;
     int FWheelRemainder = 0;

@@ -1,12 +1,14 @@
 // The window's load path (prepara), its page label (FormShow) and the tool bar commands.
 #include "viewer/form1.h"
 
+#include "base/exceptions.h"
 #include "platform/printer.h"
 #include "preview/preview.h"
 #include "printer/qr_printer.h"
 #include "preview/thumbnails.h"
 #include "viewer/spin_edit.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
@@ -75,6 +77,7 @@ void TForm1::Guarded(const std::function<void()>& command)
 
 void TForm1::OpenReport(const QString& fileName)
 {
+    if (FPrinting) return;  // a dropped file waits for no running job
     try {
         prepara(fileName);
     } catch (...) {
@@ -100,13 +103,29 @@ void TForm1::SpeedButton8Click(QObject*)
     QString fileName = *chosen;
     if (!fileName.contains(QStringLiteral(".QRP"), Qt::CaseInsensitive)) fileName += QStringLiteral(".QRP");
     if (QFileInfo::exists(fileName) && !FDialogs.AskOverwrite(this)) return;
-    if (TQRPrinter* printer = prev->QRPrinter()) printer->Save(fileName.toStdString());
+    TQRPrinter* printer = prev->QRPrinter();
+    // A report that failed to load leaves nothing to write; the user hears of it.
+    if (!printer || printer->Status() != mpFinished) {
+        FDialogs.ShowMessage(this, texts::kNothingToSave.arg(QDir::toNativeSeparators(fileName)));
+        return;
+    }
+    try {
+        printer->Save(fileName.toStdString());
+    } catch (const EStreamError&) {
+        // The file cannot be made or written: told in the user's words; anything else
+        // reaches the general error handler.
+        FDialogs.ShowMessage(this, texts::kSaveFailed.arg(QDir::toNativeSeparators(fileName)));
+    }
 }
 
 void TForm1::SpeedButton6Click(QObject*)
 {
     TQRPrinter* printer = prev->QRPrinter();
     if (!printer) return;
+    if (!printer->PrinterOK()) {
+        FDialogs.ShowMessage(this, texts::kNoPrinter);
+        return;
+    }
     psd1.MinPage = 1;
     psd1.MaxPage = printer->PageCount();
     psd1.FromPage = 1;
@@ -118,12 +137,35 @@ void TForm1::SpeedButton6Click(QObject*)
     TPrinter* processPrinter = Printer();
     if (!psd1.PrinterName.isEmpty()) {
         const int chosen = static_cast<int>(processPrinter->Printers().indexOf(psd1.PrinterName));
-        if (chosen >= 0) processPrinter->SetPrinterIndex(chosen);
+        if (chosen < 0) {
+            FDialogs.ShowMessage(this, texts::kPrinterMissing.arg(psd1.PrinterName));
+            return;
+        }
+        processPrinter->SetPrinterIndex(chosen);
     }
     printer->SetPrinterIndex(processPrinter->PrinterIndex());
     printer->SetFirstPage(psd1.FromPage);
     printer->SetLastPage(psd1.ToPage);
+    // The job lets the window handle events on every page: nothing may load, save or start
+    // another job under it.
+    const TPrintingScope printing(*this);
     for (int copy = 0; copy < copies; ++copy) printer->Print();
+}
+
+TForm1::TPrintingScope::TPrintingScope(TForm1& form) : FForm(form)
+{
+    FForm.FPrinting = true;
+    for (QToolButton* button : {FForm.SpeedButton9, FForm.SpeedButton8, FForm.SpeedButton6}) {
+        FWasEnabled.push_back(button->isEnabled());
+        button->setEnabled(false);
+    }
+}
+
+TForm1::TPrintingScope::~TPrintingScope()
+{
+    FForm.FPrinting = false;
+    QToolButton* const buttons[] = {FForm.SpeedButton9, FForm.SpeedButton8, FForm.SpeedButton6};
+    for (size_t i = 0; i < FWasEnabled.size(); ++i) buttons[i]->setEnabled(FWasEnabled[i]);
 }
 
 void TForm1::SpeedButton5Click(QObject*)

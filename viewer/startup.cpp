@@ -42,7 +42,7 @@ int RunViewer(QApplication& app, TViewerDialogs& dialogs)
     // honours the request.
     if (QScreen* screen = startup.Form->screen()) startup.Form->setGeometry(screen->availableGeometry());
     startup.Form->showMaximized();
-    if (startup.Terminate) QTimer::singleShot(0, &app, &QCoreApplication::quit);
+    if (startup.Terminate) QTimer::singleShot(0, &app, [] { QCoreApplication::exit(1); });
     const int result = app.exec();
     if (auto* viewerApp = qobject_cast<TApplication*>(&app)) viewerApp->SetOnException(nullptr);
     startup.Form.reset();

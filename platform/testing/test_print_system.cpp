@@ -66,6 +66,7 @@ class TestPrintDeviceContext : public TPrintDeviceContext {
 public:
     TestPrintDeviceContext(TestPrintSystem* system, const TestPrinter& printer, const DEVMODEW& devMode)
         : FSystem(system),
+          FPrinter(printer),
           FPrinterName(printer.Name),
           FRefuse(printer.RefuseDocuments),
           FRefuseAtEnd(printer.RefuseFinishedJobs),
@@ -107,6 +108,7 @@ public:
     {
         if (FJob < 0 || FInPage || Job().Ended || Job().Aborted) return 0;
         Job().Pages.emplace_back();
+        Job().Pages.back().Caps = FCaps;
         FInPage = true;
         return 1;
     }
@@ -149,10 +151,21 @@ public:
 
     QPainter* Painter() override { return FPainter.isActive() ? &FPainter : nullptr; }
 
+    int ResetOrientation(TSheetOrientation orientation) override
+    {
+        if (FJob < 0 || FInPage || !FPrinter.TurnsSheets) return 0;
+        DEVMODEW turned = FDevMode;
+        turned.dmFields |= DM_ORIENTATION;
+        turned.dmOrientation = orientation == TSheetOrientation::Landscape ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
+        FCaps = FSystem->CapsOf(FPrinter, turned);
+        return 1;
+    }
+
 private:
     RecordedJob& Job() { return FSystem->FJobs[static_cast<std::size_t>(FJob)]; }
 
     TestPrintSystem* FSystem;
+    TestPrinter FPrinter;
     QString FPrinterName;
     bool FRefuse;
     bool FRefuseAtEnd;

@@ -41,6 +41,7 @@ struct TestPrinter {
     bool FailDeviceContext = false;  // CreateIC and CreateDC fail
     bool RefuseDocuments = false;    // StartDoc fails
     bool RefuseFinishedJobs = false; // EndDoc fails (the queue turned the job away)
+    bool TurnsSheets = true;         // ResetOrientation succeeds
 
     // A4 portrait at `dpi`, 1/6 inch offsets on each edge, default device mode with paper
     // A4, portrait, 1 copy, the usual fields, and the paper list Letter, Legal, A4, A5.
@@ -64,6 +65,7 @@ struct DrawCall {
 
 struct RecordedPage {
     std::vector<DrawCall> Calls;
+    TDeviceCaps Caps;  // the measures of the sheet when the page started
     // The union of every call's bounds.
     QRectF Bounds() const;
 };

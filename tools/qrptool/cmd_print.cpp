@@ -124,11 +124,12 @@ extern const Command kPrintCommand = {
     "Usage: qrptool print REPORT [--printer NAME] [--from N] [--to M] [--copies K] [--title TEXT]\n\n"
     "Prints pages N to M (default: the whole report) of REPORT on the printer NAME (default:\n"
     "the system's default printer), as K separate jobs (default 1). The paper size and\n"
-    "orientation come from the report's first page; every page is stretched onto the whole\n"
-    "sheet of the default paper. Pages outside the report print as empty sheets.\n\n"
+    "orientation come from the report's first page; every page is printed on a sheet of its\n"
+    "own orientation, scaled to fit the sheet with its shape kept. A range that is not\n"
+    "inside the report is refused.\n\n"
     "  --printer NAME  an installed printer (see lpstat -p)\n"
     "  --from N        first page, from 1\n"
-    "  --to M          last page; below N prints one empty sheet\n"
+    "  --to M          last page, from N to the report's last\n"
     "  --copies K      number of jobs\n"
     "  --title TEXT    document name of the jobs (default: none)\n\n"
     "Progress goes to standard error; Ctrl+C cancels after the current sheet.\n"
@@ -155,6 +156,16 @@ int RunPrint(const std::vector<std::string>& args)
         return kExitInvalidFile;
     }
 
+    const int pages = printer.PageCount();
+    const int from = options.from.value_or(1);
+    const int to = options.to.value_or(pages);
+    if (from > to || to > pages) {
+        std::cerr << "qrptool print: pages " << from << "-" << to << " are not in " << options.report << ", which has "
+                  << pages << (pages == 1 ? " page\n" : " pages\n");
+        qrp::DestroySharedReportPrinter();
+        return kExitUsage;
+    }
+
     int status = kExitOk;
     try {
         if (!printer.PrinterOK()) throw qrp::EPrinter("no printer is installed");
@@ -164,8 +175,8 @@ int RunPrint(const std::vector<std::string>& args)
             if (found == names.end()) throw qrp::EPrinter("no printer named '" + *options.printer + "'");
             printer.SetPrinterIndex(static_cast<int>(found - names.begin()));
         }
-        printer.SetFirstPage(options.from.value_or(1));
-        printer.SetLastPage(options.to.value_or(printer.PageCount()));
+        printer.SetFirstPage(from);
+        printer.SetLastPage(to);
         printer.SetTitle(options.title);
 
         std::signal(SIGINT, OnInterrupt);
