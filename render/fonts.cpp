@@ -1,9 +1,11 @@
 #include "render/fonts.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QFontDatabase>
 #include <QHash>
 #include <QSet>
+#include <QThread>
 
 #include <cmath>
 
@@ -12,6 +14,8 @@ namespace qrp::render {
 namespace {
 
 constexpr double kBaseSize = 256;
+// Entries kept per map: far more than a report uses, few enough to bound a crafted one.
+constexpr size_t kMaxEntries = 512;
 
 int Weight(const emf::LogFont& lf)
 {
@@ -57,12 +61,46 @@ QString ResolveFamily(const emf::LogFont& lf)
     return QStringLiteral("Liberation Sans");
 }
 
+FontCache& FontCache::ForThisThread()
+{
+    // Owned by the thread; the main thread's cache is emptied when the application object
+    // goes, since fonts must not outlive it.
+    static thread_local FontCache cache;
+    static thread_local const bool registered = [] {
+        if (QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread())
+            qAddPostRoutine([] { ForThisThread().Clear(); });
+        return true;
+    }();
+    (void)registered;
+    return cache;
+}
+
+void FontCache::Clear()
+{
+    FSized.clear();
+    FBase.clear();
+    FFamilies.clear();
+}
+
+const QString& FontCache::Family(const emf::LogFont& lf)
+{
+    // The family depends on the face and, for a face that is not installed, on the pitch.
+    const QString key = FaceName(lf) + QChar(0) + QChar(lf.pitchAndFamily);
+    auto it = FFamilies.find(key);
+    if (it == FFamilies.end()) {
+        if (static_cast<size_t>(FFamilies.size()) >= kMaxEntries) FFamilies.clear();  // a file naming faces without end
+        it = FFamilies.insert(key, ResolveFamily(lf));
+    }
+    return *it;
+}
+
 const QRawFont& FontCache::Base(const emf::LogFont& lf, bool antialias)
 {
-    const Key key{ResolveFamily(lf), Weight(lf) * 2 + (antialias ? 1 : 0), lf.italic != 0};
+    const Key key{Family(lf), Weight(lf) * 2 + (antialias ? 1 : 0), lf.italic != 0};
     auto it = FBase.find(key);
     if (it != FBase.end()) return it->second;
-    QFont font(ResolveFamily(lf));
+    if (FBase.size() >= kMaxEntries) FBase.clear();  // sized fonts keep their own copies
+    QFont font(std::get<0>(key));
     font.setPixelSize(static_cast<int>(kBaseSize));
     font.setWeight(static_cast<QFont::Weight>(Weight(lf)));
     font.setItalic(lf.italic != 0);
@@ -78,12 +116,12 @@ QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias
 {
     // Sizes are kept to 1/64 pixel.
     const int size64 = std::max(1, static_cast<int>(std::lround(pixelSize * 64)));
-    const auto key = std::make_tuple(ResolveFamily(lf), Weight(lf) * 2 + (antialias ? 1 : 0), lf.italic != 0, size64);
+    const auto key = std::make_tuple(Family(lf), Weight(lf) * 2 + (antialias ? 1 : 0), lf.italic != 0, size64);
     auto it = FSized.find(key);
     if (it != FSized.end()) return it->second;
     QRawFont raw = Base(lf, antialias);
     raw.setPixelSize(size64 / 64.0);
-    if (FSized.size() > 512) FSized.clear();
+    if (FSized.size() >= kMaxEntries) FSized.clear();
     return FSized.emplace(key, raw).first->second;
 }
 

@@ -4,6 +4,7 @@
 
 #include "emf/records_objects.h"
 
+#include <QHash>
 #include <QRawFont>
 #include <QString>
 
@@ -12,8 +13,17 @@
 
 namespace qrp::render {
 
+// Faces and sized fonts of one thread. Building a face costs far more than drawing with
+// it, and a sized font keeps its rendered glyphs: one cache serves every page a thread
+// plays (ForThisThread), so a worker pays for each face once.
 class FontCache {
 public:
+    // This thread's cache; it lives as long as the thread. Qt's font objects are not shared
+    // between threads, so neither is the cache.
+    static FontCache& ForThisThread();
+    // Drops every font (call before the application object goes).
+    void Clear();
+
     // The font for lf with an em of pixelSize output pixels; without antialias its glyphs
     // are whole pixels.
     QRawFont Get(const emf::LogFont& lf, double pixelSize, bool antialias = true);
@@ -25,8 +35,10 @@ public:
 private:
     using Key = std::tuple<QString, int, bool>;
     const QRawFont& Base(const emf::LogFont& lf, bool antialias = true);
+    const QString& Family(const emf::LogFont& lf);
     std::map<Key, QRawFont> FBase;
     std::map<std::tuple<QString, int, bool, int>, QRawFont> FSized;
+    QHash<QString, QString> FFamilies;  // face name -> installed family
 };
 
 // The face a LOGFONT asks for, with the empty face named.

@@ -178,7 +178,7 @@ private:
     bool FTotalValid = false;
     std::optional<QRegion> FDeviceClip;
     bool FClipSynced = true;  // the device starts without a clip
-    FontCache FFonts;
+    FontCache& FFonts = FontCache::ForThisThread();
     PlayStats FStats;
 };
 

@@ -80,10 +80,13 @@ TEST_F(ConvertTest, FolderMixingReportsDamagedFilesAndOthersConvertsTheReportsAn
     EXPECT_THAT(r.err, Not(HasSubstr("\r"))) << "no progress bar when standard error is no terminal";
 
     // Only complete outputs, no temporary file left behind.
-    EXPECT_THAT(FolderNames(out), ElementsAre("comprimido.pdf", "interno.pdf", "laudo.pdf", "paisagem.pdf"));
+    // The folder's tree is kept.
+    EXPECT_THAT(FolderNames(out), ElementsAre("arquivo.QRP", "laudo.pdf", "sub"));
+    EXPECT_THAT(FolderNames(out / "sub"), ElementsAre("comprimido.pdf", "paisagem.pdf"));
+    EXPECT_THAT(FolderNames(out / "arquivo.QRP"), ElementsAre("interno.pdf"));
     ExpectPageSizes(out / "laudo.pdf", {{kA4Width, kA4Height}, {kA4Width, kA4Height}});
-    ExpectPageSizes(out / "paisagem.pdf", {{kA4Height, kA4Width}});
-    ExpectPageSizes(out / "comprimido.pdf", {{kA4Width, kA4Height}, {kA4Width, kA4Height}, {kA4Width, kA4Height}});
+    ExpectPageSizes(out / "sub" / "paisagem.pdf", {{kA4Height, kA4Width}});
+    ExpectPageSizes(out / "sub" / "comprimido.pdf", {{kA4Width, kA4Height}, {kA4Width, kA4Height}, {kA4Width, kA4Height}});
 }
 
 TEST_F(ConvertTest, PdfKeepsTextAndLinesAsVectors)
@@ -127,10 +130,11 @@ TEST_F(ConvertTest, ExistingOutputIsKeptUnlessForced)
     fs::create_directories(out);
     WriteBytes(out / "laudo.pdf", Text("keep me"));
 
+    // An output in place counts as converted before: a resumed run is no error.
     RunResult r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string()});
-    EXPECT_EQ(r.exitCode, 3);
-    EXPECT_THAT(r.err, HasSubstr((in / "laudo.QRP").string() + ": output " + (out / "laudo.pdf").string() +
-                                 " exists (--force replaces it)\n"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_THAT(r.out, HasSubstr("Converted 0 of 1 report (0 pages)"));
+    EXPECT_THAT(r.out, HasSubstr("1 report was already converted"));
     EXPECT_EQ(ReadBytes(out / "laudo.pdf"), Text("keep me"));
 
     r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string(), "--force"});
@@ -164,9 +168,10 @@ TEST_F(ConvertTest, ReportsGivingTheSameOutputNameDoNotOverwriteEachOther)
     WriteA4Report(in / "a" / "laudo.QRP", 1);
     WriteA4Report(in / "b" / "laudo.qrp", 2);
 
-    // Named twice (directly and through its folder), a report is converted once.
-    const RunResult r = RunQrptool({"convert", in.string(), (in / "a" / "laudo.QRP").string(), "-o", out.string(),
-                                    "--force"});
+    // Named twice (directly and through its folder), a report is converted once; reports
+    // named directly go to the top of the output folder, where the names meet.
+    const RunResult r = RunQrptool({"convert", (in / "a").string(), (in / "a" / "laudo.QRP").string(),
+                                    (in / "b" / "laudo.qrp").string(), "-o", out.string(), "--force"});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_THAT(r.out, HasSubstr("Converted 1 of 2 reports (1 page)"));
     EXPECT_THAT(r.err, HasSubstr((in / "b" / "laudo.qrp").string() + ": same output name as " +

@@ -1,6 +1,7 @@
 // qrptool convert: many reports (files and folders) to one PDF per report or PNG pages,
 // in parallel, with a summary of what was skipped and why.
 #include "tools/qrptool/command.h"
+#include "tools/qrptool/convert_log.h"
 #include "tools/qrptool/convert_options.h"
 #include "tools/qrptool/progress_bar.h"
 #include "tools/qrptool/qt_start.h"
@@ -20,6 +21,8 @@
 #include <vector>
 
 namespace qrptool {
+
+namespace fs = std::filesystem;
 
 extern const Command kConvertCommand;
 
@@ -68,21 +71,46 @@ int RunConvert(const std::vector<std::string>& args)
         return kExitUsage;
     }
 
-    const std::vector<ReportInput> inputs = CollectReportInputs(options.inputs);
+    // Output names are settled over the whole archive, then the shard takes its part: every
+    // shard process sees the same names.
+    std::vector<ReportInput> inputs = CollectReportInputs(options.inputs);
+    const size_t total = inputs.size();
+    if (options.shardCount > 1) {
+        std::erase_if(inputs, [&](const ReportInput& in) { return ShardOf(in, options.shardCount) != options.shardIndex; });
+    }
     if (inputs.empty()) {
-        std::cerr << "qrptool convert: no report files found\n";
+        std::cerr << "qrptool convert: no report files found" << (total > 0 ? " in this shard" : "") << "\n";
         return kExitOk;
+    }
+
+    std::unique_ptr<ConvertLog> log;
+    if (!options.logFile.empty()) {
+        std::error_code same;
+        for (const ReportInput& in : inputs) {
+            if (fs::equivalent(in.path, options.logFile, same)) {
+                std::cerr << "qrptool convert: " << options.logFile << ": the log would overwrite an input\n";
+                return kExitUsage;
+            }
+        }
+        try {
+            log = std::make_unique<ConvertLog>(options.logFile);
+        } catch (const ConvertLogError& e) {
+            std::cerr << "qrptool convert: " << e.what() << "\n";
+            return kExitUsage;
+        }
     }
 
     const auto app = StartQt();
     InterruptGuard interruptGuard;
     std::vector<ConvertOutcome> outcomes(inputs.size());
+    std::atomic<bool> logFailed{false};
     {
         ProgressBar progress(static_cast<int>(inputs.size()), ProgressBar::StandardErrorIsTerminal());
         std::atomic<size_t> next{0};
         auto work = [&] {
             for (size_t i = next++; i < inputs.size() && !gCancel; i = next++) {
                 outcomes[i] = ConvertReport(inputs[i], options, gCancel);
+                if (log && !outcomes[i].interrupted && !log->Write(inputs[i], outcomes[i])) logFailed = true;
                 progress.Advance(inputs[i].path.filename().string());
             }
         };
@@ -97,11 +125,14 @@ int RunConvert(const std::vector<std::string>& args)
     int converted = 0;
     int pages = 0;
     int notDone = 0;
+    int present = 0;
     std::vector<size_t> skipped;
     for (size_t i = 0; i < inputs.size(); ++i) {
         if (outcomes[i].converted) {
             ++converted;
             pages += outcomes[i].pages;
+        } else if (outcomes[i].exists) {
+            ++present;
         } else if (outcomes[i].interrupted || outcomes[i].reason.empty()) {
             ++notDone;
         } else {
@@ -109,8 +140,13 @@ int RunConvert(const std::vector<std::string>& args)
         }
     }
     std::cout << "Converted " << converted << " of " << inputs.size() << (inputs.size() == 1 ? " report" : " reports")
-              << " (" << pages << (pages == 1 ? " page" : " pages") << ") into " << options.outputDir << "\n"
-              << std::flush;
+              << " (" << pages << (pages == 1 ? " page" : " pages") << ") into " << options.outputDir;
+    if (options.shardCount > 1) std::cout << ", shard " << options.shardIndex << "/" << options.shardCount << " of " << total;
+    std::cout << "\n";
+    // Outputs found in place (a run resumed) are neither converted again nor an error.
+    if (present > 0) std::cout << present << (present == 1 ? " report was" : " reports were") << " already converted\n";
+    std::cout << std::flush;
+    if (logFailed) std::cerr << "qrptool convert: " << options.logFile << ": some log lines could not be written\n";
     if (!skipped.empty()) {
         std::cerr << "Skipped " << skipped.size() << ":\n";
         for (size_t i : skipped) std::cerr << "  " << inputs[i].path.string() << ": " << outcomes[i].reason << "\n";
@@ -119,7 +155,7 @@ int RunConvert(const std::vector<std::string>& args)
         std::cerr << "Interrupted: " << notDone << (notDone == 1 ? " report" : " reports") << " not converted\n";
         return kExitInterrupted;
     }
-    return skipped.empty() ? kExitOk : kExitPartial;
+    return skipped.empty() && !logFailed ? kExitOk : kExitPartial;
 }
 
 }  // namespace
@@ -127,11 +163,13 @@ int RunConvert(const std::vector<std::string>& args)
 extern const Command kConvertCommand = {
     "convert",
     "convert reports (files, folders) to PDF or PNG pages",
-    "Usage: qrptool convert INPUT... -o OUTDIR [--format pdf|png] [-j N] [--dpi N] [--force]\n"
+    "Usage: qrptool convert INPUT... -o OUTDIR [--format pdf|png] [--pdfa] [-j N] [--dpi N]\n"
+    "                       [--force] [--log FILE] [--shard K/N]\n"
     "\n"
     "Converts report files to one PDF per report (OUTDIR/NAME.pdf, each page the size of its\n"
     "picture, text and lines as vectors) or to PNG pages (OUTDIR/NAME-1.png, ...). An INPUT is\n"
-    "a report file or a folder, searched recursively for *.QRP and *.qrp.\n"
+    "a report file or a folder, searched recursively for *.QRP and *.qrp; a folder's tree is\n"
+    "kept (archive/2019/03/a.QRP gives OUTDIR/2019/03/a.pdf).\n"
     "\n"
     "Options:\n"
     "  -o, --output OUTDIR   folder for the outputs (made when missing)\n"
@@ -139,9 +177,18 @@ extern const Command kConvertCommand = {
     "  -j, --jobs N          convert N reports at a time (default 1)\n"
     "  --dpi N               resolution of PNG pages (default 150)\n"
     "  --force               replace outputs that exist (never replaced otherwise)\n"
+    "  --pdfa                PDF/A-1b: fonts embedded, no transparency, XMP metadata\n"
+    "  --log FILE            append one JSON line per report to FILE: input, output, pages,\n"
+    "                        status (converted, skipped-exists, refused), reason, ms and the\n"
+    "                        records the player skipped on each damaged page\n"
+    "  --shard K/N           convert only shard K (0 to N-1) of N: a stable hash of each\n"
+    "                        report's path below its folder; N processes, on any machines,\n"
+    "                        share an archive\n"
     "  -h, --help            show this help\n"
     "\n"
     "Outputs are written to a temporary file in OUTDIR and renamed into place when complete.\n"
+    "Outputs already there are kept and counted as already converted, so a second run over\n"
+    "an archive converts only what is missing.\n"
     "Reports that cannot be converted are skipped and listed at the end with the reason.\n"
     "A progress bar runs on standard error when it is a terminal.\n"
     "\n"

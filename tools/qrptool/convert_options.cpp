@@ -40,9 +40,13 @@ std::optional<std::string> ParseConvertOptions(const std::vector<std::string>& a
             value = arg.substr(2);
         }
         const bool takesValue = name == "-o" || name == "--output" || name == "--format" || name == "-j" ||
-                                name == "--jobs" || name == "--dpi";
+                                name == "--jobs" || name == "--dpi" || name == "--log" || name == "--shard";
         if (name == "--force" && !value) {
             o.force = true;
+            continue;
+        }
+        if (name == "--pdfa" && !value) {
+            o.pdfa = true;
             continue;
         }
         if (!takesValue) return "unknown option '" + arg + "'";
@@ -61,6 +65,17 @@ std::optional<std::string> ParseConvertOptions(const std::vector<std::string>& a
             } else {
                 return "unknown format '" + *value + "' (pdf or png)";
             }
+        } else if (name == "--log") {
+            if (value->empty()) return "option --log needs a file name";
+            o.logFile = *value;
+        } else if (name == "--shard") {
+            // K/N: shard K (from 0) of N.
+            const size_t slash = value->find('/');
+            const auto count = slash == std::string::npos ? std::nullopt : ParseInt(value->substr(slash + 1), 1, kMaxShards);
+            const auto index = count ? ParseInt(value->substr(0, slash), 0, *count - 1) : std::nullopt;
+            if (!index) return "--shard needs K/N with N from 1 to " + std::to_string(kMaxShards) + " and K from 0 to N-1, not '" + *value + "'";
+            o.shardIndex = static_cast<uint32_t>(*index);
+            o.shardCount = static_cast<uint32_t>(*count);
         } else if (name == "-j" || name == "--jobs") {
             const auto jobs = ParseInt(*value, 1, kMaxJobs);
             if (!jobs) return "the number of jobs must be from 1 to " + std::to_string(kMaxJobs) + ", not '" + *value + "'";
@@ -76,6 +91,7 @@ std::optional<std::string> ParseConvertOptions(const std::vector<std::string>& a
     }
     if (o.inputs.empty()) return "no input: name report files or folders";
     if (o.outputDir.empty()) return "no output folder: give -o OUTDIR";
+    if (o.pdfa && o.format != ConvertFormat::kPdf) return "--pdfa makes PDF files: it cannot go with --format png";
     return std::nullopt;
 }
 

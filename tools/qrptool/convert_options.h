@@ -1,6 +1,7 @@
 // The options of `qrptool convert`.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,14 +17,19 @@ struct ConvertOptions {
     int jobs = 1;
     int dpi = 150;  // PNG pages
     bool force = false;
+    bool pdfa = false;          // PDF/A-1b
+    std::string logFile;        // one JSON line per report appended; empty: none
+    uint32_t shardIndex = 0;    // convert only the reports of shard shardIndex of shardCount
+    uint32_t shardCount = 1;
 };
 
 constexpr int kMaxJobs = 64;
 constexpr int kMinDpi = 10;
 constexpr int kMaxDpi = 1200;
+constexpr int kMaxShards = 1000000;
 
-// INPUT... -o OUTDIR [--format pdf|png] [-j N] [--dpi N] [--force]; the error message of
-// the first bad argument, or std::nullopt.
+// INPUT... -o OUTDIR [--format pdf|png] [--pdfa] [-j N] [--dpi N] [--force] [--log FILE]
+// [--shard K/N]; the error message of the first bad argument, or std::nullopt.
 std::optional<std::string> ParseConvertOptions(const std::vector<std::string>& args, ConvertOptions& options);
 
 }  // namespace qrptool

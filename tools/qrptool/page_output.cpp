@@ -44,12 +44,15 @@ QSizeF PageSizeMillimetres(const qrp::emf::EnhMetaFile& picture)
     return {width, height};
 }
 
-PdfPageWriter::PdfPageWriter(QIODevice& device, const QString& title, int dpi)
+PdfPageWriter::PdfPageWriter(QIODevice& device, const QString& title, int dpi, bool pdfa)
     : FWriter(std::make_unique<QPdfWriter>(&device)), FDpi(dpi)
 {
     FWriter->setResolution(dpi);
     FWriter->setTitle(title);
-    FWriter->setCreator(QStringLiteral("qrptool"));
+    FWriter->setCreator(QStringLiteral("qrpview"));
+    // Qt's PDF/A-1b mode embeds every font, flattens transparency and writes the XMP
+    // packet (title, creator, producer, dates, conformance) matching the document info.
+    if (pdfa) FWriter->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
 }
 
 PdfPageWriter::~PdfPageWriter()
@@ -57,7 +60,7 @@ PdfPageWriter::~PdfPageWriter()
     if (FPainter && FPainter->isActive()) FPainter->end();
 }
 
-void PdfPageWriter::AddPage(const qrp::emf::EnhMetaFile& picture)
+qrp::render::PlayStats PdfPageWriter::AddPage(const qrp::emf::EnhMetaFile& picture)
 {
     const QSizeF size = PageSizeMillimetres(picture);
     // The orientation follows the frame: a page size wider than high is kept as it is.
@@ -71,8 +74,9 @@ void PdfPageWriter::AddPage(const qrp::emf::EnhMetaFile& picture)
         throw PageOutputError("cannot add a page to the PDF document");
     }
     const QRect rect(0, 0, DevicePixels(size.width(), FDpi), DevicePixels(size.height(), FDpi));
-    qrp::render::PlayEnhMetaFile(*FPainter, picture, rect);
+    qrp::render::PlayStats stats = qrp::render::PlayEnhMetaFile(*FPainter, picture, rect);
     ++FPages;
+    return stats;
 }
 
 void PdfPageWriter::Finish()
@@ -81,7 +85,7 @@ void PdfPageWriter::Finish()
     if (!FPainter->end()) throw PageOutputError("cannot finish the PDF document");
 }
 
-QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi)
+QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi, qrp::render::PlayStats* stats)
 {
     const QSizeF size = PageSizeMillimetres(picture);
     const int width = DevicePixels(size.width(), dpi);
@@ -97,8 +101,9 @@ QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi)
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
     QPainter painter(&image);
-    qrp::render::PlayEnhMetaFile(painter, picture, QRect(0, 0, width, height));
+    qrp::render::PlayStats played = qrp::render::PlayEnhMetaFile(painter, picture, QRect(0, 0, width, height));
     painter.end();
+    if (stats) *stats = std::move(played);
     return image;
 }
 

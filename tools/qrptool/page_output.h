@@ -4,6 +4,7 @@
 #pragma once
 
 #include "emf/enh_metafile.h"
+#include "render/play.h"
 
 #include <QImage>
 #include <QSizeF>
@@ -35,14 +36,16 @@ QSizeF PageSizeMillimetres(const qrp::emf::EnhMetaFile& picture);
 // One PDF document written into an open device, page by page.
 class PdfPageWriter {
 public:
-    // dpi: the resolution the pictures are played at (their device pixels).
-    PdfPageWriter(QIODevice& device, const QString& title, int dpi = 600);
+    // dpi: the resolution the pictures are played at (their device pixels). pdfa: a PDF/A-1b
+    // document (fonts embedded, no transparency, XMP metadata declaring the conformance).
+    PdfPageWriter(QIODevice& device, const QString& title, int dpi = 600, bool pdfa = false);
     ~PdfPageWriter();
     PdfPageWriter(const PdfPageWriter&) = delete;
     PdfPageWriter& operator=(const PdfPageWriter&) = delete;
 
-    // Adds a page of the picture's size and plays the picture on it. Throws PageOutputError.
-    void AddPage(const qrp::emf::EnhMetaFile& picture);
+    // Adds a page of the picture's size and plays the picture on it; returns what the
+    // player skipped. Throws PageOutputError.
+    qrp::render::PlayStats AddPage(const qrp::emf::EnhMetaFile& picture);
     // Ends the document; throws PageOutputError when it could not be written (or has no page).
     void Finish();
     int PageCount() const { return FPages; }
@@ -59,6 +62,6 @@ constexpr qint64 kMaxPagePixels = qint64{1} << 28;
 
 // The picture played on white paper at dpi; the image records the resolution. Throws
 // PageOutputError when the frame is refused or the image would be too large.
-QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi);
+QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi, qrp::render::PlayStats* stats = nullptr);
 
 }  // namespace qrptool

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QImageWriter>
 
+#include <algorithm>
+#include <chrono>
 #include <exception>
 #include <memory>
 #include <new>
@@ -51,18 +53,24 @@ void OpenOnDescriptor(QFile& file, const AtomicOutputFile& output)
     }
 }
 
+void Note(std::vector<PageDamage>& damage, int page, qrp::render::PlayStats&& stats)
+{
+    if (!stats.Clean()) damage.push_back(PageDamage{page, std::move(stats)});
+}
+
 void WritePdf(qrp::TQRPageList& list, const fs::path& target, const ReportInput& input,
-              const ConvertOptions& options, const std::atomic<bool>& cancel)
+              const ConvertOptions& options, const std::atomic<bool>& cancel, std::vector<PageDamage>& damage)
 {
     AtomicOutputFile output(target);
     {
         QFile file;
         OpenOnDescriptor(file, output);
-        PdfPageWriter writer(file, QString::fromStdString(input.outputStem));
+        // The title is the report's file name.
+        PdfPageWriter writer(file, QString::fromStdString(input.path.filename().string()), 600, options.pdfa);
         for (int n = 1; n <= list.PageCount(); ++n) {
             if (cancel) throw Cancelled();
             const auto page = LoadPage(list, n);
-            OnPage(n, [&] { writer.AddPage(*page->Handle()); });
+            OnPage(n, [&] { Note(damage, n, writer.AddPage(*page->Handle())); });
         }
         writer.Finish();
         if (!file.flush() || file.error() != QFileDevice::NoError) {
@@ -73,7 +81,7 @@ void WritePdf(qrp::TQRPageList& list, const fs::path& target, const ReportInput&
 }
 
 void WritePngs(qrp::TQRPageList& list, const std::vector<fs::path>& targets, const ConvertOptions& options,
-               const std::atomic<bool>& cancel)
+               const std::atomic<bool>& cancel, std::vector<PageDamage>& damage)
 {
     // Every page goes to its temporary file first; the outputs appear only once all pages
     // rendered, so that a damaged page leaves no partial set.
@@ -82,7 +90,9 @@ void WritePngs(qrp::TQRPageList& list, const std::vector<fs::path>& targets, con
         if (cancel) throw Cancelled();
         const auto page = LoadPage(list, n);
         QImage image;
-        OnPage(n, [&] { image = RenderPageImage(*page->Handle(), options.dpi); });
+        qrp::render::PlayStats stats;
+        OnPage(n, [&] { image = RenderPageImage(*page->Handle(), options.dpi, &stats); });
+        Note(damage, n, std::move(stats));
         auto output = std::make_unique<AtomicOutputFile>(targets[static_cast<size_t>(n - 1)]);
         QFile file;
         OpenOnDescriptor(file, *output);
@@ -108,7 +118,15 @@ std::vector<fs::path> OutputPaths(const ReportInput& input, const ConvertOptions
     return paths;
 }
 
-ConvertOutcome ConvertReport(const ReportInput& input, const ConvertOptions& options, const std::atomic<bool>& cancel)
+namespace {
+
+bool Exists(const fs::path& path)
+{
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+ConvertOutcome Convert(const ReportInput& input, const ConvertOptions& options, const std::atomic<bool>& cancel)
 {
     ConvertOutcome outcome;
     if (!input.error.empty()) {
@@ -116,11 +134,12 @@ ConvertOutcome ConvertReport(const ReportInput& input, const ConvertOptions& opt
         return outcome;
     }
     try {
-        // The PDF's name is known before loading: skip at once when it exists.
-        if (options.format == ConvertFormat::kPdf && !options.force) {
-            const fs::path target = OutputPaths(input, options, 0).front();
-            if (fs::exists(fs::symlink_status(target))) {
-                outcome.reason = "output " + target.string() + " exists (--force replaces it)";
+        // The PDF's name is known before loading: done at once when it exists.
+        if (options.format == ConvertFormat::kPdf) {
+            outcome.outputs = OutputPaths(input, options, 0);
+            if (!options.force && Exists(outcome.outputs.front())) {
+                outcome.exists = true;
+                outcome.reason = "output exists";
                 return outcome;
             }
         }
@@ -129,17 +148,27 @@ ConvertOutcome ConvertReport(const ReportInput& input, const ConvertOptions& opt
         const int pageCount = list.PageCount();
         if (pageCount < 1) throw std::runtime_error("the report has no pages");
         const std::vector<fs::path> targets = OutputPaths(input, options, pageCount);
+        outcome.outputs = targets;
         if (!options.force) {
+            const auto present = std::count_if(targets.begin(), targets.end(), Exists);
+            if (present == static_cast<std::ptrdiff_t>(targets.size())) {
+                outcome.exists = true;
+                outcome.pages = pageCount;
+                outcome.reason = "output exists";
+                return outcome;
+            }
             for (const fs::path& target : targets) {
-                if (fs::exists(fs::symlink_status(target))) {
-                    throw std::runtime_error("output " + target.string() + " exists (--force replaces it)");
-                }
+                if (Exists(target)) throw std::runtime_error("output " + target.string() + " exists (--force replaces it)");
             }
         }
+        // The report's folder in the output tree.
+        std::error_code error;
+        fs::create_directories(targets.front().parent_path(), error);
+        if (error) throw OutputFileError("cannot make " + targets.front().parent_path().string() + ": " + error.message());
         if (options.format == ConvertFormat::kPdf) {
-            WritePdf(list, targets.front(), input, options, cancel);
+            WritePdf(list, targets.front(), input, options, cancel, outcome.damage);
         } else {
-            WritePngs(list, targets, options, cancel);
+            WritePngs(list, targets, options, cancel, outcome.damage);
         }
         outcome.converted = true;
         outcome.pages = pageCount;
@@ -151,6 +180,16 @@ ConvertOutcome ConvertReport(const ReportInput& input, const ConvertOptions& opt
     } catch (const std::exception& e) {
         outcome.reason = *e.what() ? e.what() : "unknown error";
     }
+    return outcome;
+}
+
+}  // namespace
+
+ConvertOutcome ConvertReport(const ReportInput& input, const ConvertOptions& options, const std::atomic<bool>& cancel)
+{
+    const auto start = std::chrono::steady_clock::now();
+    ConvertOutcome outcome = Convert(input, options, cancel);
+    outcome.milliseconds = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
     return outcome;
 }
 

@@ -19,20 +19,25 @@ std::string Lowercase(std::string text)
     return text;
 }
 
-ReportInput Input(const fs::path& path, std::string error = {})
+// relative: the report's path below the folder named on the command line, or its name.
+ReportInput Input(const fs::path& path, const fs::path& relative, std::string error = {})
 {
-    return ReportInput{path, path.stem().string(), std::move(error)};
+    fs::path stem = relative;
+    stem.replace_extension();
+    return ReportInput{path, relative.generic_string(), stem.generic_string(), std::move(error)};
 }
+
+
 
 // The report files below folder, in path order; a folder that cannot be read becomes an
 // input with its error, and the walk goes on with the others. Links to folders are not
 // followed, so a link loop cannot trap the walk.
-void CollectFolder(const fs::path& folder, std::vector<ReportInput>& out)
+void CollectFolder(const fs::path& folder, const fs::path& relative, std::vector<ReportInput>& out)
 {
     std::error_code error;
     fs::directory_iterator it(folder, error);
     if (error) {
-        out.push_back(Input(folder, "cannot read the folder: " + error.message()));
+        out.push_back(Input(folder, relative, "cannot read the folder: " + error.message()));
         return;
     }
     std::vector<fs::directory_entry> entries;
@@ -40,7 +45,7 @@ void CollectFolder(const fs::path& folder, std::vector<ReportInput>& out)
         entries.push_back(*it);
         it.increment(error);
         if (error) {
-            out.push_back(Input(folder, "cannot read the folder: " + error.message()));
+            out.push_back(Input(folder, relative, "cannot read the folder: " + error.message()));
             break;
         }
     }
@@ -49,9 +54,9 @@ void CollectFolder(const fs::path& folder, std::vector<ReportInput>& out)
     for (const fs::directory_entry& entry : entries) {
         std::error_code typeError;
         if (entry.is_directory(typeError) && !entry.is_symlink(typeError)) {
-            CollectFolder(entry.path(), out);
+            CollectFolder(entry.path(), relative / entry.path().filename(), out);
         } else if (HasReportExtension(entry.path()) && entry.is_regular_file(typeError)) {
-            out.push_back(Input(entry.path()));
+            out.push_back(Input(entry.path(), relative / entry.path().filename()));
         }
     }
 }
@@ -68,13 +73,13 @@ std::vector<ReportInput> CollectReportInputs(const std::vector<std::string>& arg
         std::error_code error;
         const fs::file_status status = fs::status(path, error);
         if (error || !fs::exists(status)) {
-            collected.push_back(Input(path, "no such file or folder"));
+            collected.push_back(Input(path, path.filename(), "no such file or folder"));
         } else if (fs::is_directory(status)) {
-            CollectFolder(path, collected);
+            CollectFolder(path, fs::path(), collected);
         } else if (!fs::is_regular_file(status)) {
-            collected.push_back(Input(path, "not a regular file"));
+            collected.push_back(Input(path, path.filename(), "not a regular file"));
         } else {
-            collected.push_back(Input(path));
+            collected.push_back(Input(path, path.filename()));
         }
     }
 
@@ -93,6 +98,17 @@ std::vector<ReportInput> CollectReportInputs(const std::vector<std::string>& arg
         inputs.push_back(std::move(input));
     }
     return inputs;
+}
+
+uint32_t ShardOf(const ReportInput& input, uint32_t count)
+{
+    // 64-bit FNV-1a of the relative path's bytes.
+    uint64_t hash = 0xcbf29ce484222325u;
+    for (const unsigned char c : input.relative) {
+        hash ^= c;
+        hash *= 0x100000001b3u;
+    }
+    return count == 0 ? 0 : static_cast<uint32_t>(hash % count);
 }
 
 }  // namespace qrptool
