@@ -66,6 +66,13 @@ int32_t TQRStream::Write(const void* buffer, int32_t count)
     return written;
 }
 
+std::string TQRStream::WriteErrorText()
+{
+    TLockGuard guard(FLock);
+    if (FInMemory) return "Cannot write the report in memory: it would be larger than 2 GiB.";
+    return FileStream->WriteErrorText();
+}
+
 int32_t TQRStream::Seek(int32_t offset, uint16_t origin)
 {
     TLockGuard guard(FLock);

@@ -31,6 +31,7 @@ public:
     int32_t Read(void* buffer, int32_t count) override;
     int32_t Write(const void* buffer, int32_t count) override;
     int32_t Seek(int32_t offset, uint16_t origin) override;
+    std::string WriteErrorText() override;
 
     bool InMemory();
     int32_t MemoryLimit() const { return FMemoryLimit; }

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
+#include <sys/resource.h>
 
 namespace qrp {
 namespace {
@@ -137,6 +139,32 @@ TEST(QRStream, SaveToStreamCopiesEverythingAndLeavesThePositionAtTheEnd)
     EXPECT_EQ(Bytes(copy.Bytes().begin() + 4, copy.Bytes().end()), data);
     uint8_t b;
     EXPECT_EQ(big.Read(&b, 1), 0);
+}
+
+TEST(QRStream, AFullSpillFileGivesTheSystemsReason)
+{
+    ScratchDir dir;
+    TempDirScope scope(dir.Path());
+    TQRStream s(4);
+    const Bytes chunk(3000, 1);
+    s.WriteBuffer(chunk.data(), 3000);
+    ASSERT_FALSE(s.InMemory());
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit saved {};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    std::string message;
+    try {
+        s.WriteBuffer(chunk.data(), 3000);
+    } catch (const EWriteError& e) {
+        message = e.what();
+    }
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, SIG_DFL);
+    EXPECT_NE(message.find("File too large"), std::string::npos) << message;
+    EXPECT_TRUE(dir.Entries().empty());
 }
 
 TEST(QRStream, AStreamOnAGivenFileNeverDeletesItAndCannotWriteIt)
