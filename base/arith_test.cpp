@@ -1,6 +1,9 @@
 #include "base/arith.h"
+#include "base/clock.h"
 
 #include <gtest/gtest.h>
+
+#include <cstdlib>
 
 namespace qrp {
 namespace {
@@ -28,3 +31,15 @@ TEST(Arith, RoundHalvesToEvenAndTruncCutsTowardZero)
 
 }  // namespace
 }  // namespace qrp
+
+TEST(LocalWallClock, CountsTheLocalCalendarAsIfItWereUtc)
+{
+    // Whatever the zone, the local clock is within a day of UTC and keeps whole seconds.
+    const std::time_t moments[] = {0, 951782400 /* 29 Feb 2000 */, 4102444800 /* 1 Jan 2100 */};
+    for (const std::time_t moment : moments) {
+        const int64_t local = qrp::LocalWallClockSeconds(moment);
+        EXPECT_LE(std::llabs(local - static_cast<int64_t>(moment)), 26 * 3600) << moment;
+    }
+    // A year later on the wall (1 Jan 2000 to 1 Jan 2001) is a year later in the count.
+    EXPECT_EQ(qrp::LocalWallClockSeconds(946684800 + 86400 * 366) - qrp::LocalWallClockSeconds(946684800), 86400 * 366);
+}

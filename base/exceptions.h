@@ -77,7 +77,8 @@ public:
     using Exception::Exception;
 };
 
-// The system's explanation for errno (strerror, thread-safe).
+// The system's explanation for an error number of the file-system layer (errno on POSIX
+// systems, GetLastError on Windows); thread-safe.
 std::string SystemErrorText(int error);
 
 }  // namespace qrp

@@ -1,3 +1,7 @@
+// The POSIX cases of the file-system layer: FIFOs, sockets, devices, file-size limits and
+// signals (file_system_portable_test.cpp holds what every platform shares).
+#ifndef _WIN32
+
 #include "base/exceptions.h"
 #include "base/file_system.h"
 
@@ -279,3 +283,5 @@ TEST(FileSystem, CreateFoldersMakesTheMissingOnesAndRefusesAFile)
 
 }  // namespace
 }  // namespace qrp
+
+#endif  // _WIN32

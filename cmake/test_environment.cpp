@@ -5,10 +5,20 @@
 
 namespace {
 
+void SetDefault(const char* name, const char* value)
+{
+    if (std::getenv(name)) return;
+#ifdef _WIN32
+    ::_putenv_s(name, value);
+#else
+    ::setenv(name, value, 0);
+#endif
+}
+
 const bool kEnvironmentReady = [] {
-    ::setenv("QRP_SHARED_DIR", QRP_TEST_SHARED_DIR, 0);
-    ::setenv("QRP_SOURCE_DIR", QRP_TEST_SOURCE_DIR, 0);
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    SetDefault("QRP_SHARED_DIR", QRP_TEST_SHARED_DIR);
+    SetDefault("QRP_SOURCE_DIR", QRP_TEST_SOURCE_DIR);
+    SetDefault("QT_QPA_PLATFORM", "offscreen");
     return true;
 }();
 

@@ -1,4 +1,5 @@
 // Writing the report file layout page by page, as a report generator does.
+#include "base/clock.h"
 #include "base/exceptions.h"
 #include "reportfile/link_text.h"
 #include "reportfile/page_list.h"
@@ -11,11 +12,8 @@ namespace qrp {
 
 double OleDateNow()
 {
-    const std::time_t now = std::time(nullptr);
-    std::tm local {};
-    ::localtime_r(&now, &local);
     // The local wall-clock time counted as if it were UTC gives the local date's serial.
-    const auto seconds = static_cast<double>(::timegm(&local));
+    const auto seconds = static_cast<double>(LocalWallClockSeconds(std::time(nullptr)));
     return 25569.0 + seconds / 86400.0;  // 25569: days from 30 Dec 1899 to 1 Jan 1970
 }
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the build, the tests and the viewer need; skips what is here.
+# Installs the Debian 12 packages the build, the tests and the viewer need, and any named
+# as arguments (for one step of CI); skips what is here.
 set -euo pipefail
 
 packages=(
@@ -11,6 +12,7 @@ packages=(
   cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev poppler-utils locales
   dpkg-dev file desktop-file-utils shared-mime-info xdg-utils
   qt6-translations-l10n openbox libglib2.0-bin
+  "$@"
 )
 
 missing=()

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace qrp::emf::wmf {
 
@@ -145,7 +146,7 @@ void EmfToWmf::Shape(const Record& r)
         } else {
             Figure f;
             for (int i = 0; i < kEllipseSteps; ++i) {
-                const double angle = 2 * M_PI * i / kEllipseSteps;
+                const double angle = 2 * std::numbers::pi * i / kEllipseSteps;
                 f.push_back({static_cast<int16_t>(std::lround((left + right) / 2.0 + (right - left) / 2.0 * std::cos(angle))),
                              static_cast<int16_t>(std::lround((top + bottom) / 2.0 + (bottom - top) / 2.0 * std::sin(angle)))});
             }

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace qrp::emf::wmf {
 
@@ -100,7 +101,7 @@ void WmfToEmf::EmitText(int32_t x, int32_t y, uint16_t options, const RectL* rec
         else if (FState.textAlign & kTaBottom) top -= h;
         if (FState.fontEscapement != 0) {
             // The box turned about the reference point, counter-clockwise on the page.
-            const double angle = FState.fontEscapement * M_PI / 1800.0, c = std::cos(angle), s = std::sin(angle);
+            const double angle = FState.fontEscapement * std::numbers::pi / 1800.0, c = std::cos(angle), s = std::sin(angle);
             const double xs[2] = {left - origin.x, left + w - origin.x}, ys[2] = {top - origin.y, top + h - origin.y};
             for (const double dx0 : xs) {
                 for (const double dy0 : ys) {
