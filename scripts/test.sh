@@ -2,7 +2,8 @@
 # Installs what is missing, builds, and runs every test:
 #   1. the whole project with warnings as errors, all CTest labels;
 #   2. the Qt-free core (base, emf, reportfile) again under AddressSanitizer and
-#      UndefinedBehaviorSanitizer.
+#      UndefinedBehaviorSanitizer;
+#   3. the core cross-compiled for Windows, its tests run under wine.
 # Tests that need a print server run against a private CUPS server with a PDF queue,
 # started here and stopped by its own process id.
 set -euo pipefail
@@ -32,5 +33,8 @@ status=0
 BUILD_DIR=build-asan scripts/build.sh -DQRP_CORE_ONLY=ON -DQRP_WERROR=ON \
   "-DQRP_SANITIZE=address;undefined" -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ctest --output-on-failure -j2 --timeout 900) || status=1
+
+# The Qt-free core cross-compiled for Windows, its tests run under wine.
+scripts/windows-core-test.sh || status=1
 
 exit $status
