@@ -51,6 +51,10 @@ public:
     virtual void SetClip(const std::optional<QRegion>& clip) = 0;
     // False for a device that ignores pictures: the player then leaves bitmaps undecoded.
     virtual bool DrawsImages() const { return true; }
+    // The output area drawings can reach, in output coordinates; empty when unknown.
+    virtual QRectF Bounds() const { return {}; }
+    // Drawing costs work per pixel (a raster image or screen), not per element (PDF, SVG).
+    virtual bool Raster() const { return false; }
 };
 
 }  // namespace qrp::render

@@ -330,7 +330,10 @@ struct Decoder {
         }
         image = image.convertToFormat(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                               : QImage::Format_RGB32);
-        if (d.width > 0 && d.height > 0 && image.size() != QSize(d.width, d.height))
+        // Scaled to the header's size only when that size is modest; otherwise the image
+        // keeps its own size and the player maps the header's pixels onto it.
+        if (d.width > 0 && d.height > 0 && image.size() != QSize(d.width, d.height) &&
+            int64_t{d.width} * d.height <= kMaxScaledEmbeddedPixels)
             image = image.scaled(d.width, d.height, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         return image;
     }

@@ -37,6 +37,9 @@ constexpr uint32_t BI_PNG = 5;
 // kMaxDibPixels pixels in all (128 MiB as 32-bit pixels).
 constexpr int32_t kMaxDibSide = 32767;
 constexpr int64_t kMaxDibPixels = int64_t{1} << 25;
+// An embedded JPEG or PNG is scaled to the size its bitmap header claims only up to this
+// many pixels; beyond, it is returned at its own size.
+constexpr int64_t kMaxScaledEmbeddedPixels = int64_t{1} << 22;
 
 // The header fields of a DIB, whatever its header form.
 struct DibInfo {
@@ -75,7 +78,8 @@ std::optional<DibInfo> ParseDibInfo(emf::Bytes info, std::string* why = nullptr)
 
 // Decodes a DIB from its BITMAPINFO (header and colour table; for BI_BITFIELDS with a
 // 40-byte header, the three masks after it) and its bits. Returns an image of the
-// header's width and height, top row first: QImage::Format_RGB32 when every pixel is
+// header's width and height (an embedded file claiming more than
+// kMaxScaledEmbeddedPixels: of its own size), top row first: QImage::Format_RGB32 when every pixel is
 // opaque, Format_ARGB32_Premultiplied when pixels were left untouched (RLE skips and
 // early ends, missing scan lines: transparent) or keepAlpha is set. A null image when the
 // DIB cannot be decoded, with the reason in *why.

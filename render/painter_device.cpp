@@ -82,6 +82,18 @@ void PainterDevice::DrawImage(const QImage& image, const QRectF& source, const Q
     FPainter.setTransform(FBaseTransform);
 }
 
+QRectF PainterDevice::Bounds() const
+{
+    const QPaintDevice* device = FPainter.device();
+    if (!device || device->width() <= 0 || device->height() <= 0) return {};
+    bool invertible = false;
+    const QTransform toOutput = FPainter.combinedTransform().inverted(&invertible);
+    if (!invertible) return {};
+    QRectF bounds = toOutput.mapRect(QRectF(0, 0, device->width(), device->height()));
+    if (FBaseClipping) bounds &= FBaseClip.boundingRect();
+    return bounds;
+}
+
 void PainterDevice::SetClip(const std::optional<QRegion>& clip)
 {
     if (!clip) {

@@ -20,6 +20,8 @@ public:
     void DrawImage(const QImage& image, const QRectF& source, const QTransform& imageToOutput, Composition mode,
                    bool smooth) override;
     void SetClip(const std::optional<QRegion>& clip) override;
+    QRectF Bounds() const override;
+    bool Raster() const override { return FRasterOps; }
 
 private:
     void SetComposition(Composition mode);

@@ -21,6 +21,7 @@ inline constexpr std::string_view kUnsupported = "record type not supported";
 inline constexpr std::string_view kDamaged = "damaged record";
 inline constexpr std::string_view kOutOfMemory = "out of memory";
 inline constexpr std::string_view kBadRecordSize = "record size outside the picture";
+inline constexpr std::string_view kTooComplex = "picture too complex";
 }  // namespace skip
 
 // One record the player did not play.
@@ -39,6 +40,9 @@ struct PlayStats {
     uint32_t played = 0;
     uint32_t skipped = 0;
     std::vector<SkippedRecord> skips;
+    // Playing stopped at the last skipped record: the picture asked for more work than a
+    // page may cost (skip::kTooComplex). What was drawn before stays.
+    bool tooComplex = false;
 
     // Counts a skipped record and keeps it while fewer than kMaxKept are kept. reason must
     // have static storage (a string literal or a skip:: text).

@@ -20,9 +20,8 @@ namespace {
 // The ternary raster operations as their index byte (bits 16..23 of the code).
 constexpr uint32_t kRopBlackness = 0x00, kRopNotSrcErase = 0x11, kRopNotSrcCopy = 0x33, kRopSrcErase = 0x44,
                    kRopDstInvert = 0x55, kRopPatInvert = 0x5A, kRopSrcInvert = 0x66, kRopSrcAnd = 0x88,
-                   kRopDest = 0xAA, kRopPsdPxax = 0xB8, kRopMergePaint = 0xBB, kRopMergeCopy = 0xC0,
-                   kRopSrcCopy = 0xCC, kRopDspDxax = 0xE2, kRopSrcPaint = 0xEE, kRopPatCopy = 0xF0,
-                   kRopPatPaint = 0xFB, kRopWhiteness = 0xFF;
+                   kRopDest = 0xAA, kRopPsdPxax = 0xB8, kRopMergePaint = 0xBB, kRopDspDxax = 0xE2,
+                   kRopSrcPaint = 0xEE, kRopPatCopy = 0xF0, kRopWhiteness = 0xFF;
 
 uint32_t RopIndex(uint32_t rop) { return (rop >> 16) & 0xFF; }
 
@@ -93,6 +92,23 @@ QImage BrushWhere(const QImage& source, QColor color, bool whereBlack)
     return out;
 }
 
+// A source rectangle in the header's pixels, on an image kept at another size (an embedded
+// image file that claims a larger size than it has is not scaled up to the claim).
+QRectF OntoImage(const QRectF& source, const QImage& image, QSize claimed)
+{
+    if (claimed.isEmpty() || image.size() == claimed) return source;
+    const double sx = static_cast<double>(image.width()) / claimed.width();
+    const double sy = static_cast<double>(image.height()) / claimed.height();
+    return QRectF(source.left() * sx, source.top() * sy, source.width() * sx, source.height() * sy);
+}
+
+// The pixels a DIB decodes to, as its header claims them (capped as the decoder caps them).
+uint64_t ClaimedPixels(const DibInfo& info)
+{
+    const int64_t pixels = int64_t{std::max(info.width, 0)} * std::max(info.height, 0);
+    return static_cast<uint64_t>(std::min(pixels, kMaxDibPixels));
+}
+
 }  // namespace
 
 void Player::AddBitmapHandlers(HandlerTable& t)
@@ -105,8 +121,12 @@ void Player::AddBitmapHandlers(HandlerTable& t)
     t[kEmrGradientFill] = &Player::OnGradientFill;
 }
 
-QImage Player::DecodeSource(const Record& r, const DibRef& dib, uint32_t usage, bool keepAlpha)
+QImage Player::DecodeSource(const Record& r, const DibRef& dib, uint32_t usage, bool keepAlpha, QSize* claimed)
 {
+    if (!r.Has(dib.offBmi, dib.cbBmi)) return {};
+    const auto info = ParseDibInfo(r.Data().subspan(dib.offBmi, dib.cbBmi));
+    if (!info || !FBudget.Spend(ClaimedPixels(*info) * PlayBudget::kDecodedPixel)) return {};
+    if (claimed) *claimed = QSize(info->width, info->height);
     DibOptions options;
     options.usage = usage;
     const std::vector<uint32_t> palette = SelectedPalette();
@@ -124,14 +144,14 @@ void Player::PatternBlt(const QRectF& dest, uint32_t rop)
                                            static_cast<int32_t>(dest.right()), static_cast<int32_t>(dest.bottom())}));
     SyncClip();
     switch (index) {
-    case kRopBlackness: FDevice.FillPath(area, QBrush(Qt::black), QPainter::CompositionMode_SourceOver); return;
-    case kRopWhiteness: FDevice.FillPath(area, QBrush(Qt::white), QPainter::CompositionMode_SourceOver); return;
-    case kRopDstInvert: FDevice.FillPath(area, QBrush(Qt::white), QPainter::RasterOp_NotDestination); return;
+    case kRopBlackness: DeviceFill(area, QBrush(Qt::black), QPainter::CompositionMode_SourceOver); return;
+    case kRopWhiteness: DeviceFill(area, QBrush(Qt::white), QPainter::CompositionMode_SourceOver); return;
+    case kRopDstInvert: DeviceFill(area, QBrush(Qt::white), QPainter::RasterOp_NotDestination); return;
     default: break;
     }
     const std::optional<QBrush> brush = MakeBrush(FState.brush.get());
     if (!brush) return;
-    FDevice.FillPath(area, *brush,
+    DeviceFill(area, *brush,
                      index == kRopPatInvert ? QPainter::RasterOp_SourceXorDestination : QPainter::CompositionMode_SourceOver);
 }
 
@@ -149,6 +169,10 @@ void Player::DrawImageInto(const QImage& image, const QRectF& source, const QRec
         const double sx = dest.width() / source.width(), sy = dest.height() / source.height();
         imageToOutput = QTransform(sx, 0, 0, sy, dest.left() - source.left() * sx, dest.top() - source.top() * sy) * Total();
     }
+    const bool smooth = FState.stretchMode == HALFTONE;
+    const QRectF drawn = imageToOutput.mapRect(source) & FWindow;
+    const double area = drawn.isValid() ? drawn.width() * drawn.height() : 0;
+    if (!FBudget.Spend(FRaster ? static_cast<uint64_t>(area * (smooth ? 4 : 1)) : PlayBudget::kPathElement)) return;
     SyncClip();
     const uint32_t index = RopIndex(rop);
     if (index == kRopPsdPxax || index == kRopDspDxax) {
@@ -157,7 +181,7 @@ void Player::DrawImageInto(const QImage& image, const QRectF& source, const QRec
         FDevice.DrawImage(painted, source, imageToOutput, QPainter::CompositionMode_SourceOver, false);
         return;
     }
-    FDevice.DrawImage(image, source, imageToOutput, SourceComposition(index), FState.stretchMode == HALFTONE);
+    FDevice.DrawImage(image, source, imageToOutput, SourceComposition(index), smooth);
 }
 
 bool Player::OnDibits(const Record& r)
@@ -180,11 +204,12 @@ bool Player::OnDibits(const Record& r)
         options.firstScan = d->startScan;
         options.scanCount = d->scans;
     }
+    if (!FBudget.Spend(ClaimedPixels(*info) * PlayBudget::kDecodedPixel)) return true;
     const QImage image = DecodeRecordDib(r, d->src.offBmi, d->src.cbBmi, d->src.offBits, d->src.cbBits, options);
     if (image.isNull()) return false;
     // Source rectangles count rows from the bottom of a bottom-up DIB.
     const double top = info->topDown ? d->ySrc : static_cast<double>(info->height) - d->ySrc - d->cySrc;
-    const QRectF source(d->xSrc, top, d->cxSrc, d->cySrc);
+    const QRectF source = OntoImage(QRectF(d->xSrc, top, d->cxSrc, d->cySrc), image, QSize(info->width, info->height));
     if (d->setDIBitsToDevice) {
         // The size is in the reference device's pixels, whatever the mapping.
         const double sx = ScaleX() / std::max(FPlaybackScaleX, 1e-12), sy = ScaleY() / std::max(FPlaybackScaleY, 1e-12);
@@ -213,12 +238,14 @@ bool Player::OnBlt(const Record& r)
         return true;
     }
     const bool sourceAlpha = type == kEmrAlphaBlend && ((b->rop >> 24) & 0xFF) == AC_SRC_ALPHA;
-    QImage image = DecodeSource(r, b->src, b->usageSrc, sourceAlpha);
-    if (image.isNull()) return false;
+    QSize claimed;
+    QImage image = DecodeSource(r, b->src, b->usageSrc, sourceAlpha, &claimed);
+    if (image.isNull()) return FBudget.Exhausted();
     const QTransform sourceXform(b->xformSrc.m11, b->xformSrc.m12, b->xformSrc.m21, b->xformSrc.m22, b->xformSrc.dx,
                                  b->xformSrc.dy);
     QRectF source = sourceXform.mapRect(QRectF(b->xSrc, b->ySrc, b->cxSrc, b->cySrc));
     if (!source.isValid() || source.width() > 1e6 || source.height() > 1e6) source = QRectF(b->xSrc, b->ySrc, b->cxSrc, b->cySrc);
+    source = OntoImage(source, image, claimed);
     uint32_t rop = b->rop;
     if (type == kEmrTransparentBlt) {
         image = WithoutColor(image, b->rop);
@@ -258,8 +285,10 @@ bool Player::OnPlgBlt(const Record& r)
     const auto b = EmrPlgBlt::Read(r);
     if (!b) return false;
     if (!b->src.Present() || b->cxSrc == 0 || b->cySrc == 0 || FState.inPath) return true;
-    QImage image = DecodeSource(r, b->src, b->usageSrc, false);
-    if (image.isNull()) return false;
+    QSize claimed;
+    QImage image = DecodeSource(r, b->src, b->usageSrc, false, &claimed);
+    if (image.isNull()) return FBudget.Exhausted();
+    if (!claimed.isEmpty() && image.size() != claimed) return true;  // an embedded file: not for PLGBLT
     if (b->mask.Present()) {
         DibOptions options;
         options.monochromeColors = std::array<QRgb, 2>{qRgb(0, 0, 0), qRgb(255, 255, 255)};
@@ -298,7 +327,7 @@ bool Player::OnGradientFill(const Record& r)
             const QColor ca = color(a), cb = color(b), cc = color(c);
             const QColor mean((ca.red() + cb.red() + cc.red()) / 3, (ca.green() + cb.green() + cc.green()) / 3,
                               (ca.blue() + cb.blue() + cc.blue()) / 3);
-            FDevice.FillPath(triangle, QBrush(mean), QPainter::CompositionMode_SourceOver);
+            DeviceFill(triangle, QBrush(mean), QPainter::CompositionMode_SourceOver);
         }
         return true;
     }
@@ -312,7 +341,7 @@ bool Player::OnGradientFill(const Record& r)
                                                                    : QLinearGradient(0, pa.y(), 0, pb.y());
         gradient.setColorAt(0, color(a));
         gradient.setColorAt(1, color(b));
-        FDevice.FillPath(area, QBrush(gradient), QPainter::CompositionMode_SourceOver);
+        DeviceFill(area, QBrush(gradient), QPainter::CompositionMode_SourceOver);
     }
     return true;
 }

@@ -23,14 +23,6 @@ const QRegion& Whole()
     return whole;
 }
 
-QRegion PathRegion(const QPainterPath& path)
-{
-    QRegion region;
-    const QPolygonF polygon = path.toFillPolygon();
-    if (polygon.size() < 3) return region;
-    return QRegion(polygon.toPolygon(), path.fillRule());
-}
-
 }  // namespace
 
 void Player::AddPathHandlers(HandlerTable& t)
@@ -169,7 +161,9 @@ bool Player::OnSelectClipPath(const Record& r)
     if (!v) return false;
     const QPainterPath path = FinishedPath();
     if (path.isEmpty() && v->value != RGN_COPY) return true;
-    CombineClip(PathRegion(path), v->value);
+    const QList<QPolygonF> polygons = path.toSubpathPolygons();
+    CombineClip(PolygonsRegion(std::vector<QPolygonF>(polygons.begin(), polygons.end()), path.fillRule(), RegionWindow(), FBudget),
+                v->value);
     return true;
 }
 
@@ -177,13 +171,13 @@ QRegion Player::LogicalRectRegion(const RectL& rect)
 {
     if (AxisAligned()) {
         const QPointF a = MapSnapped(rect.left, rect.top), b = MapSnapped(rect.right, rect.bottom);
-        const QRectF pixels = QRectF(a, b).normalized();
-        return QRegion(pixels.toRect());
+        const QRectF pixels = QRectF(a, b).normalized() & QRectF(RegionWindow());
+        return pixels.isEmpty() ? QRegion() : QRegion(pixels.toRect());
     }
     QPolygonF quad;
     for (const auto& [x, y] : {std::pair{rect.left, rect.top}, {rect.right, rect.top}, {rect.right, rect.bottom}, {rect.left, rect.bottom}})
         quad << MapSnapped(x, y);
-    return QRegion(quad.toPolygon());
+    return PolygonsRegion({quad}, Qt::OddEvenFill, RegionWindow(), FBudget);
 }
 
 bool Player::OnIntersectClipRect(const Record& r)
@@ -222,13 +216,16 @@ bool Player::OnExtSelectClipRgn(const Record& r)
         return true;
     }
     // The region is in the reference device's pixels: only the playback mapping applies.
-    QRegion region;
+    const QRectF window(RegionWindow());
+    std::vector<QRect> rects;
+    rects.reserve(s->region->rects.size());
     for (const RectL& rect : s->region->rects) {
         const QPointF a = Snap(FPlayback.map(QPointF(rect.left, rect.top)));
         const QPointF b = Snap(FPlayback.map(QPointF(rect.right, rect.bottom)));
-        region += QRectF(a, b).normalized().toRect();
+        const QRectF pixels = QRectF(a, b).normalized() & window;
+        if (!pixels.isEmpty()) rects.push_back(pixels.toRect());
     }
-    CombineClip(region, s->mode);
+    CombineClip(RectsRegion(std::move(rects), RegionWindow(), FBudget), s->mode);
     return true;
 }
 
@@ -243,8 +240,14 @@ bool Player::OnRegionDraw(const Record& r)
 {
     const auto d = EmrRegionDraw::Read(r);
     if (!d) return false;
-    QRegion region;
-    for (const RectL& rect : d->region.rects) region += LogicalRectRegion(rect);
+    std::vector<QRegion> parts;
+    parts.reserve(d->region.rects.size());
+    for (const RectL& rect : d->region.rects) {
+        if (FBudget.Exhausted()) return true;
+        QRegion part = LogicalRectRegion(rect);
+        if (!part.isEmpty()) parts.push_back(std::move(part));
+    }
+    QRegion region = UniteRegions(std::move(parts), FBudget);
     const uint32_t type = r.Type();
     const BrushObject* brush = FState.brush.get();
     std::shared_ptr<const BrushObject> held;
@@ -265,7 +268,7 @@ bool Player::OnRegionDraw(const Record& r)
     path.addRegion(region);
     if (type == kEmrInvertRgn) {
         SyncClip();
-        FDevice.FillPath(path, QBrush(Qt::white), QPainter::RasterOp_NotDestination);
+        DeviceFill(path, QBrush(Qt::white), QPainter::RasterOp_NotDestination);
         return true;
     }
     FillAreaWith(path, brush);

@@ -4,6 +4,7 @@
 #include "render/dib.h"
 
 #include <cmath>
+#include <functional>
 #include <new>
 
 namespace qrp::render {
@@ -101,8 +102,8 @@ std::shared_ptr<const FontObject> StockFontObject(uint32_t index)
     }
 }
 
-Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect)
-    : FDevice(device), FPicture(picture)
+Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect, uint64_t budget)
+    : FDevice(device), FPicture(picture), FBudget(budget)
 {
     const emf::EnhMetaHeader& h = picture.Header();
     FObjects.resize(std::max<size_t>(h.nHandles, 1));
@@ -126,6 +127,16 @@ Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rec
     FState.pen = StockPenObject(BLACK_PEN);
     FState.brush = StockBrushObject(WHITE_BRUSH);
     FState.font = StockFontObject(SYSTEM_FONT);
+
+    // Per-pixel work stops at the device's edges, or the rectangle's when the device does
+    // not say, plus a margin for pen ends and joins.
+    constexpr double kMargin = 64;
+    QRectF reach = device.Bounds();
+    if (reach.isEmpty()) reach = QRectF(rect);
+    reach = QRectF(QPointF(std::floor(reach.left()), std::floor(reach.top())),
+                   QPointF(std::ceil(reach.right()), std::ceil(reach.bottom())));
+    FWindow = reach.adjusted(-kMargin, -kMargin, kMargin, kMargin);
+    FRaster = device.Raster();
 }
 
 const Player::HandlerTable& Player::Handlers()
@@ -149,6 +160,12 @@ PlayStats Player::Play()
     const emf::Bytes data = FPicture.Data();
     emf::RecordReader reader(data);
     while (const auto record = reader.Next()) {
+        if (!FBudget.Spend(PlayBudget::kRecord)) {
+            // The page's budget is spent: playing stops here.
+            FStats.tooComplex = true;
+            FStats.Skip(record->Type(), record->Offset(), skip::kTooComplex);
+            return FStats;
+        }
         const uint32_t type = record->Type();
         if (type == emf::kEmrEof) {
             ++FStats.played;
@@ -166,6 +183,12 @@ PlayStats Player::Play()
         } catch (const std::bad_alloc&) {
             failure = skip::kOutOfMemory;
         }
+        if (FBudget.Exhausted()) {
+            // This record spent the rest of the budget; what it drew before stays.
+            FStats.tooComplex = true;
+            FStats.Skip(type, record->Offset(), skip::kTooComplex);
+            return FStats;
+        }
         if (ok) {
             ++FStats.played;
         } else {
@@ -178,6 +201,26 @@ PlayStats Player::Play()
         FStats.Skip(type, *offset, skip::kBadRecordSize);
     }
     return FStats;
+}
+
+// --- the budget ---
+
+void Player::DeviceFill(const QPainterPath& path, const QBrush& brush, Composition mode)
+{
+    if (!FBudget.Spend(FillCost(path, FWindow, FRaster))) return;
+    FDevice.FillPath(path, brush, mode);
+}
+
+void Player::DeviceStroke(const QPainterPath& path, const QPen& pen, Composition mode)
+{
+    if (!FBudget.Spend(StrokeCost(path, FWindow, pen.widthF(), FRaster))) return;
+    FDevice.StrokePath(path, pen, mode);
+}
+
+QRect Player::RegionWindow() const
+{
+    constexpr double kSlack = 256;
+    return FWindow.adjusted(-kSlack, -kSlack, kSlack, kSlack).toRect();
 }
 
 // --- clip ---
@@ -271,7 +314,7 @@ void Player::FillAreaWith(const QPainterPath& path, const BrushObject* brushObje
     if (!Rop2Composition(&color, &mode)) return;
     if (color != brush->color()) brush = QBrush(color);
     SyncClip();
-    FDevice.FillPath(path, *brush, mode);
+    DeviceFill(path, *brush, mode);
 }
 
 void Player::FillArea(const QPainterPath& path) { FillAreaWith(path, FState.brush.get()); }
@@ -340,14 +383,63 @@ QPen Player::MakePen(double widthOut)
 
 namespace {
 
+// Runs of pixels gathered into one path, handed to the device in batches so that a long
+// outline never holds more than kBatch rectangles.
+class PixelRuns {
+public:
+    static constexpr int kBatch = 1 << 14;
+    PixelRuns(const PlayBudget& budget, std::function<void(const QPainterPath&)> fill)
+        : FBudget(budget), FFill(std::move(fill))
+    {
+        FPath.setFillRule(Qt::WindingFill);
+    }
+    // False once the page's budget is spent: nothing more needs gathering.
+    bool Add(const QRectF& run)
+    {
+        FPath.addRect(run);
+        if (++FCount == kBatch) Flush();
+        return !FBudget.Exhausted();
+    }
+    void Flush()
+    {
+        if (FCount == 0) return;
+        FFill(FPath);
+        FPath = QPainterPath();
+        FPath.setFillRule(Qt::WindingFill);
+        FCount = 0;
+    }
+
+private:
+    const PlayBudget& FBudget;
+    std::function<void(const QPainterPath&)> FFill;
+    QPainterPath FPath;
+    int FCount = 0;
+};
+
+// The first i in [lo, hi] for which pred (false, then true along i) holds; hi + 1 if none.
+template <typename Pred>
+int64_t FirstTrue(int64_t lo, int64_t hi, Pred pred)
+{
+    while (lo <= hi) {
+        const int64_t mid = lo + (hi - lo) / 2;
+        if (pred(mid)) hi = mid - 1;
+        else lo = mid + 1;
+    }
+    return lo;
+}
+
 // The pixels of a one-pixel line from a to b (whole output pixels), b left out, as GDI's
 // line drawing picks them (a tie goes to the row or column nearer the start), gathered
-// into runs of pixels.
-void AddLinePixels(QPointF a, QPointF b, QPainterPath* runs)
+// into runs of pixels. Only the pixels inside window are visited. False when the budget
+// ran out.
+bool AddLinePixels(QPointF a, QPointF b, const QRectF& window, PixelRuns& runs)
 {
+    constexpr double kFar = 1e12;  // a short line this far away cannot reach the window
+    if (!(std::abs(a.x()) < kFar && std::abs(a.y()) < kFar && std::abs(b.x()) < kFar && std::abs(b.y()) < kFar))
+        return true;
     const int64_t x0 = std::llround(a.x()), y0 = std::llround(a.y());
     const int64_t dx = std::llround(b.x()) - x0, dy = std::llround(b.y()) - y0;
-    if (dx == 0 && dy == 0) return;
+    if (dx == 0 && dy == 0) return true;
     const bool xMajor = std::abs(dx) >= std::abs(dy);
     const int64_t steps = std::max(std::abs(dx), std::abs(dy));
     const int64_t major = xMajor ? dx : dy, minor = xMajor ? dy : dx;
@@ -358,23 +450,45 @@ void AddLinePixels(QPointF a, QPointF b, QPainterPath* runs)
         const int64_t q = (num + steps - 1) / den;
         return minor >= 0 ? q : -q;
     };
-    int64_t runStart = 0;
-    int64_t runMinor = minorAt(0);
+    // Pixel i lies at major coordinate m0 + i * stepSign and minor coordinate n0 + minorAt(i);
+    // keep the i whose pixels are inside the window.
+    const int64_t m0 = xMajor ? x0 : y0, n0 = xMajor ? y0 : x0;
+    const double majorLo = xMajor ? window.left() : window.top(), majorHi = xMajor ? window.right() : window.bottom();
+    const double minorLo = xMajor ? window.top() : window.left(), minorHi = xMajor ? window.bottom() : window.right();
+    int64_t lo = 0, hi = steps - 1;
+    const double from = stepSign > 0 ? majorLo - static_cast<double>(m0) : static_cast<double>(m0) - majorHi;
+    const double to = stepSign > 0 ? majorHi - static_cast<double>(m0) : static_cast<double>(m0) - majorLo;
+    lo = std::max<int64_t>(lo, static_cast<int64_t>(std::ceil(std::max(from, -1.0))));
+    hi = std::min<int64_t>(hi, static_cast<int64_t>(std::floor(std::min(to, static_cast<double>(steps)))));
+    if (lo > hi) return true;
+    auto minorOf = [&](int64_t i) { return static_cast<double>(n0 + minorAt(i)); };
+    if (minor >= 0) {
+        const int64_t first = FirstTrue(lo, hi, [&](int64_t i) { return minorOf(i) >= minorLo; });
+        hi = FirstTrue(lo, hi, [&](int64_t i) { return minorOf(i) > minorHi; }) - 1;
+        lo = first;
+    } else {
+        const int64_t first = FirstTrue(lo, hi, [&](int64_t i) { return minorOf(i) <= minorHi; });
+        hi = FirstTrue(lo, hi, [&](int64_t i) { return minorOf(i) < minorLo; }) - 1;
+        lo = first;
+    }
+    if (lo > hi) return true;
+    int64_t runStart = lo;
+    int64_t runMinor = minorAt(lo);
     auto flush = [&](int64_t end) {
-        const int64_t from = std::min(runStart, end - 1) * stepSign, to = std::max(runStart, end - 1) * stepSign;
-        const int64_t lo = std::min(from, to), length = std::abs(to - from) + 1;
-        if (xMajor) runs->addRect(QRectF(static_cast<double>(x0 + lo), static_cast<double>(y0 + runMinor), static_cast<double>(length), 1));
-        else runs->addRect(QRectF(static_cast<double>(x0 + runMinor), static_cast<double>(y0 + lo), 1, static_cast<double>(length)));
+        const int64_t first = runStart * stepSign, last = (end - 1) * stepSign;
+        const int64_t low = std::min(first, last), length = std::abs(last - first) + 1;
+        if (xMajor) return runs.Add(QRectF(static_cast<double>(x0 + low), static_cast<double>(y0 + runMinor), static_cast<double>(length), 1));
+        return runs.Add(QRectF(static_cast<double>(x0 + runMinor), static_cast<double>(y0 + low), 1, static_cast<double>(length)));
     };
-    for (int64_t i = 1; i < steps; ++i) {
+    for (int64_t i = lo + 1; i <= hi; ++i) {
         const int64_t m = minorAt(i);
         if (m != runMinor) {
-            flush(i);
+            if (!flush(i)) return false;
             runStart = i;
             runMinor = m;
         }
     }
-    flush(steps);
+    return flush(hi + 1);
 }
 
 }  // namespace
@@ -395,13 +509,12 @@ void Player::StrokeOutline(const QPainterPath& points)
     if (width > 1 || !solid) {
         QPen pen = MakePen(width);
         pen.setColor(color);
-        FDevice.StrokePath(shifted, pen, mode);
+        DeviceStroke(shifted, pen, mode);
         return;
     }
     // A one-pixel solid pen: upright segments as exact pixel runs, the end point left out
     // as GDI leaves it; slanted segments and curves as lines through the pixel centres.
-    QPainterPath runs;
-    runs.setFillRule(Qt::WindingFill);
+    PixelRuns runs(FBudget, [&](const QPainterPath& batch) { DeviceFill(batch, QBrush(color), mode); });
     QPainterPath slanted;
     bool hasSlanted = false;
     QPointF previous;
@@ -413,15 +526,18 @@ void Player::StrokeOutline(const QPainterPath& points)
             continue;
         }
         if (e.isLineTo()) {
+            bool more = true;
             if (p.y() == previous.y() && p.x() != previous.x()) {
                 const double x0 = p.x() > previous.x() ? previous.x() : p.x() + 1;
-                runs.addRect(QRectF(x0, p.y(), std::abs(p.x() - previous.x()), 1));
+                const QRectF run = QRectF(x0, p.y(), std::abs(p.x() - previous.x()), 1) & FWindow;
+                if (!run.isEmpty()) more = runs.Add(run);
             } else if (p.x() == previous.x() && p.y() != previous.y()) {
                 const double y0 = p.y() > previous.y() ? previous.y() : p.y() + 1;
-                runs.addRect(QRectF(p.x(), y0, 1, std::abs(p.y() - previous.y())));
+                const QRectF run = QRectF(p.x(), y0, 1, std::abs(p.y() - previous.y())) & FWindow;
+                if (!run.isEmpty()) more = runs.Add(run);
             } else if (p != previous) {
                 if (std::max(std::abs(p.x() - previous.x()), std::abs(p.y() - previous.y())) < 65536) {
-                    AddLinePixels(previous, p, &runs);
+                    more = AddLinePixels(previous, p, FWindow, runs);
                 } else {
                     slanted.moveTo(previous + QPointF(0.5, 0.5));
                     slanted.lineTo(p + QPointF(0.5, 0.5));
@@ -429,6 +545,7 @@ void Player::StrokeOutline(const QPainterPath& points)
                 }
             }
             previous = p;
+            if (!more) return;
             continue;
         }
         // A curve: cubicTo and its two data elements.
@@ -442,11 +559,11 @@ void Player::StrokeOutline(const QPainterPath& points)
             i += 2;
         }
     }
-    if (!runs.isEmpty()) FDevice.FillPath(runs, QBrush(color), mode);
+    runs.Flush();
     if (hasSlanted) {
         QPen pen(color, 0);
         pen.setCapStyle(Qt::SquareCap);
-        FDevice.StrokePath(slanted, pen, mode);
+        DeviceStroke(slanted, pen, mode);
     }
 }
 

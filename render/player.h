@@ -14,6 +14,7 @@
 #include "render/device.h"
 #include "render/fonts.h"
 #include "render/play.h"
+#include "render/play_budget.h"
 
 #include <QPainterPath>
 #include <QRect>
@@ -31,7 +32,9 @@ QTransform CombineFloat(const QTransform& first, const QTransform& second);
 
 class Player {
 public:
-    Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect);
+    // budget: the work the picture may cost, in PlayBudget units.
+    Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect,
+           uint64_t budget = PlayBudget::kPageUnits);
     PlayStats Play();
 
     // A handler returns false when its record is damaged (a view could not read it).
@@ -64,6 +67,12 @@ private:
     void FixIsotropic();
 
     // --- drawing helpers (player.cpp) ---
+    // The device's fill and stroke, paid for from the page's budget: nothing is drawn once
+    // it is spent.
+    void DeviceFill(const QPainterPath& path, const QBrush& brush, Composition mode);
+    void DeviceStroke(const QPainterPath& path, const QPen& pen, Composition mode);
+    // Where regions are built: the window with room for a later offset of the clip.
+    QRect RegionWindow() const;
     void SyncClip();
     // The composition for the current ROP2; false when nothing is to be drawn. May replace
     // the colour (R2_BLACK, R2_WHITE).
@@ -162,7 +171,10 @@ private:
     bool OnGradientFill(const emf::Record& r);
     // Fills a logical rectangle for a raster operation without a source.
     void PatternBlt(const QRectF& dest, uint32_t rop);
-    QImage DecodeSource(const emf::Record& r, const emf::DibRef& dib, uint32_t usage, bool keepAlpha);
+    // Decodes a record's source bitmap, paid for from the budget by the pixels its header
+    // claims (*claimed: that size, which an embedded image file may not have).
+    QImage DecodeSource(const emf::Record& r, const emf::DibRef& dib, uint32_t usage, bool keepAlpha,
+                        QSize* claimed = nullptr);
     // Draws image's source rectangle into the logical destination rectangle.
     void DrawImageInto(const QImage& image, const QRectF& source, const QRectF& dest, uint32_t rop);
     std::vector<uint32_t> SelectedPalette() const;
@@ -180,6 +192,9 @@ private:
     bool FClipSynced = true;  // the device starts without a clip
     FontCache& FFonts = FontCache::ForThisThread();
     PlayStats FStats;
+    PlayBudget FBudget;
+    QRectF FWindow;  // the output area drawings can reach, and a margin
+    bool FRaster = false;
 };
 
 }  // namespace qrp::render

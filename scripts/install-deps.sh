@@ -12,6 +12,7 @@ packages=(
   cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev poppler-utils locales
   dpkg-dev file desktop-file-utils shared-mime-info xdg-utils
   qt6-translations-l10n openbox libglib2.0-bin
+  clang libclang-rt-14-dev time util-linux
   "$@"
 )
 

@@ -2,6 +2,8 @@
 // shows "Arquivo inválido." and leaves the window usable.
 #include "test_viewer_fixture.h"
 
+#include "base/test_shared.h"
+
 #include <QDirIterator>
 
 #include <cstdio>
@@ -88,7 +90,7 @@ TEST_F(BadInputTest, EveryCorpusPictureAsAOnePageReportOpensWithoutACrash)
 {
     const char* shared = std::getenv("QRP_SHARED_DIR");
     const QString corpus = QString::fromLocal8Bit(shared ? shared : "") + QStringLiteral("/corpus");
-    if (!shared || !QDir(corpus + QStringLiteral("/emf")).exists()) GTEST_SKIP() << "QRP_SHARED_DIR/corpus is not here";
+    if (!shared || !QDir(corpus + QStringLiteral("/emf")).exists()) QRP_SKIP_WITHOUT_SHARED("QRP_SHARED_DIR/corpus is not here");
     TForm1& form = Start({});
     form.resize(1045, 545);
     form.show();

@@ -1,5 +1,6 @@
 // Every WMF of the shared corpus converts to a valid EMF the way a placeable read does it,
 // and every cut of it converts or is refused without a crash.
+#include "base/test_shared.h"
 #include "emf/wmf/emf_to_wmf.h"
 #include "emf/header.h"
 #include "emf/validate.h"
@@ -55,7 +56,7 @@ std::optional<std::vector<uint8_t>> PlaceableRead(Bytes body)
 TEST(WmfCorpus, EveryFileConvertsToAValidEnhancedMetafile)
 {
     const auto files = CorpusWmfs();
-    if (files.empty()) GTEST_SKIP() << "QRP_SHARED_DIR/corpus/wmf not found";
+    if (files.empty()) QRP_SKIP_WITHOUT_SHARED("QRP_SHARED_DIR/corpus/wmf not found");
     EXPECT_EQ(files.size(), 54u);
     for (const fs::path& path : files) {
         const std::vector<uint8_t> file = ReadAll(path);
@@ -69,7 +70,7 @@ TEST(WmfCorpus, EveryFileConvertsToAValidEnhancedMetafile)
 TEST(WmfCorpus, EveryPictureGoesBackToAWmfByItsRecordsAndKeepsItsFrame)
 {
     const auto files = CorpusWmfs();
-    if (files.empty()) GTEST_SKIP() << "QRP_SHARED_DIR/corpus/wmf not found";
+    if (files.empty()) QRP_SKIP_WITHOUT_SHARED("QRP_SHARED_DIR/corpus/wmf not found");
     for (const fs::path& path : files) {
         const std::vector<uint8_t> file = ReadAll(path);
         const auto emf = PlaceableRead(Body(file));
@@ -90,7 +91,7 @@ TEST(WmfCorpus, EveryPictureGoesBackToAWmfByItsRecordsAndKeepsItsFrame)
 TEST(WmfCorpus, CutsOfEveryFileConvertOrAreRefused)
 {
     const auto files = CorpusWmfs();
-    if (files.empty()) GTEST_SKIP() << "QRP_SHARED_DIR/corpus/wmf not found";
+    if (files.empty()) QRP_SKIP_WITHOUT_SHARED("QRP_SHARED_DIR/corpus/wmf not found");
     for (const fs::path& path : files) {
         const std::vector<uint8_t> file = ReadAll(path);
         const Bytes body = Body(file);

@@ -1,5 +1,6 @@
 // The corpus check as a test: every corpus picture plays without a crash or a hang, and the
 // scores against the GDI references stay above a floor that rises as the player improves.
+#include "base/test_shared.h"
 #include "tools/corpuscheck/corpus_run.h"
 
 #include <QCoreApplication>
@@ -21,7 +22,7 @@ TEST(Corpus, EveryPicturePlaysAndScoresAboveTheFloor)
 {
     const QString shared = qEnvironmentVariable("QRP_SHARED_DIR");
     if (shared.isEmpty() || !QFile::exists(shared + "/corpus/gdi-reference/INDEX.tsv"))
-        GTEST_SKIP() << "no corpus (QRP_SHARED_DIR)";
+        QRP_SKIP_WITHOUT_SHARED("no corpus (QRP_SHARED_DIR)");
     int argc = 1;
     char name[] = "corpus_tests";
     char* argv[] = {name, nullptr};
