@@ -51,8 +51,8 @@ while read -r name how; do
       run "$name render" render "$file" --page 2147483647 --width 800 -o "$work/out.png"
       ;;
   esac
-  rm -f "$file"
-done < <("$gen" --list; [ -n "${QRP_HOSTILE_FIFO:-}" ] && echo "fifo.QRP store")
+  [ "$name" = fifo.QRP ] || rm -f "$file"
+done < <("$gen" --list; echo "fifo.QRP store")
 
 if [ "$failures" -gt 0 ]; then
   echo "hostile: $failures command(s) did not end cleanly" >&2
