@@ -1,9 +1,11 @@
-// The coordinate mapping of a GDI device context: mapping mode, window and viewport
-// origins and extents (with the isotropic correction), and an optional world transform.
-// Used by the metafile conversions to know where a record draws in device pixels.
+// The logical-to-device mapping of a GDI device context, kept as GDI keeps it: mapping mode,
+// window and viewport origins and extents (whole numbers, with the isotropic correction),
+// and the world transform in single precision. The player and both metafile conversions
+// keep their mapping in one of these.
 #pragma once
 
-#include "emf/wmf/wmf_convert.h"
+#include "emf/header.h"
+#include "emf/records_common.h"
 
 #include <cstdint>
 
@@ -13,24 +15,27 @@ struct PointD {
     double x = 0, y = 0;
 };
 
-// 2 x 3 affine transform as in XFORM: x' = m11 x + m21 y + dx, y' = m12 x + m22 y + dy.
-struct XForm {
-    double m11 = 1, m12 = 0, m21 = 0, m22 = 1, dx = 0, dy = 0;
-};
+// first then second, each product rounded to single precision as GDI does.
+XForm Combine(const XForm& first, const XForm& second);
 
 class DcMapping {
 public:
-    explicit DcMapping(const ReferenceDevice& device);
+    // The device the picture was recorded on: the metric modes and the isotropic correction
+    // use its pixels per millimetre. Fields that are not positive take the defaults.
+    explicit DcMapping(const ReferenceDevice& device = ReferenceDevice{});
 
     int32_t MapMode() const { return FMapMode; }
-    // Invalid modes are ignored, as GDI does. Setting the current isotropic or anisotropic
-    // mode again keeps the extents.
+    // Invalid modes are ignored. Setting MM_ISOTROPIC or MM_ANISOTROPIC while it is already
+    // the mode keeps the extents; any other change sets the mode's own extents (MM_ANISOTROPIC
+    // keeps the current ones).
     void SetMapMode(int32_t mode);
     void SetWindowOrg(int32_t x, int32_t y) { FWindowOrgX = x; FWindowOrgY = y; }
     void SetViewportOrg(int32_t x, int32_t y) { FViewportOrgX = x; FViewportOrgY = y; }
     // Ignored outside MM_ISOTROPIC / MM_ANISOTROPIC and for a zero extent.
     void SetWindowExt(int32_t cx, int32_t cy);
     void SetViewportExt(int32_t cx, int32_t cy);
+    // Ignored outside MM_ISOTROPIC / MM_ANISOTROPIC, for a zero numerator or denominator and
+    // for a result outside 32 bits; a result that truncates to 0 becomes 1 (or -1).
     void ScaleWindowExt(int32_t xNum, int32_t xDenom, int32_t yNum, int32_t yDenom);
     void ScaleViewportExt(int32_t xNum, int32_t xDenom, int32_t yNum, int32_t yDenom);
 
@@ -44,9 +49,14 @@ public:
     int32_t ViewportExtY() const { return FViewportExtY; }
 
     // World transform (applied before the window-to-viewport mapping).
+    const XForm& World() const { return FWorld; }
     void SetWorld(const XForm& world) { FWorld = world; }
-    // iMode of MODIFYWORLDTRANSFORM: 1 identity, 2 left multiply, 3 right multiply, 4 set.
-    void ModifyWorld(const XForm& xform, uint32_t mode);
+    // iMode of MODIFYWORLDTRANSFORM (MWT_IDENTITY, MWT_LEFTMULTIPLY, MWT_RIGHTMULTIPLY,
+    // MWT_SET); false, and nothing changed, for another mode.
+    bool ModifyWorld(const XForm& xform, uint32_t mode);
+
+    // The window-to-viewport mapping alone, in single precision as GDI computes it.
+    XForm Page() const;
 
     // Logical point to device pixels (unrounded).
     PointD ToDevice(double x, double y) const;
@@ -56,6 +66,7 @@ public:
 
 private:
     void FixIsotropic();
+    bool Scalable() const;
 
     ReferenceDevice FDevice;
     int32_t FMapMode = 1;

@@ -83,7 +83,6 @@ Dib24 Dib24::FromRgb(int32_t width, int32_t height, std::span<const uint8_t> rgb
 // ---- EmfWriter -------------------------------------------------------------
 
 namespace {
-constexpr uint32_t DIB_RGB_COLORS = 0;
 
 constexpr size_t kOffBounds = 8;
 constexpr size_t kOffFrame = 24;
@@ -205,23 +204,23 @@ void EmfWriter::Simple(uint32_t type, std::initializer_list<int32_t> values)
     Append(type, p);
 }
 
-void EmfWriter::SetMapMode(int32_t mode) { Simple(EMR_SETMAPMODE, {mode}); }
-void EmfWriter::SetWindowExtEx(int32_t cx, int32_t cy) { Simple(EMR_SETWINDOWEXTEX, {cx, cy}); }
-void EmfWriter::SetWindowOrgEx(int32_t x, int32_t y) { Simple(EMR_SETWINDOWORGEX, {x, y}); }
-void EmfWriter::SetViewportExtEx(int32_t cx, int32_t cy) { Simple(EMR_SETVIEWPORTEXTEX, {cx, cy}); }
-void EmfWriter::SetViewportOrgEx(int32_t x, int32_t y) { Simple(EMR_SETVIEWPORTORGEX, {x, y}); }
-void EmfWriter::SetTextColor(uint32_t color) { Append(EMR_SETTEXTCOLOR, Payload().U32(color)); }
-void EmfWriter::SetBkColor(uint32_t color) { Append(EMR_SETBKCOLOR, Payload().U32(color)); }
-void EmfWriter::SetBkMode(uint32_t mode) { Append(EMR_SETBKMODE, Payload().U32(mode)); }
-void EmfWriter::SetTextAlign(uint32_t mode) { Append(EMR_SETTEXTALIGN, Payload().U32(mode)); }
-void EmfWriter::SaveDC() { Append(EMR_SAVEDC); }
-void EmfWriter::RestoreDC(int32_t relative) { Simple(EMR_RESTOREDC, {relative}); }
+void EmfWriter::SetMapMode(int32_t mode) { Simple(kEmrSetMapMode, {mode}); }
+void EmfWriter::SetWindowExtEx(int32_t cx, int32_t cy) { Simple(kEmrSetWindowExtEx, {cx, cy}); }
+void EmfWriter::SetWindowOrgEx(int32_t x, int32_t y) { Simple(kEmrSetWindowOrgEx, {x, y}); }
+void EmfWriter::SetViewportExtEx(int32_t cx, int32_t cy) { Simple(kEmrSetViewportExtEx, {cx, cy}); }
+void EmfWriter::SetViewportOrgEx(int32_t x, int32_t y) { Simple(kEmrSetViewportOrgEx, {x, y}); }
+void EmfWriter::SetTextColor(uint32_t color) { Append(kEmrSetTextColor, Payload().U32(color)); }
+void EmfWriter::SetBkColor(uint32_t color) { Append(kEmrSetBkColor, Payload().U32(color)); }
+void EmfWriter::SetBkMode(uint32_t mode) { Append(kEmrSetBkMode, Payload().U32(mode)); }
+void EmfWriter::SetTextAlign(uint32_t mode) { Append(kEmrSetTextAlign, Payload().U32(mode)); }
+void EmfWriter::SaveDC() { Append(kEmrSaveDC); }
+void EmfWriter::RestoreDC(int32_t relative) { Simple(kEmrRestoreDC, {relative}); }
 
 void EmfWriter::CreatePen(uint32_t handle, uint32_t style, int32_t width, uint32_t color)
 {
     NoteHandle(handle);
     // ihPen, LOGPEN { lopnStyle, lopnWidth (POINTL, y unused), lopnColor }
-    Append(EMR_CREATEPEN, Payload().U32(handle).U32(style).I32(width).I32(0).U32(color));
+    Append(kEmrCreatePen, Payload().U32(handle).U32(style).I32(width).I32(0).U32(color));
 }
 
 void EmfWriter::ExtCreatePen(uint32_t handle, uint32_t style, uint32_t width, uint32_t brushStyle,
@@ -234,13 +233,13 @@ void EmfWriter::ExtCreatePen(uint32_t handle, uint32_t style, uint32_t width, ui
     p.U32(handle).U32(0).U32(0).U32(0).U32(0);
     p.U32(style).U32(width).U32(brushStyle).U32(color).U32(0).U32(static_cast<uint32_t>(styleEntries.size()));
     for (const uint32_t e : styleEntries) p.U32(e);
-    Append(EMR_EXTCREATEPEN, p);
+    Append(kEmrExtCreatePen, p);
 }
 
 void EmfWriter::CreateBrushIndirect(uint32_t handle, uint32_t style, uint32_t color, uint32_t hatch)
 {
     NoteHandle(handle);
-    Append(EMR_CREATEBRUSHINDIRECT, Payload().U32(handle).U32(style).U32(color).U32(hatch));
+    Append(kEmrCreateBrushIndirect, Payload().U32(handle).U32(style).U32(color).U32(hatch));
 }
 
 void EmfWriter::ExtCreateFontIndirectW(uint32_t handle, const LogFontW& f)
@@ -254,16 +253,16 @@ void EmfWriter::ExtCreateFontIndirectW(uint32_t handle, const LogFontW& f)
     std::u16string face = f.faceName;
     face.resize(32, u'\0');
     p.Utf16(face);
-    Append(EMR_EXTCREATEFONTINDIRECTW, p);
+    Append(kEmrExtCreateFontIndirectW, p);
 }
 
-void EmfWriter::SelectObject(uint32_t handle) { Append(EMR_SELECTOBJECT, Payload().U32(handle)); }
-void EmfWriter::DeleteObject(uint32_t handle) { Append(EMR_DELETEOBJECT, Payload().U32(handle)); }
+void EmfWriter::SelectObject(uint32_t handle) { Append(kEmrSelectObject, Payload().U32(handle)); }
+void EmfWriter::DeleteObject(uint32_t handle) { Append(kEmrDeleteObject, Payload().U32(handle)); }
 
-void EmfWriter::MoveToEx(int32_t x, int32_t y) { Simple(EMR_MOVETOEX, {x, y}); }
-void EmfWriter::LineTo(int32_t x, int32_t y) { Simple(EMR_LINETO, {x, y}); }
-void EmfWriter::Rectangle(const RectL& box) { Append(EMR_RECTANGLE, Payload().Rect(box)); }
-void EmfWriter::Ellipse(const RectL& box) { Append(EMR_ELLIPSE, Payload().Rect(box)); }
+void EmfWriter::MoveToEx(int32_t x, int32_t y) { Simple(kEmrMoveToEx, {x, y}); }
+void EmfWriter::LineTo(int32_t x, int32_t y) { Simple(kEmrLineTo, {x, y}); }
+void EmfWriter::Rectangle(const RectL& box) { Append(kEmrRectangle, Payload().Rect(box)); }
+void EmfWriter::Ellipse(const RectL& box) { Append(kEmrEllipse, Payload().Rect(box)); }
 
 namespace {
 Payload Poly16(std::span<const PointS> points)
@@ -286,8 +285,8 @@ Payload Poly16(std::span<const PointS> points)
 }
 }  // namespace
 
-void EmfWriter::Polyline16(std::span<const PointS> points) { Append(EMR_POLYLINE16, Poly16(points)); }
-void EmfWriter::Polygon16(std::span<const PointS> points) { Append(EMR_POLYGON16, Poly16(points)); }
+void EmfWriter::Polyline16(std::span<const PointS> points) { Append(kEmrPolyline16, Poly16(points)); }
+void EmfWriter::Polygon16(std::span<const PointS> points) { Append(kEmrPolygon16, Poly16(points)); }
 
 void EmfWriter::ExtTextOutW(PointL reference, std::u16string_view text, std::span<const int32_t> dx,
                             uint32_t options, const RectL& clip, uint32_t graphicsMode)
@@ -304,7 +303,7 @@ void EmfWriter::ExtTextOutW(PointL reference, std::u16string_view text, std::spa
     p.Point(reference).U32(chars).U32(offString).U32(options).Rect(clip).U32(offDx);
     p.Utf16(text).Pad4();
     for (const int32_t d : dx) p.I32(d);
-    Append(EMR_EXTTEXTOUTW, p);
+    Append(kEmrExtTextOutW, p);
 }
 
 void EmfWriter::StretchDIBits(int32_t x, int32_t y, int32_t cx, int32_t cy, const Dib24& dib, uint32_t rop)
@@ -316,12 +315,12 @@ void EmfWriter::StretchDIBits(int32_t x, int32_t y, int32_t cx, int32_t cy, cons
     p.Rect({x, y, x + cx - 1, y + cy - 1});
     p.I32(x).I32(y).I32(0).I32(0).I32(dib.width).I32(dib.height);
     p.U32(kFixed).U32(kBmi).U32(kFixed + kBmi).U32(static_cast<uint32_t>(dib.bits.size()));
-    p.U32(DIB_RGB_COLORS).U32(rop).I32(cx).I32(cy);
+    p.U32(gdi::DIB_RGB_COLORS).U32(rop).I32(cx).I32(cy);
     // BITMAPINFOHEADER
     p.U32(kBmi).I32(dib.width).I32(dib.height).U16(1).U16(24).U32(0);
     p.U32(static_cast<uint32_t>(dib.bits.size())).I32(0).I32(0).U32(0).U32(0);
     p.Raw(dib.bits).Pad4();
-    Append(EMR_STRETCHDIBITS, p);
+    Append(kEmrStretchDIBits, p);
 }
 
 std::vector<uint8_t> EmfWriter::Finish(std::span<const uint32_t> palette)
@@ -332,7 +331,7 @@ std::vector<uint8_t> EmfWriter::Finish(std::span<const uint32_t> palette)
     for (const uint32_t e : palette) p.U32(e);
     p.U32(20 + 4 * count);  // nSizeLast: this record's size
     StoreU32(kOffPalEntries, count);
-    Append(EMR_EOF, p);
+    Append(kEmrEof, p);
     FFinished = true;
     return FBytes;
 }

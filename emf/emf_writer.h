@@ -11,6 +11,7 @@
 // for example 4961 x 7016 pixels on 210 x 297 mm (A4 at 600 dpi).
 #pragma once
 
+#include "emf/emr_types.h"
 #include "emf/header.h"
 
 #include <cstdint>
@@ -20,47 +21,6 @@
 #include <vector>
 
 namespace qrp::emf {
-
-// Record numbers for Append (MS-EMF numbering; emf/emr_types.h has the full kEmr* set
-// and the GDI constants in namespace gdi).
-enum : uint32_t {
-    EMR_POLYGON = 3,
-    EMR_POLYLINE = 4,
-    EMR_SETWINDOWEXTEX = 9,
-    EMR_SETWINDOWORGEX = 10,
-    EMR_SETVIEWPORTEXTEX = 11,
-    EMR_SETVIEWPORTORGEX = 12,
-    EMR_EOF = 14,
-    EMR_SETMAPPERFLAGS = 16,
-    EMR_SETMAPMODE = 17,
-    EMR_SETBKMODE = 18,
-    EMR_SETPOLYFILLMODE = 19,
-    EMR_SETROP2 = 20,
-    EMR_SETSTRETCHBLTMODE = 21,
-    EMR_SETTEXTALIGN = 22,
-    EMR_SETTEXTCOLOR = 24,
-    EMR_SETBKCOLOR = 25,
-    EMR_MOVETOEX = 27,
-    EMR_SAVEDC = 33,
-    EMR_RESTOREDC = 34,
-    EMR_SETWORLDTRANSFORM = 35,
-    EMR_MODIFYWORLDTRANSFORM = 36,
-    EMR_SELECTOBJECT = 37,
-    EMR_CREATEPEN = 38,
-    EMR_CREATEBRUSHINDIRECT = 39,
-    EMR_DELETEOBJECT = 40,
-    EMR_ELLIPSE = 42,
-    EMR_RECTANGLE = 43,
-    EMR_ROUNDRECT = 44,
-    EMR_LINETO = 54,
-    EMR_STRETCHDIBITS = 81,
-    EMR_EXTCREATEFONTINDIRECTW = 82,
-    EMR_EXTTEXTOUTW = 84,
-    EMR_POLYGON16 = 86,
-    EMR_POLYLINE16 = 87,
-    EMR_EXTCREATEPEN = 95,
-    EMR_SETLAYOUT = 115,
-};
 
 // COLORREF 0x00BBGGRR.
 constexpr uint32_t Rgb(uint8_t r, uint8_t g, uint8_t b)

@@ -85,7 +85,7 @@ TEST(EmfWriter, TextPolygonAndBitmapRecordsAreLaidOutAsGdiRecordsThem)
     ASSERT_EQ(records.size(), 6u);
 
     const Record& text = records[1];
-    EXPECT_EQ(text.Type(), 84u);  // EMR_EXTTEXTOUTW
+    EXPECT_EQ(text.Type(), kEmrExtTextOutW);
     EXPECT_EQ(text.I32(36), 100);        // ptlReference.x
     EXPECT_EQ(text.U32(44), 3u);         // nChars
     EXPECT_EQ(text.U32(48), 76u);        // offString
@@ -97,7 +97,7 @@ TEST(EmfWriter, TextPolygonAndBitmapRecordsAreLaidOutAsGdiRecordsThem)
     EXPECT_EQ(text.Size(), 96u);
 
     const Record& poly = records[2];
-    EXPECT_EQ(poly.Type(), 86u);  // EMR_POLYGON16
+    EXPECT_EQ(poly.Type(), kEmrPolygon16);
     EXPECT_EQ(poly.I32(8), -7);   // bounds.left
     EXPECT_EQ(poly.I32(20), 8);   // bounds.bottom
     EXPECT_EQ(poly.U32(24), 3u);
@@ -105,7 +105,7 @@ TEST(EmfWriter, TextPolygonAndBitmapRecordsAreLaidOutAsGdiRecordsThem)
     EXPECT_EQ(poly.Size(), 40u);  // 28 + 12 points bytes
 
     const Record& dib = records[3];
-    EXPECT_EQ(dib.Type(), 81u);  // EMR_STRETCHDIBITS
+    EXPECT_EQ(dib.Type(), kEmrStretchDIBits);
     EXPECT_EQ(dib.U32(48), 80u);   // offBmiSrc
     EXPECT_EQ(dib.U32(60), 16u);   // cbBitsSrc: two rows of 8 bytes
     EXPECT_EQ(dib.U16(80 + 14), 24);

@@ -119,9 +119,9 @@ constexpr uint32_t kEmrCreateColorSpaceW = 122;
 
 namespace gdi {
 
-// Mapping modes.
-constexpr uint32_t MM_TEXT = 1, MM_LOMETRIC = 2, MM_HIMETRIC = 3, MM_LOENGLISH = 4,
-                   MM_HIENGLISH = 5, MM_TWIPS = 6, MM_ISOTROPIC = 7, MM_ANISOTROPIC = 8;
+// Mapping modes (signed: METAFILEPICT and the WMF records carry them as signed values).
+constexpr int32_t MM_TEXT = 1, MM_LOMETRIC = 2, MM_HIMETRIC = 3, MM_LOENGLISH = 4,
+                  MM_HIENGLISH = 5, MM_TWIPS = 6, MM_ISOTROPIC = 7, MM_ANISOTROPIC = 8;
 constexpr uint32_t GM_COMPATIBLE = 1, GM_ADVANCED = 2;
 // ModifyWorldTransform.
 constexpr uint32_t MWT_IDENTITY = 1, MWT_LEFTMULTIPLY = 2, MWT_RIGHTMULTIPLY = 3, MWT_SET = 4;
@@ -188,6 +188,19 @@ constexpr uint8_t SYMBOL_CHARSET = 2;
 
 // Gradient fill modes.
 constexpr uint32_t GRADIENT_FILL_RECT_H = 0, GRADIENT_FILL_RECT_V = 1, GRADIENT_FILL_TRIANGLE = 2;
+
+// DIB colour-table usages (the records' iUsage).
+constexpr uint32_t DIB_RGB_COLORS = 0;   // RGBQUAD (RGBTRIPLE for core headers) entries
+constexpr uint32_t DIB_PAL_COLORS = 1;   // 16-bit indices into the selected logical palette
+constexpr uint32_t DIB_PAL_INDICES = 2;  // no table: pixel values index the palette directly
+
+constexpr uint32_t BI_RGB = 0;
+constexpr uint32_t BI_RLE8 = 1;
+constexpr uint32_t BI_RLE4 = 2;
+constexpr uint32_t BI_BITFIELDS = 3;
+constexpr uint32_t BI_JPEG = 4;
+constexpr uint32_t BI_PNG = 5;
+constexpr uint32_t BI_ALPHABITFIELDS = 6;
 
 // AlphaBlend's BLENDFUNCTION.AlphaFormat.
 constexpr uint8_t AC_SRC_ALPHA = 1;

@@ -78,4 +78,12 @@ void StoreHeader(const EnhMetaHeader& h, uint8_t* p)
     PutI(p + 104, h.szlMicrometers.cy);
 }
 
+ReferenceDevice RecordingDevice(const EnhMetaHeader& h)
+{
+    const ReferenceDevice d;
+    return {h.szlDevice.cx > 0 ? h.szlDevice.cx : d.widthPixels, h.szlDevice.cy > 0 ? h.szlDevice.cy : d.heightPixels,
+            h.szlMillimeters.cx > 0 ? h.szlMillimeters.cx : d.widthMillimeters,
+            h.szlMillimeters.cy > 0 ? h.szlMillimeters.cy : d.heightMillimeters};
+}
+
 }  // namespace qrp::emf

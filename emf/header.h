@@ -44,6 +44,19 @@ struct EnhMetaHeader {
     SizeL szlMicrometers;
 };
 
+// A reference device: its size in pixels and in millimetres. The default is the 96-dpi
+// screen GDI describes as 1024 x 768 pixels on 320 x 240 millimetres.
+struct ReferenceDevice {
+    int32_t widthPixels = 1024;
+    int32_t heightPixels = 768;
+    int32_t widthMillimeters = 320;
+    int32_t heightMillimeters = 240;
+};
+
+// The device a picture was recorded on (szlDevice, szlMillimeters); a field that is not
+// positive takes the default device's value.
+ReferenceDevice RecordingDevice(const EnhMetaHeader& header);
+
 // Decodes the header fields from at least 108 bytes (missing trailing bytes read as 0).
 EnhMetaHeader ParseHeader(Bytes bytes);
 

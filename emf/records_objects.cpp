@@ -111,4 +111,10 @@ std::optional<EmrPalette> EmrPalette::ReadSetEntries(const Record& r)
     return p;
 }
 
+std::optional<EmrResizePalette> EmrResizePalette::Read(const Record& r)
+{
+    if (!r.Has(8, 8)) return std::nullopt;
+    return EmrResizePalette{*r.U32(8), *r.U32(12)};
+}
+
 }  // namespace qrp::emf

@@ -72,4 +72,11 @@ struct EmrPalette {
     static std::optional<EmrPalette> ReadSetEntries(const Record& r);
 };
 
+// RESIZEPALETTE (ih, the new number of entries).
+struct EmrResizePalette {
+    uint32_t ih = 0;
+    uint32_t entries = 0;
+    static std::optional<EmrResizePalette> Read(const Record& r);
+};
+
 }  // namespace qrp::emf

@@ -37,6 +37,12 @@ std::optional<EmrSetPixel> EmrSetPixel::Read(const Record& r)
     return EmrSetPixel{*p, *c};
 }
 
+std::optional<EmrTextJustification> EmrTextJustification::Read(const Record& r)
+{
+    if (!r.Has(8, 8)) return std::nullopt;
+    return EmrTextJustification{*r.I32(8), *r.I32(12)};
+}
+
 std::optional<EmrScaleExt> EmrScaleExt::Read(const Record& r)
 {
     if (!r.Has(8, 16)) return std::nullopt;

@@ -36,6 +36,12 @@ struct EmrSetPixel {
     static std::optional<EmrSetPixel> Read(const Record& r);
 };
 
+// SETTEXTJUSTIFICATION.
+struct EmrTextJustification {
+    int32_t breakExtra = 0, breakCount = 0;
+    static std::optional<EmrTextJustification> Read(const Record& r);
+};
+
 // SCALEVIEWPORTEXTEX, SCALEWINDOWEXTEX.
 struct EmrScaleExt {
     int32_t xNum = 1, xDenom = 1, yNum = 1, yDenom = 1;

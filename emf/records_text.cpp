@@ -16,10 +16,11 @@ char16_t WidenAnsi(uint8_t c)
 
 namespace {
 
-bool ReadString(const Record& r, size_t offset, uint32_t count, bool wide, std::u16string* out)
+bool ReadString(const Record& r, size_t offset, uint32_t count, bool wide, std::u16string* out, Bytes* narrow)
 {
     const Bytes bytes = r.Array(offset, count, wide ? 2 : 1);
     if (count != 0 && bytes.empty()) return false;
+    if (!wide) *narrow = bytes;
     out->resize(count);
     for (uint32_t i = 0; i < count; ++i)
         (*out)[i] = wide ? static_cast<char16_t>(LoadU16(bytes.data() + 2 * i)) : WidenAnsi(bytes[i]);
@@ -36,7 +37,7 @@ bool ReadEmrText(const Record& r, size_t at, bool wide, TextRun* run)
     run->options = *r.U32(at + 16);
     run->rect = *ReadRectL(r, at + 20);
     const uint32_t offDx = *r.U32(at + 36);
-    if (!ReadString(r, offString, nChars, wide, &run->text)) return false;
+    if (!ReadString(r, offString, nChars, wide, &run->text, &run->narrow)) return false;
     const bool pdy = (run->options & gdi::ETO_PDY) != 0;
     const Bytes dx = offDx == 0 ? Bytes{} : r.Array(offDx, uint64_t{nChars} * (pdy ? 2 : 1), 4);
     if (!dx.empty()) {
@@ -73,7 +74,7 @@ std::optional<EmrTextOut> ReadSmallTextOut(const Record& r)
         at += 16;
     }
     const bool wide = (run.options & gdi::ETO_SMALL_CHARS) == 0;
-    if (!ReadString(r, at, count, wide, &run.text)) return std::nullopt;
+    if (!ReadString(r, at, count, wide, &run.text, &run.narrow)) return std::nullopt;
     run.options &= ~(gdi::ETO_NO_RECT | gdi::ETO_SMALL_CHARS);
     out.runs.push_back(std::move(run));
     return out;

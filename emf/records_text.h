@@ -14,6 +14,9 @@ struct TextRun {
     // UTF-16 text; ANSI records are widened through Windows-1252. With ETO_GLYPH_INDEX the
     // units are glyph indices.
     std::u16string text;
+    // The string's bytes as recorded when it is 8-bit (EXTTEXTOUTA, POLYTEXTOUTA,
+    // SMALLTEXTOUT with ETO_SMALL_CHARS); empty for UTF-16 strings.
+    Bytes narrow;
     uint32_t options = 0;
     RectL rect;  // the ETO_OPAQUE / ETO_CLIPPED rectangle
     // One advance per character in logical units, or empty when the record has none (or

@@ -15,6 +15,7 @@
 namespace {
 
 using namespace qrp::emf;
+using qrp::emf::gdi::MM_ANISOTROPIC;
 
 void Check(const std::optional<std::vector<uint8_t>>& emf)
 {

@@ -2,6 +2,7 @@
 // SaveDC pushes and RestoreDC pops as a whole.
 #pragma once
 
+#include "emf/dc_mapping.h"
 #include "emf/records_common.h"
 #include "emf/records_objects.h"
 
@@ -58,10 +59,7 @@ struct GdiObject {
 
 struct DcState {
     uint32_t graphicsMode = 1;  // GM_COMPATIBLE
-    uint32_t mapMode = 1;       // MM_TEXT
-    double windowOrgX = 0, windowOrgY = 0, windowExtX = 1, windowExtY = 1;
-    double viewportOrgX = 0, viewportOrgY = 0, viewportExtX = 1, viewportExtY = 1;
-    QTransform world;
+    emf::DcMapping mapping;     // mapping mode, window, viewport and world transform
 
     uint32_t rop2 = 13;         // R2_COPYPEN
     uint32_t stretchMode = 1;   // BLACKONWHITE

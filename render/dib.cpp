@@ -29,43 +29,11 @@ bool Fail(std::string* why, const std::string& reason)
     return false;
 }
 
-// Where the parts of a BITMAPINFO lie.
-struct Layout {
-    DibInfo info;
-    size_t masksOffset = 0;  // BI_BITFIELDS masks (inside the header for V2 and later)
-    size_t tableOffset = 0;
-    size_t entrySize = 4;
-    uint32_t tableEntries = 0;  // entries the header declares, before clamping
-};
-
-bool IsKnownHeaderSize(uint32_t size)
-{
-    return size == 12 || size == 40 || size == 52 || size == 56 || size == 108 || size == 124;
-}
+using Layout = emf::DibLayout;
 
 std::optional<Layout> ParseLayout(emf::Bytes info, uint32_t usage, std::string* why)
 {
-    auto parsed = ParseDibInfo(info, why);
-    if (!parsed) return std::nullopt;
-    Layout layout;
-    layout.info = *parsed;
-    const DibInfo& d = layout.info;
-    const bool core = d.headerSize == 12;
-    layout.tableOffset = d.headerSize;
-    if (d.compression == BI_BITFIELDS) {
-        layout.masksOffset = 40;  // after a 40-byte header, inside the V2..V5 headers
-        if (d.headerSize == 40) layout.tableOffset += 12;
-    }
-    layout.entrySize = usage == DIB_PAL_COLORS ? 2 : core ? 3 : 4;
-    if (usage == DIB_PAL_INDICES) {
-        layout.tableEntries = 0;
-    } else if (d.bitCount <= 8 && d.bitCount > 0) {
-        const uint32_t full = 1u << d.bitCount;
-        layout.tableEntries = d.colorsUsed && d.colorsUsed < full ? d.colorsUsed : full;
-    } else {
-        layout.tableEntries = std::min<uint32_t>(d.colorsUsed, 256);
-    }
-    return layout;
+    return emf::ParseDibLayout(info, usage, why);
 }
 
 // A BI_BITFIELDS channel: the mask, its shift and its width in bits.
@@ -342,47 +310,6 @@ struct Decoder {
 }  // namespace
 
 std::span<const uint32_t> DefaultPalette() { return kDefaultPalette; }
-
-std::optional<DibInfo> ParseDibInfo(emf::Bytes info, std::string* why)
-{
-    if (info.size() < 4) {
-        Fail(why, "bitmap header shorter than 4 bytes");
-        return std::nullopt;
-    }
-    DibInfo d;
-    d.headerSize = emf::LoadU32(info.data());
-    if (!IsKnownHeaderSize(d.headerSize)) {
-        Fail(why, "unknown bitmap header size " + std::to_string(d.headerSize));
-        return std::nullopt;
-    }
-    if (info.size() < d.headerSize) {
-        Fail(why, "bitmap header of " + std::to_string(d.headerSize) + " bytes in " +
-                      std::to_string(info.size()) + " bytes");
-        return std::nullopt;
-    }
-    const uint8_t* p = info.data();
-    if (d.headerSize == 12) {
-        d.width = emf::LoadU16(p + 4);
-        d.height = emf::LoadU16(p + 6);
-        d.planes = emf::LoadU16(p + 8);
-        d.bitCount = emf::LoadU16(p + 10);
-        return d;
-    }
-    d.width = emf::LoadI32(p + 4);
-    const int32_t height = emf::LoadI32(p + 8);
-    d.planes = emf::LoadU16(p + 12);
-    d.bitCount = emf::LoadU16(p + 14);
-    d.compression = emf::LoadU32(p + 16);
-    d.sizeImage = emf::LoadU32(p + 20);
-    d.colorsUsed = emf::LoadU32(p + 32);
-    if (height == INT32_MIN) {
-        Fail(why, "bitmap height out of range");
-        return std::nullopt;
-    }
-    d.topDown = height < 0;
-    d.height = height < 0 ? -height : height;
-    return d;
-}
 
 QImage DecodeDib(emf::Bytes info, emf::Bytes bits, const DibOptions& options, std::string* why)
 {

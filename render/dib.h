@@ -9,6 +9,7 @@
 #pragma once
 
 #include "emf/bytes.h"
+#include "emf/dib_header.h"
 #include "emf/record_reader.h"
 
 #include <QImage>
@@ -21,17 +22,19 @@
 
 namespace qrp::render {
 
-// How a colour table is to be read (the records' iUsage).
-constexpr uint32_t DIB_RGB_COLORS = 0;  // RGBQUAD (RGBTRIPLE for core headers) entries
-constexpr uint32_t DIB_PAL_COLORS = 1;  // 16-bit indices into the selected logical palette
-constexpr uint32_t DIB_PAL_INDICES = 2; // no table: pixel values index the palette directly
-
-constexpr uint32_t BI_RGB = 0;
-constexpr uint32_t BI_RLE8 = 1;
-constexpr uint32_t BI_RLE4 = 2;
-constexpr uint32_t BI_BITFIELDS = 3;
-constexpr uint32_t BI_JPEG = 4;
-constexpr uint32_t BI_PNG = 5;
+// The header forms, compressions and colour-table usages come from the one DIB header
+// parser of the picture format.
+using emf::gdi::BI_BITFIELDS;
+using emf::gdi::BI_JPEG;
+using emf::gdi::BI_PNG;
+using emf::gdi::BI_RGB;
+using emf::gdi::BI_RLE4;
+using emf::gdi::BI_RLE8;
+using emf::gdi::DIB_PAL_COLORS;
+using emf::gdi::DIB_PAL_INDICES;
+using emf::gdi::DIB_RGB_COLORS;
+using emf::DibInfo;
+using emf::ParseDibInfo;
 
 // Limits on a decoded bitmap: a side of at most kMaxDibSide pixels and at most
 // kMaxDibPixels pixels in all (128 MiB as 32-bit pixels).
@@ -40,19 +43,6 @@ constexpr int64_t kMaxDibPixels = int64_t{1} << 25;
 // An embedded JPEG or PNG is scaled to the size its bitmap header claims only up to this
 // many pixels; beyond, it is returned at its own size.
 constexpr int64_t kMaxScaledEmbeddedPixels = int64_t{1} << 22;
-
-// The header fields of a DIB, whatever its header form.
-struct DibInfo {
-    uint32_t headerSize = 0;  // 12 for BITMAPCOREHEADER, 40 and up for BITMAPINFOHEADER
-    int32_t width = 0;
-    int32_t height = 0;       // always positive here; see topDown
-    bool topDown = false;     // the header's height was negative
-    uint16_t planes = 0;
-    uint16_t bitCount = 0;
-    uint32_t compression = BI_RGB;
-    uint32_t sizeImage = 0;
-    uint32_t colorsUsed = 0;  // entries in the colour table as the header declares them
-};
 
 struct DibOptions {
     uint32_t usage = DIB_RGB_COLORS;
@@ -71,10 +61,6 @@ struct DibOptions {
     std::optional<uint32_t> firstScan;
     std::optional<uint32_t> scanCount;
 };
-
-// The header fields of the BITMAPINFO at the start of info, or std::nullopt (and the
-// reason in *why) when it is too short or its size field is not a known header size.
-std::optional<DibInfo> ParseDibInfo(emf::Bytes info, std::string* why = nullptr);
 
 // Decodes a DIB from its BITMAPINFO (header and colour table; for BI_BITFIELDS with a
 // 40-byte header, the three masks after it) and its bits. Returns an image of the

@@ -71,15 +71,17 @@ QTransform CombineFloat(const QTransform& a, const QTransform& b)
                       adx * b11 + ady * b21 + bdx, adx * b12 + ady * b22 + bdy);
 }
 
+namespace {
+
+QTransform ToTransform(const XForm& x) { return FloatTransform(x.m11, x.m12, x.m21, x.m22, x.dx, x.dy); }
+
+}  // namespace
+
 const QTransform& Player::Total()
 {
     if (!FTotalValid) {
-        const DcState& s = FState;
-        const float sx = static_cast<float>(s.viewportExtX) / static_cast<float>(s.windowExtX);
-        const float sy = static_cast<float>(s.viewportExtY) / static_cast<float>(s.windowExtY);
-        const QTransform page = FloatTransform(sx, 0, 0, sy, static_cast<float>(s.viewportOrgX) - sx * static_cast<float>(s.windowOrgX),
-                                               static_cast<float>(s.viewportOrgY) - sy * static_cast<float>(s.windowOrgY));
-        FTotal = CombineFloat(CombineFloat(s.world, page), FPlayback);
+        const DcMapping& m = FState.mapping;
+        FTotal = CombineFloat(CombineFloat(ToTransform(m.World()), ToTransform(m.Page())), FPlayback);
         FTotalValid = true;
     }
     return FTotal;
@@ -108,61 +110,12 @@ double Player::ScaleY()
     return std::hypot(t.m21(), t.m22());
 }
 
-void Player::SetMapModeValue(uint32_t mode)
-{
-    const EnhMetaHeader& h = FPicture.Header();
-    const double mmX = h.szlMillimeters.cx > 0 ? h.szlMillimeters.cx : 320;
-    const double mmY = h.szlMillimeters.cy > 0 ? h.szlMillimeters.cy : 240;
-    const double devX = h.szlDevice.cx > 0 ? h.szlDevice.cx : 1024;
-    const double devY = h.szlDevice.cy > 0 ? h.szlDevice.cy : 768;
-    double unitsPerMm = 0;
-    switch (mode) {
-    case MM_TEXT:
-        FState.windowExtX = FState.windowExtY = FState.viewportExtX = FState.viewportExtY = 1;
-        break;
-    case MM_LOMETRIC:
-    case MM_ISOTROPIC: unitsPerMm = 10; break;
-    case MM_HIMETRIC: unitsPerMm = 100; break;
-    case MM_LOENGLISH: unitsPerMm = 100 / 25.4; break;
-    case MM_HIENGLISH: unitsPerMm = 1000 / 25.4; break;
-    case MM_TWIPS: unitsPerMm = 1440 / 25.4; break;
-    case MM_ANISOTROPIC: break;
-    default: return;
-    }
-    if (unitsPerMm != 0) {
-        FState.windowExtX = std::round(mmX * unitsPerMm);
-        FState.windowExtY = std::round(mmY * unitsPerMm);
-        FState.viewportExtX = devX;
-        FState.viewportExtY = -devY;
-    }
-    FState.mapMode = mode;
-    TransformChanged();
-}
-
-void Player::FixIsotropic()
-{
-    const EnhMetaHeader& h = FPicture.Header();
-    const double mmX = h.szlMillimeters.cx > 0 ? h.szlMillimeters.cx : 320;
-    const double mmY = h.szlMillimeters.cy > 0 ? h.szlMillimeters.cy : 240;
-    const double devX = h.szlDevice.cx > 0 ? h.szlDevice.cx : 1024;
-    const double devY = h.szlDevice.cy > 0 ? h.szlDevice.cy : 768;
-    DcState& s = FState;
-    const double xdim = std::abs(s.viewportExtX * mmX / (s.windowExtX * devX));
-    const double ydim = std::abs(s.viewportExtY * mmY / (s.windowExtY * devY));
-    if (xdim > ydim) {
-        const double cx = std::floor(s.viewportExtX * ydim / xdim + 0.5);
-        s.viewportExtX = cx != 0 ? cx : (s.viewportExtX >= 0 ? 1 : -1);
-    } else if (ydim > xdim) {
-        const double cy = std::floor(s.viewportExtY * xdim / ydim + 0.5);
-        s.viewportExtY = cy != 0 ? cy : (s.viewportExtY >= 0 ? 1 : -1);
-    }
-}
-
 bool Player::OnSetMapMode(const Record& r)
 {
     const auto v = EmrValue::Read(r);
     if (!v) return false;
-    SetMapModeValue(v->value);
+    FState.mapping.SetMapMode(v->Signed());
+    TransformChanged();
     return true;
 }
 
@@ -170,11 +123,7 @@ bool Player::OnSetWindowExt(const Record& r)
 {
     const auto p = EmrPoint::Read(r);
     if (!p) return false;
-    if (FState.mapMode != MM_ISOTROPIC && FState.mapMode != MM_ANISOTROPIC) return true;
-    if (p->point.x == 0 || p->point.y == 0) return true;  // GDI refuses zero extents
-    FState.windowExtX = p->point.x;
-    FState.windowExtY = p->point.y;
-    if (FState.mapMode == MM_ISOTROPIC) FixIsotropic();
+    FState.mapping.SetWindowExt(p->point.x, p->point.y);
     TransformChanged();
     return true;
 }
@@ -183,11 +132,7 @@ bool Player::OnSetViewportExt(const Record& r)
 {
     const auto p = EmrPoint::Read(r);
     if (!p) return false;
-    if (FState.mapMode != MM_ISOTROPIC && FState.mapMode != MM_ANISOTROPIC) return true;
-    if (p->point.x == 0 || p->point.y == 0) return true;
-    FState.viewportExtX = p->point.x;
-    FState.viewportExtY = p->point.y;
-    if (FState.mapMode == MM_ISOTROPIC) FixIsotropic();
+    FState.mapping.SetViewportExt(p->point.x, p->point.y);
     TransformChanged();
     return true;
 }
@@ -196,8 +141,7 @@ bool Player::OnSetWindowOrg(const Record& r)
 {
     const auto p = EmrPoint::Read(r);
     if (!p) return false;
-    FState.windowOrgX = p->point.x;
-    FState.windowOrgY = p->point.y;
+    FState.mapping.SetWindowOrg(p->point.x, p->point.y);
     TransformChanged();
     return true;
 }
@@ -206,35 +150,16 @@ bool Player::OnSetViewportOrg(const Record& r)
 {
     const auto p = EmrPoint::Read(r);
     if (!p) return false;
-    FState.viewportOrgX = p->point.x;
-    FState.viewportOrgY = p->point.y;
+    FState.mapping.SetViewportOrg(p->point.x, p->point.y);
     TransformChanged();
     return true;
 }
-
-namespace {
-
-// Scales an extent pair as ScaleViewportExtEx does; false when the result is unusable.
-bool ScaleExtents(const EmrScaleExt& s, double* x, double* y)
-{
-    if (s.xDenom == 0 || s.yDenom == 0) return false;
-    const double nx = *x * s.xNum / s.xDenom, ny = *y * s.yNum / s.yDenom;
-    if (nx == 0 || ny == 0 || !std::isfinite(nx) || !std::isfinite(ny)) return false;
-    *x = std::trunc(nx);
-    *y = std::trunc(ny);
-    if (*x == 0) *x = nx > 0 ? 1 : -1;
-    if (*y == 0) *y = ny > 0 ? 1 : -1;
-    return true;
-}
-
-}  // namespace
 
 bool Player::OnScaleViewportExt(const Record& r)
 {
     const auto s = EmrScaleExt::Read(r);
     if (!s) return false;
-    if (FState.mapMode != MM_ISOTROPIC && FState.mapMode != MM_ANISOTROPIC) return true;
-    if (ScaleExtents(*s, &FState.viewportExtX, &FState.viewportExtY) && FState.mapMode == MM_ISOTROPIC) FixIsotropic();
+    FState.mapping.ScaleViewportExt(s->xNum, s->xDenom, s->yNum, s->yDenom);
     TransformChanged();
     return true;
 }
@@ -243,23 +168,16 @@ bool Player::OnScaleWindowExt(const Record& r)
 {
     const auto s = EmrScaleExt::Read(r);
     if (!s) return false;
-    if (FState.mapMode != MM_ISOTROPIC && FState.mapMode != MM_ANISOTROPIC) return true;
-    if (ScaleExtents(*s, &FState.windowExtX, &FState.windowExtY) && FState.mapMode == MM_ISOTROPIC) FixIsotropic();
+    FState.mapping.ScaleWindowExt(s->xNum, s->xDenom, s->yNum, s->yDenom);
     TransformChanged();
     return true;
 }
-
-namespace {
-
-QTransform ToTransform(const XForm& x) { return FloatTransform(x.m11, x.m12, x.m21, x.m22, x.dx, x.dy); }
-
-}  // namespace
 
 bool Player::OnSetWorldTransform(const Record& r)
 {
     const auto x = EmrXForm::Read(r);
     if (!x) return false;
-    FState.world = ToTransform(x->xform);
+    FState.mapping.SetWorld(x->xform);
     TransformChanged();
     return true;
 }
@@ -268,14 +186,7 @@ bool Player::OnModifyWorldTransform(const Record& r)
 {
     const auto x = EmrXForm::Read(r);
     if (!x) return false;
-    const QTransform m = ToTransform(x->xform);
-    switch (x->mode) {
-    case MWT_IDENTITY: FState.world = QTransform(); break;
-    case MWT_LEFTMULTIPLY: FState.world = CombineFloat(m, FState.world); break;
-    case MWT_RIGHTMULTIPLY: FState.world = CombineFloat(FState.world, m); break;
-    case MWT_SET: FState.world = m; break;
-    default: return false;
-    }
+    if (!FState.mapping.ModifyWorld(x->xform, x->mode)) return false;
     TransformChanged();
     return true;
 }

@@ -124,6 +124,7 @@ Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rec
                                  : static_cast<float>(rect.top());
     FPlayback = FloatTransform(FPlaybackScaleX, 0, 0, FPlaybackScaleY, dx, dy);
 
+    FState.mapping = emf::DcMapping(emf::RecordingDevice(h));
     FState.pen = StockPenObject(BLACK_PEN);
     FState.brush = StockBrushObject(WHITE_BRUSH);
     FState.font = StockFontObject(SYSTEM_FONT);

@@ -63,8 +63,6 @@ private:
     bool AxisAligned();                 // the transform keeps rectangles upright
     double ScaleX();                    // output length of one logical unit along x
     double ScaleY();
-    void SetMapModeValue(uint32_t mode);
-    void FixIsotropic();
 
     // --- drawing helpers (player.cpp) ---
     // The device's fill and stroke, paid for from the page's budget: nothing is drawn once

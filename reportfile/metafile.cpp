@@ -125,11 +125,11 @@ void TMetafile::ReadPlaceablePicture(TStream& stream, int32_t length)
     FImage->FWidth = MulDiv(emf::LoadI16(header + 10) - emf::LoadI16(header + 6), 2540, inch);
     FImage->FHeight = MulDiv(emf::LoadI16(header + 12) - emf::LoadI16(header + 8), 2540, inch);
 
-    const auto first = emf::SetWinMetaFileBits(body, emf::MetaFilePict{emf::MM_ANISOTROPIC, 0, 0});
+    const auto first = emf::SetWinMetaFileBits(body, emf::MetaFilePict{emf::gdi::MM_ANISOTROPIC, 0, 0});
     if (!first) throw EInvalidGraphic();
     const emf::EnhMetaHeader firstHeader = emf::ParseHeader(*first);
     auto second = emf::SetWinMetaFileBits(
-        body, emf::MetaFilePict{emf::MM_ANISOTROPIC, firstHeader.rclFrame.right, firstHeader.rclFrame.bottom});
+        body, emf::MetaFilePict{emf::gdi::MM_ANISOTROPIC, firstHeader.rclFrame.right, firstHeader.rclFrame.bottom});
     if (!second) throw EInvalidGraphic();
     emf::HENHMETAFILE handle = emf::SetEnhMetaFileBits(std::move(*second));
     if (!handle) throw EInvalidGraphic();
@@ -170,7 +170,7 @@ void TMetafile::WritePlaceablePicture(TStream& stream) const
 
     std::vector<uint8_t> body;
     if (FImage->FHandle) {
-        body = emf::GetWinMetaFileBits(FImage->FHandle->Data(), emf::MM_ANISOTROPIC, emf::ReferenceDevice{});
+        body = emf::GetWinMetaFileBits(FImage->FHandle->Data(), emf::gdi::MM_ANISOTROPIC, emf::ReferenceDevice{});
         if (body.empty()) throw EOutOfResources();
     }
     stream.WriteBuffer(header, kPlaceableHeaderSize);

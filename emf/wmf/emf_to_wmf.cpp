@@ -1,5 +1,7 @@
 #include "emf/wmf/emf_to_wmf.h"
 #include "emf/emr_types.h"
+#include "emf/records_regions.h"
+#include "emf/records_state.h"
 
 #include "base/arith.h"
 #include "emf/wmf/wmf_embedded_emf.h"
@@ -23,35 +25,6 @@ int32_t FramePixels(int32_t v, int32_t pixels, int32_t millimeters)
     return MulDiv(v, pixels, 100 * std::max(millimeters, 1));
 }
 
-XForm ReadXForm(const Record& r, size_t at)
-{
-    XForm x;
-    x.m11 = r.F32(at).value_or(1);
-    x.m12 = r.F32(at + 4).value_or(0);
-    x.m21 = r.F32(at + 8).value_or(0);
-    x.m22 = r.F32(at + 12).value_or(1);
-    x.dx = r.F32(at + 16).value_or(0);
-    x.dy = r.F32(at + 20).value_or(0);
-    // A transform that is not finite draws nowhere sensible: keep the identity.
-    for (const double v : {x.m11, x.m12, x.m21, x.m22, x.dx, x.dy})
-        if (!std::isfinite(v) || std::fabs(v) > 1e9) return XForm{};
-    return x;
-}
-
-ReferenceDevice RecordingDevice(const EnhMetaHeader& h)
-{
-    return {std::max(h.szlDevice.cx, 1), std::max(h.szlDevice.cy, 1), std::max(h.szlMillimeters.cx, 1),
-            std::max(h.szlMillimeters.cy, 1)};
-}
-
-enum : uint32_t {
-    kSetMapperFlags = 16, kSetBkMode = 18, kSetPolyFillMode = 19, kSetRop2 = 20, kSetStretchBltMode = 21,
-    kSetTextAlign = 22, kSetTextColor = 24, kSetBkColor = 25, kOffsetClipRgn = 26, kExcludeClipRect = 29,
-    kIntersectClipRect = 30, kScaleViewportExtEx = 31, kScaleWindowExtEx = 32, kSaveDC = 33, kRestoreDC = 34,
-    kSetWorldTransform = 35, kModifyWorldTransform = 36, kExtSelectClipRgn = 75, kSetLayout = 115,
-    kSetTextJustification = 120, kSetMapMode = 17, kSetWindowExtEx = 9, kSetWindowOrgEx = 10,
-    kSetViewportExtEx = 11, kSetViewportOrgEx = 12,
-};
 }  // namespace
 
 EmfToWmf::EmfToWmf(Bytes emf, const ReferenceDevice& device)
@@ -74,7 +47,7 @@ std::vector<uint8_t> EmfToWmf::Convert(bool embed)
     int32_t height = FramePixels(f.bottom - f.top, FDevice.heightPixels, FDevice.heightMillimeters);
     if (width == 0) width = 1;
     if (height == 0) height = 1;
-    FOut.Append(META_SETMAPMODE, WmfParams().I16(MM_ANISOTROPIC));
+    FOut.Append(META_SETMAPMODE, WmfParams().I16(gdi::MM_ANISOTROPIC));
     FOut.Append(META_SETWINDOWORG, WmfParams().I16(Clamp16(top)).I16(Clamp16(left)));
     FOut.Append(META_SETWINDOWEXT, WmfParams().I16(Clamp16(height)).I16(Clamp16(width)));
 
@@ -86,6 +59,11 @@ std::vector<uint8_t> EmfToWmf::Convert(bool embed)
     std::vector<uint8_t> body = FOut.Finish(static_cast<uint16_t>(std::min<size_t>(FUsed.size(), 0xFFFF)));
     if (embed) SealEmbeddedChecksum(body);
     return body;
+}
+
+void EmfToWmf::Damaged(const Record& r)
+{
+    if (FDamaged.size() < kMaxDamaged) FDamaged.push_back(r.Offset());
 }
 
 void EmfToWmf::Dispatch(const Record& r)
@@ -102,10 +80,9 @@ void EmfToWmf::Dispatch(const Record& r)
     case kEmrPolyBezier16: case kEmrPolygon16: case kEmrPolyline16: case kEmrPolyBezierTo16: case kEmrPolylineTo16: Poly(r); break;
     case kEmrPolyPolyline: case kEmrPolyPolygon: case kEmrPolyPolyline16: case kEmrPolyPolygon16: PolyPoly(r); break;
     case kEmrBeginPath: case kEmrEndPath: case kEmrCloseFigure: case kEmrFillPath: case kEmrStrokeAndFillPath: case kEmrStrokePath: case kEmrAbortPath: Path(r); break;
-    case kIntersectClipRect: case kExcludeClipRect: case kOffsetClipRgn: case kExtSelectClipRgn: Clip(r); break;
+    case kEmrIntersectClipRect: case kEmrExcludeClipRect: case kEmrOffsetClipRgn: case kEmrExtSelectClipRgn: Clip(r); break;
     case kEmrFillRgn: case kEmrFrameRgn: case kEmrInvertRgn: case kEmrPaintRgn: RegionRecord(r); break;
-    case kEmrExtTextOutA: case kEmrExtTextOutW: Text(r); break;
-    case kEmrSmallTextOut: SmallText(r); break;
+    case kEmrExtTextOutA: case kEmrExtTextOutW: case kEmrSmallTextOut: Text(r); break;
     case kEmrBitBlt: case kEmrStretchBlt: case kEmrSetDIBitsToDevice: case kEmrStretchDIBits: Bitmap(r); break;
     default: break;  // no WMF counterpart
     }
@@ -115,43 +92,52 @@ bool EmfToWmf::StateRecord(const Record& r)
 {
     uint16_t function = 0;
     switch (r.Type()) {
-    case kSetBkMode: function = META_SETBKMODE; break;
-    case kSetPolyFillMode: function = META_SETPOLYFILLMODE; break;
-    case kSetRop2: function = META_SETROP2; break;
-    case kSetStretchBltMode: function = META_SETSTRETCHBLTMODE; break;
-    case kSetTextAlign: function = META_SETTEXTALIGN; break;
-    case kSetTextColor: function = META_SETTEXTCOLOR; break;
-    case kSetBkColor: function = META_SETBKCOLOR; break;
-    case kSetMapperFlags: function = META_SETMAPPERFLAGS; break;
-    case kSetLayout: function = META_SETLAYOUT; break;
-    case kSetTextJustification: {
-        const auto extra = r.I32(8), count = r.I32(12);
-        if (!count) return true;
-        FOut.Append(META_SETTEXTJUSTIFICATION, WmfParams().I16(Clamp16(*count)).I16(LengthX(*extra)));
+    case kEmrSetBkMode: function = META_SETBKMODE; break;
+    case kEmrSetPolyFillMode: function = META_SETPOLYFILLMODE; break;
+    case kEmrSetRop2: function = META_SETROP2; break;
+    case kEmrSetStretchBltMode: function = META_SETSTRETCHBLTMODE; break;
+    case kEmrSetTextAlign: function = META_SETTEXTALIGN; break;
+    case kEmrSetTextColor: function = META_SETTEXTCOLOR; break;
+    case kEmrSetBkColor: function = META_SETBKCOLOR; break;
+    case kEmrSetMapperFlags: function = META_SETMAPPERFLAGS; break;
+    case kEmrSetLayout: function = META_SETLAYOUT; break;
+    case kEmrSetTextJustification: {
+        const auto j = EmrTextJustification::Read(r);
+        if (!j) Damaged(r);
+        else FOut.Append(META_SETTEXTJUSTIFICATION, WmfParams().I16(Clamp16(j->breakCount)).I16(LengthX(j->breakExtra)));
         return true;
     }
-    case kSaveDC:
+    case kEmrSaveDC:
         if (FSaved.size() < 4096) {
             FSaved.push_back(FState);
             FOut.Append(META_SAVEDC);
         }
         return true;
-    case kRestoreDC: {
-        const auto relative = r.I32(8);
-        if (!relative || *relative >= 0 || -static_cast<int64_t>(*relative) > static_cast<int64_t>(FSaved.size())) return true;
-        const size_t keep = FSaved.size() - static_cast<size_t>(-static_cast<int64_t>(*relative));
+    case kEmrRestoreDC: {
+        const auto v = EmrValue::Read(r);
+        if (!v) {
+            Damaged(r);
+            return true;
+        }
+        const int64_t relative = v->Signed();
+        if (relative >= 0 || -relative > static_cast<int64_t>(FSaved.size())) return true;
+        const size_t keep = FSaved.size() - static_cast<size_t>(-relative);
         FState = FSaved[keep];
         FSaved.erase(FSaved.begin() + static_cast<std::ptrdiff_t>(keep), FSaved.end());
-        FOut.Append(META_RESTOREDC, WmfParams().I16(static_cast<int16_t>(*relative)));
+        FOut.Append(META_RESTOREDC, WmfParams().I16(static_cast<int16_t>(relative)));
         return true;
     }
     default: return false;
     }
-    const auto value = r.U32(8);
-    if (!value) return true;
+    const auto v = EmrValue::Read(r);
+    if (!v) {
+        Damaged(r);
+        return true;
+    }
+    const uint32_t value = v->value;
     WmfParams p;
-    if (function == META_SETTEXTCOLOR || function == META_SETBKCOLOR || function == META_SETMAPPERFLAGS) p.U32(*value);
-    else p.U16(static_cast<uint16_t>(*value));
+    if (function == META_SETTEXTCOLOR || function == META_SETBKCOLOR || function == META_SETMAPPERFLAGS) p.U32(value);
+    else p.U16(static_cast<uint16_t>(value));
     FOut.Append(function, p);
     return true;
 }
@@ -159,27 +145,52 @@ bool EmfToWmf::StateRecord(const Record& r)
 bool EmfToWmf::MappingRecord(const Record& r)
 {
     DcMapping& map = FState.map;
-    const auto a = r.I32(8), b = r.I32(12);
     switch (r.Type()) {
-    case kSetMapMode: if (a) map.SetMapMode(*a); return true;
-    case kSetWindowExtEx: if (b) map.SetWindowExt(*a, *b); return true;
-    case kSetWindowOrgEx: if (b) map.SetWindowOrg(*a, *b); return true;
-    case kSetViewportExtEx: if (b) map.SetViewportExt(*a, *b); return true;
-    case kSetViewportOrgEx: if (b) map.SetViewportOrg(*a, *b); return true;
-    case kScaleViewportExtEx:
-    case kScaleWindowExtEx: {
-        const auto c = r.I32(16), d = r.I32(20);
-        if (!d) return true;
-        if (r.Type() == kScaleWindowExtEx) map.ScaleWindowExt(*a, *b, *c, *d);
-        else map.ScaleViewportExt(*a, *b, *c, *d);
+    case kEmrSetMapMode:
+        if (const auto v = EmrValue::Read(r)) map.SetMapMode(v->Signed());
+        else Damaged(r);
+        return true;
+    case kEmrSetWindowExtEx:
+    case kEmrSetWindowOrgEx:
+    case kEmrSetViewportExtEx:
+    case kEmrSetViewportOrgEx: {
+        const auto p = EmrPoint::Read(r);
+        if (!p) {
+            Damaged(r);
+        } else if (r.Type() == kEmrSetWindowExtEx) {
+            map.SetWindowExt(p->point.x, p->point.y);
+        } else if (r.Type() == kEmrSetWindowOrgEx) {
+            map.SetWindowOrg(p->point.x, p->point.y);
+        } else if (r.Type() == kEmrSetViewportExtEx) {
+            map.SetViewportExt(p->point.x, p->point.y);
+        } else {
+            map.SetViewportOrg(p->point.x, p->point.y);
+        }
         return true;
     }
-    case kSetWorldTransform:
-        if (r.Has(8, 24)) map.SetWorld(ReadXForm(r, 8));
+    case kEmrScaleViewportExtEx:
+    case kEmrScaleWindowExtEx: {
+        const auto s = EmrScaleExt::Read(r);
+        if (!s) Damaged(r);
+        else if (r.Type() == kEmrScaleWindowExtEx) map.ScaleWindowExt(s->xNum, s->xDenom, s->yNum, s->yDenom);
+        else map.ScaleViewportExt(s->xNum, s->xDenom, s->yNum, s->yDenom);
         return true;
-    case kModifyWorldTransform:
-        if (r.Has(8, 28)) map.ModifyWorld(ReadXForm(r, 8), r.U32(32).value_or(0));
+    }
+    case kEmrSetWorldTransform:
+    case kEmrModifyWorldTransform: {
+        const auto x = EmrXForm::Read(r);
+        if (!x) {
+            Damaged(r);
+            return true;
+        }
+        // A transform that is not finite draws nowhere sensible: it counts as the identity.
+        XForm xform = x->xform;
+        for (const float v : {xform.m11, xform.m12, xform.m21, xform.m22, xform.dx, xform.dy})
+            if (!std::isfinite(v) || std::fabs(v) > 1e9f) xform = XForm{};
+        if (r.Type() == kEmrSetWorldTransform) map.SetWorld(xform);
+        else if (!map.ModifyWorld(xform, x->mode)) Damaged(r);
         return true;
+    }
     default: return false;
     }
 }
@@ -196,33 +207,31 @@ int16_t EmfToWmf::LengthY(double v) const { return Clamp16(v * FState.map.ScaleY
 void EmfToWmf::Clip(const Record& r)
 {
     switch (r.Type()) {
-    case kIntersectClipRect:
-    case kExcludeClipRect: {
-        const auto l = r.I32(8), t = r.I32(12), rr = r.I32(16), b = r.I32(20);
-        if (!b) return;
-        const PointI a = Map(*l, *t), c = Map(*rr, *b);
-        FOut.Append(r.Type() == kIntersectClipRect ? META_INTERSECTCLIPRECT : META_EXCLUDECLIPRECT,
+    case kEmrIntersectClipRect:
+    case kEmrExcludeClipRect: {
+        const auto box = EmrBox::Read(r);
+        if (!box) return Damaged(r);
+        const PointI a = Map(box->box.left, box->box.top), c = Map(box->box.right, box->box.bottom);
+        FOut.Append(r.Type() == kEmrIntersectClipRect ? META_INTERSECTCLIPRECT : META_EXCLUDECLIPRECT,
                     WmfParams().I16(std::max(a.y, c.y)).I16(std::max(a.x, c.x)).I16(std::min(a.y, c.y)).I16(std::min(a.x, c.x)));
         return;
     }
-    case kOffsetClipRgn: {
-        const auto x = r.I32(8), y = r.I32(12);
-        if (!y) return;
-        FOut.Append(META_OFFSETCLIPRGN, WmfParams().I16(LengthY(*y)).I16(LengthX(*x)));
+    case kEmrOffsetClipRgn: {
+        const auto offset = EmrPoint::Read(r);
+        if (!offset) return Damaged(r);
+        FOut.Append(META_OFFSETCLIPRGN, WmfParams().I16(LengthY(offset->point.y)).I16(LengthX(offset->point.x)));
         return;
     }
-    case kExtSelectClipRgn: {
-        const auto size = r.U32(8), mode = r.U32(12);
-        if (!mode) return;
-        constexpr uint32_t kRgnCopy = 5;
-        if (*mode != kRgnCopy) return;  // only a replacement has a WMF form
-        const Bytes data = r.Array(16, *size, 1);
-        if (*size == 0 || data.empty()) {
+    case kEmrExtSelectClipRgn: {
+        const auto clip = EmrExtSelectClipRgn::Read(r);
+        if (!clip) return Damaged(r);
+        if (clip->mode != gdi::RGN_COPY) return;  // only a replacement has a WMF form
+        if (!clip->region) {
             // Back to the default clipping: a selection of no region.
             FOut.Append(META_SELECTCLIPREGION, WmfParams().U16(0xFFFF));
             return;
         }
-        const int32_t slot = CreateRegion(data);
+        const int32_t slot = CreateRegion(*clip->region);
         if (slot < 0) return;
         FOut.Append(META_SELECTCLIPREGION, WmfParams().U16(static_cast<uint16_t>(slot)));
         FOut.Append(META_DELETEOBJECT, WmfParams().U16(static_cast<uint16_t>(slot)));

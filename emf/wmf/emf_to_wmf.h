@@ -8,6 +8,7 @@
 #include "emf/dc_mapping.h"
 #include "emf/header.h"
 #include "emf/record_reader.h"
+#include "emf/records_regions.h"
 #include "emf/wmf/wmf_convert.h"
 #include "emf/wmf/wmf_writer.h"
 
@@ -25,6 +26,11 @@ public:
 
     // The converted body; with embed, the enhanced metafile itself rides along in comments.
     std::vector<uint8_t> Convert(bool embed);
+
+    // Offsets of the records skipped as damaged (too short, or with counts, offsets or sizes
+    // that do not fit the record), in file order; at most kMaxDamaged are kept.
+    const std::vector<uint32_t>& DamagedOffsets() const { return FDamaged; }
+    static constexpr size_t kMaxDamaged = 4096;
 
 private:
     struct PointI {
@@ -45,6 +51,7 @@ private:
     };
 
     void Dispatch(const Record& r);
+    void Damaged(const Record& r);
 
     // emf_to_wmf.cpp: mapping and state.
     bool StateRecord(const Record& r);
@@ -65,7 +72,7 @@ private:
     // WMF slot of an EMF object or stock object, -1 when there is none.
     int32_t SlotOf(uint32_t handle);
     void Palette(const Record& r);
-    int32_t CreateRegion(Bytes rgnData);
+    int32_t CreateRegion(const RegionData& region);
 
     // emf_to_wmf_draw.cpp
     void Shape(const Record& r);
@@ -81,8 +88,8 @@ private:
     void RegionRecord(const Record& r);
 
     // emf_to_wmf_text.cpp
+    // EXTTEXTOUTW / EXTTEXTOUTA / SMALLTEXTOUT.
     void Text(const Record& r);
-    void SmallText(const Record& r);
 
     // emf_to_wmf_bitmaps.cpp
     void Bitmap(const Record& r);
@@ -102,6 +109,7 @@ private:
     bool FInPath = false;
     std::vector<Figure> FPath;
     std::vector<bool> FPathClosed;
+    std::vector<uint32_t> FDamaged;
 };
 
 }  // namespace qrp::emf::wmf

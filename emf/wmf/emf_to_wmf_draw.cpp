@@ -2,6 +2,9 @@
 // polygons) and region drawing.
 #include "emf/wmf/emf_to_wmf.h"
 #include "emf/emr_types.h"
+#include "emf/records_regions.h"
+#include "emf/records_shapes.h"
+#include "emf/records_state.h"
 #include "emf/wmf/wmf_format.h"
 
 #include <algorithm>
@@ -14,7 +17,6 @@ namespace {
 constexpr int kBezierSteps = 12;
 constexpr int kEllipseSteps = 36;
 constexpr size_t kMaxPoints = 32767;  // a WMF point count is 16-bit
-constexpr uint32_t kBlackPen = 0x80000007;
 
 struct Pt {
     double x, y;
@@ -29,19 +31,6 @@ void Flatten(Pt p0, Pt c1, Pt c2, Pt p3, std::vector<Pt>& out)
     }
 }
 
-// The points of a POLY* record (32-bit or 16-bit), empty when they do not fit the record.
-std::vector<Pt> ReadPoints(const Record& r, size_t at, uint64_t count, bool small)
-{
-    std::vector<Pt> points;
-    const Bytes data = r.Array(at, count, small ? 4 : 8);
-    if (data.empty()) return points;
-    points.reserve(static_cast<size_t>(count));
-    for (size_t i = 0; i < count; ++i) {
-        if (small) points.push_back({static_cast<double>(LoadI16(data.data() + 4 * i)), static_cast<double>(LoadI16(data.data() + 4 * i + 2))});
-        else points.push_back({static_cast<double>(LoadI32(data.data() + 8 * i)), static_cast<double>(LoadI32(data.data() + 8 * i + 4))});
-    }
-    return points;
-}
 }  // namespace
 
 bool EmfToWmf::Flipped() const
@@ -91,9 +80,10 @@ void EmfToWmf::AddToPath(Figure figure, bool closed)
 
 void EmfToWmf::LineRecord(const Record& r)
 {
-    const auto x = r.I32(8), y = r.I32(12);
-    if (!y) return;
-    const PointI to = Map(*x, *y);
+    const auto p = EmrPoint::Read(r);
+    if (!p) return Damaged(r);
+    const int32_t x = p->point.x, y = p->point.y;
+    const PointI to = Map(x, y);
     if (FInPath) {
         if (r.Type() == kEmrMoveToEx) {
             AddToPath({to}, false);
@@ -106,27 +96,26 @@ void EmfToWmf::LineRecord(const Record& r)
     } else {
         FOut.Append(META_LINETO, WmfParams().I16(to.y).I16(to.x));
     }
-    FState.x = *x;
-    FState.y = *y;
+    FState.x = x;
+    FState.y = y;
 }
 
 void EmfToWmf::Shape(const Record& r)
 {
     switch (r.Type()) {
-    case kEmrSetPixelV: {  // SETPIXELV
-        const auto x = r.I32(8), y = r.I32(12);
-        const auto color = r.U32(16);
-        if (!color) return;
-        const PointI q = Map(*x, *y);
-        FOut.Append(META_SETPIXEL, WmfParams().U32(*color).I16(q.y).I16(q.x));
+    case kEmrSetPixelV: {
+        const auto pixel = EmrSetPixel::Read(r);
+        if (!pixel) return Damaged(r);
+        const PointI q = Map(pixel->point.x, pixel->point.y);
+        FOut.Append(META_SETPIXEL, WmfParams().U32(pixel->color).I16(q.y).I16(q.x));
         return;
     }
-    case kEmrExtFloodFill: {  // EXTFLOODFILL
-        const auto x = r.I32(8), y = r.I32(12);
-        const auto color = r.U32(16), mode = r.U32(20);
-        if (!mode) return;
-        const PointI q = Map(*x, *y);
-        FOut.Append(META_EXTFLOODFILL, WmfParams().U16(static_cast<uint16_t>(*mode)).U32(*color).I16(q.y).I16(q.x));
+    case kEmrExtFloodFill: {
+        const auto fill = EmrExtFloodFill::Read(r);
+        if (!fill) return Damaged(r);
+        const PointI q = Map(fill->start.x, fill->start.y);
+        FOut.Append(META_EXTFLOODFILL,
+                    WmfParams().U16(static_cast<uint16_t>(fill->mode)).U32(fill->color).I16(q.y).I16(q.x));
         return;
     }
     case kEmrArc: case kEmrChord: case kEmrPie: case kEmrArcTo:
@@ -135,9 +124,19 @@ void EmfToWmf::Shape(const Record& r)
     default:
         break;
     }
-    const auto l = r.I32(8), t = r.I32(12), rr = r.I32(16), b = r.I32(20);
-    if (!b) return;
-    const PointI a = Map(*l, *t), c = Map(*rr, *b);
+    RectL box;
+    SizeL corner;
+    if (r.Type() == kEmrRoundRect) {
+        const auto round = EmrRoundRect::Read(r);
+        if (!round) return Damaged(r);
+        box = round->box;
+        corner = round->corner;
+    } else {
+        const auto plain = EmrBox::Read(r);
+        if (!plain) return Damaged(r);
+        box = plain->box;
+    }
+    const PointI a = Map(box.left, box.top), c = Map(box.right, box.bottom);
     const int16_t left = std::min(a.x, c.x), right = std::max(a.x, c.x);
     const int16_t top = std::min(a.y, c.y), bottom = std::max(a.y, c.y);
     if (FInPath) {
@@ -155,9 +154,8 @@ void EmfToWmf::Shape(const Record& r)
         return;
     }
     if (r.Type() == kEmrRoundRect) {
-        const auto cx = r.I32(24), cy = r.I32(28);
-        if (!cy) return;
-        FOut.Append(META_ROUNDRECT, WmfParams().I16(LengthY(*cy)).I16(LengthX(*cx)).I16(bottom).I16(right).I16(top).I16(left));
+        FOut.Append(META_ROUNDRECT,
+                    WmfParams().I16(LengthY(corner.cy)).I16(LengthX(corner.cx)).I16(bottom).I16(right).I16(top).I16(left));
         return;
     }
     FOut.Append(r.Type() == kEmrRectangle ? META_RECTANGLE : META_ELLIPSE, WmfParams().I16(bottom).I16(right).I16(top).I16(left));
@@ -165,11 +163,11 @@ void EmfToWmf::Shape(const Record& r)
 
 void EmfToWmf::ArcLike(const Record& r)
 {
-    const auto l = r.I32(8), t = r.I32(12), rr = r.I32(16), b = r.I32(20);
-    const auto xs = r.I32(24), ys = r.I32(28), xe = r.I32(32), ye = r.I32(36);
-    if (!ye || FInPath) return;
-    const PointI a = Map(*l, *t), c = Map(*rr, *b);
-    PointI start = Map(*xs, *ys), end = Map(*xe, *ye);
+    const auto arc = EmrArc::Read(r);
+    if (!arc) return Damaged(r);
+    if (FInPath) return;
+    const PointI a = Map(arc->box.left, arc->box.top), c = Map(arc->box.right, arc->box.bottom);
+    PointI start = Map(arc->start.x, arc->start.y), end = Map(arc->end.x, arc->end.y);
     // Arcs run counter-clockwise; a mapping that mirrors the picture turns them around.
     if (Flipped()) std::swap(start, end);
     const uint16_t function = r.Type() == kEmrChord ? META_CHORD : r.Type() == kEmrPie ? META_PIE : META_ARC;
@@ -180,13 +178,15 @@ void EmfToWmf::ArcLike(const Record& r)
 
 void EmfToWmf::Poly(const Record& r)
 {
+    const auto poly = EmrPoly::Read(r);
+    if (!poly) return Damaged(r);
+    if (poly->points.empty()) return;
     const bool small = r.Type() >= kEmrPolyBezier16;
     // The 16-bit forms in the order of the 32-bit ones: bezier, polygon, polyline, bezierto, polylineto.
     const uint32_t kind = small ? r.Type() - kEmrPolyBezier16 + kEmrPolyBezier : r.Type();
-    const auto count = r.U32(24);
-    if (!count) return;
-    const std::vector<Pt> points = ReadPoints(r, 28, *count, small);
-    if (points.empty()) return;
+    std::vector<Pt> points;
+    points.reserve(poly->points.size());
+    for (const Point32& q : poly->points) points.push_back({static_cast<double>(q.x), static_cast<double>(q.y)});
     std::vector<Pt> line;
     const bool to = kind == kEmrPolyBezierTo || kind == kEmrPolylineTo;
     if (to) line.push_back({FState.x, FState.y});
@@ -217,21 +217,14 @@ void EmfToWmf::Poly(const Record& r)
 
 void EmfToWmf::PolyPoly(const Record& r)
 {
-    const bool small = r.Type() >= kEmrPolyPolyline16;
+    const auto poly = EmrPoly::Read(r);
+    if (!poly) return Damaged(r);
     const bool polygon = r.Type() == kEmrPolyPolygon || r.Type() == kEmrPolyPolygon16;
-    const auto polys = r.U32(24), total = r.U32(28);
-    if (!total) return;
-    const Bytes counts = r.Array(32, *polys, 4);
-    if (counts.empty()) return;
-    const std::vector<Pt> points = ReadPoints(r, 32 + counts.size(), *total, small);
-    if (points.empty()) return;
     std::vector<Figure> figures;
     size_t at = 0;
-    for (size_t i = 0; i < *polys; ++i) {
-        const uint32_t n = LoadU32(counts.data() + 4 * i);
-        if (n > points.size() - at) break;
+    for (const uint32_t n : poly->counts) {
         Figure f;
-        for (uint32_t k = 0; k < n; ++k) f.push_back(Map(points[at + k].x, points[at + k].y));
+        for (uint32_t k = 0; k < n; ++k) f.push_back(Map(poly->points[at + k].x, poly->points[at + k].y));
         at += n;
         figures.push_back(std::move(f));
     }
@@ -281,7 +274,7 @@ void EmfToWmf::Path(const Record& r)
         FOut.Append(META_CREATEPENINDIRECT, WmfParams().U16(5).I16(0).I16(0).U32(0));
         FOut.Append(META_SELECTOBJECT, WmfParams().U16(static_cast<uint16_t>(nullPen)));
         EmitPolygons(FPath);
-        const int32_t pen = FState.penSlot >= 0 ? FState.penSlot : StockSlot(kBlackPen);
+        const int32_t pen = FState.penSlot >= 0 ? FState.penSlot : StockSlot(gdi::STOCK_OBJECT | gdi::BLACK_PEN);
         if (pen >= 0) FOut.Append(META_SELECTOBJECT, WmfParams().U16(static_cast<uint16_t>(pen)));
         FOut.Append(META_DELETEOBJECT, WmfParams().U16(static_cast<uint16_t>(nullPen)));
         Free(nullPen);
@@ -296,17 +289,14 @@ void EmfToWmf::Path(const Record& r)
 
 void EmfToWmf::RegionRecord(const Record& r)
 {
-    const auto size = r.U32(24);
-    if (!size) return;
-    const size_t dataAt = r.Type() == kEmrFillRgn ? 32 : r.Type() == kEmrFrameRgn ? 40 : 28;
-    const Bytes data = r.Array(dataAt, *size, 1);
-    if (data.empty()) return;
+    const auto draw = EmrRegionDraw::Read(r);
+    if (!draw) return Damaged(r);
     int32_t brush = -1;
     if (r.Type() == kEmrFillRgn || r.Type() == kEmrFrameRgn) {
-        brush = SlotOf(r.U32(28).value_or(0));
+        brush = SlotOf(draw->ihBrush);
         if (brush < 0) return;
     }
-    const int32_t region = CreateRegion(data);
+    const int32_t region = CreateRegion(draw->region);
     if (region < 0) return;
     const auto rg = static_cast<uint16_t>(region);
     switch (r.Type()) {
@@ -315,8 +305,8 @@ void EmfToWmf::RegionRecord(const Record& r)
         FOut.Append(META_FRAMEREGION, WmfParams()
                                           .U16(rg)
                                           .U16(static_cast<uint16_t>(brush))
-                                          .I16(LengthY(r.I32(36).value_or(1)))
-                                          .I16(LengthX(r.I32(32).value_or(1))));
+                                          .I16(LengthY(draw->stroke.cy))
+                                          .I16(LengthX(draw->stroke.cx)));
         break;
     case kEmrInvertRgn: FOut.Append(META_INVERTREGION, WmfParams().U16(rg)); break;
     default: FOut.Append(META_PAINTREGION, WmfParams().U16(rg)); break;

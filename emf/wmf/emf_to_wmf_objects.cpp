@@ -3,6 +3,9 @@
 // the first time they are selected.
 #include "emf/wmf/emf_to_wmf.h"
 #include "emf/emr_types.h"
+#include "emf/records_objects.h"
+#include "emf/records_regions.h"
+#include "emf/records_state.h"
 #include "emf/wmf/wmf_charset.h"
 #include "emf/wmf/wmf_format.h"
 
@@ -12,9 +15,6 @@
 namespace qrp::emf::wmf {
 
 namespace {
-constexpr uint32_t kStockBase = 0x80000000;
-constexpr uint16_t kPsNull = 5, kPsDash = 1, kPsDot = 2, kPsSolid = 0;
-constexpr uint16_t kBsSolid = 0, kBsNull = 1, kBsHatched = 2, kBsDibPattern = 5;
 
 WmfParams FontParams(int16_t height, int16_t width, int16_t escapement, int16_t orientation, int16_t weight,
                      const uint8_t (&flags)[8], const std::vector<uint8_t>& face)
@@ -49,10 +49,48 @@ void EmfToWmf::Free(int32_t slot)
     FFree.insert(slot);
 }
 
+namespace {
+
+// The index an object-creating record stores its object under; std::nullopt when damaged.
+std::optional<uint32_t> CreatedHandle(const Record& r)
+{
+    switch (r.Type()) {
+    case kEmrCreatePen:
+        if (const auto v = EmrCreatePen::Read(r)) return v->ih;
+        break;
+    case kEmrExtCreatePen:
+        if (const auto v = EmrExtCreatePen::Read(r)) return v->ih;
+        break;
+    case kEmrCreateBrushIndirect:
+        if (const auto v = EmrCreateBrush::Read(r)) return v->ih;
+        break;
+    case kEmrCreateMonoBrush:
+    case kEmrCreateDibPatternBrushPt:
+        if (const auto v = EmrCreateDibBrush::Read(r)) return v->ih;
+        break;
+    case kEmrExtCreateFontIndirectW:
+        if (const auto v = EmrCreateFont::Read(r)) return v->ih;
+        break;
+    case kEmrCreatePalette:
+        if (const auto v = EmrPalette::ReadCreate(r)) return v->ih;
+        break;
+    default: break;
+    }
+    return std::nullopt;
+}
+
+void AppendPaletteEntries(WmfParams& p, const std::vector<uint32_t>& entries)
+{
+    for (const uint32_t e : entries) p.U32(e);
+}
+
+}  // namespace
+
 void EmfToWmf::CreateObject(const Record& r)
 {
-    const auto handle = r.U32(8);
-    if (!handle || *handle == 0 || *handle >= kStockBase) return;
+    const auto handle = CreatedHandle(r);
+    if (!handle) return Damaged(r);
+    if (*handle == 0 || *handle >= gdi::STOCK_OBJECT) return;
     // A handle used again without a delete replaces the old object.
     if (const auto old = FHandles.find(*handle); old != FHandles.end()) {
         FOut.Append(META_DELETEOBJECT, WmfParams().U16(static_cast<uint16_t>(old->second.slot)));
@@ -63,75 +101,71 @@ void EmfToWmf::CreateObject(const Record& r)
     uint16_t function = 0;
     WmfParams p;
     switch (r.Type()) {
-    case kEmrCreatePen: {  // CREATEPEN: style, width (POINTL), colour
-        const uint32_t style = r.U32(12).value_or(0);
-        const int32_t width = r.I32(16).value_or(0);
-        p.U16(static_cast<uint16_t>(style)).I16(width == 0 ? 0 : std::max<int16_t>(1, LengthX(std::abs(width)))).I16(0);
-        p.U32(r.U32(24).value_or(0));
+    case kEmrCreatePen: {
+        const auto pen = EmrCreatePen::Read(r);
+        p.U16(static_cast<uint16_t>(pen->style));
+        p.I16(pen->width == 0 ? 0 : std::max<int16_t>(1, LengthX(std::abs(static_cast<double>(pen->width))))).I16(0);
+        p.U32(pen->color);
         function = META_CREATEPENINDIRECT;
         made.kind = Slot::Kind::Pen;
         break;
     }
-    case kEmrExtCreatePen: {  // EXTCREATEPEN: style, width, brush style, colour
-        const uint32_t style = r.U32(28).value_or(0);
-        const uint32_t width = r.U32(32).value_or(0);
-        const uint32_t brushStyle = r.U32(36).value_or(0);
-        const bool geometric = (style & 0x000F0000) != 0;
-        auto type = static_cast<uint16_t>(style & 0x0F);
-        if (type == 7) type = kPsDash;       // PS_USERSTYLE
-        else if (type == 8) type = kPsDot;   // PS_ALTERNATE
-        if (brushStyle == kBsNull) type = kPsNull;
-        const auto joinsAndCaps = static_cast<uint16_t>(style & 0xFF00);
-        const int16_t wmfWidth = geometric && width > 0 ? std::max<int16_t>(1, LengthX(width)) : 0;
-        p.U16(static_cast<uint16_t>(type | joinsAndCaps)).I16(wmfWidth).I16(0).U32(r.U32(40).value_or(0));
+    case kEmrExtCreatePen: {
+        const auto pen = EmrExtCreatePen::Read(r);
+        const bool geometric = (pen->style & gdi::PS_TYPE_MASK) != 0;
+        auto type = static_cast<uint16_t>(pen->style & gdi::PS_STYLE_MASK);
+        if (type == gdi::PS_USERSTYLE) type = gdi::PS_DASH;
+        else if (type == gdi::PS_ALTERNATE) type = gdi::PS_DOT;
+        if (pen->brushStyle == gdi::BS_NULL) type = gdi::PS_NULL;
+        const auto joinsAndCaps = static_cast<uint16_t>(pen->style & 0xFF00);
+        const int16_t wmfWidth = geometric && pen->width > 0 ? std::max<int16_t>(1, LengthX(pen->width)) : 0;
+        p.U16(static_cast<uint16_t>(type | joinsAndCaps)).I16(wmfWidth).I16(0).U32(pen->color);
         function = META_CREATEPENINDIRECT;
         made.kind = Slot::Kind::Pen;
         break;
     }
-    case kEmrCreateBrushIndirect: {  // CREATEBRUSHINDIRECT: style, colour, hatch
-        uint32_t style = r.U32(12).value_or(0);
-        if (style != kBsSolid && style != kBsNull && style != kBsHatched) style = kBsSolid;
-        p.U16(static_cast<uint16_t>(style)).U32(r.U32(16).value_or(0)).U16(static_cast<uint16_t>(r.U32(20).value_or(0)));
+    case kEmrCreateBrushIndirect: {
+        const auto brush = EmrCreateBrush::Read(r);
+        uint32_t style = brush->style;
+        if (style != gdi::BS_SOLID && style != gdi::BS_NULL && style != gdi::BS_HATCHED) style = gdi::BS_SOLID;
+        p.U16(static_cast<uint16_t>(style)).U32(brush->color).U16(static_cast<uint16_t>(brush->hatch));
         function = META_CREATEBRUSHINDIRECT;
         made.kind = Slot::Kind::Brush;
         break;
     }
     case kEmrCreateMonoBrush:
-    case kEmrCreateDibPatternBrushPt: {  // CREATEMONOBRUSH / CREATEDIBPATTERNBRUSHPT: usage, offBmi, cbBmi, offBits, cbBits
-        const uint32_t usage = r.U32(12).value_or(0);
-        const Bytes info = r.Array(r.U32(16).value_or(0), r.U32(20).value_or(0), 1);
-        const Bytes bits = r.Array(r.U32(24).value_or(0), r.U32(28).value_or(0), 1);
-        if (info.empty()) return;
-        p.U16(kBsDibPattern).U16(static_cast<uint16_t>(usage)).Raw(info).Raw(bits);
+    case kEmrCreateDibPatternBrushPt: {
+        const auto brush = EmrCreateDibBrush::Read(r);
+        if (!brush->dib.Present()) return;
+        const Bytes info = r.Data().subspan(brush->dib.offBmi, brush->dib.cbBmi);
+        const Bytes bits = r.Data().subspan(brush->dib.offBits, brush->dib.cbBits);
+        p.U16(gdi::BS_DIBPATTERN).U16(static_cast<uint16_t>(brush->usage)).Raw(info).Raw(bits);
         function = META_DIBCREATEPATTERNBRUSH;
         made.kind = Slot::Kind::Brush;
         break;
     }
-    case kEmrExtCreateFontIndirectW: {  // EXTCREATEFONTINDIRECTW: LOGFONTW
-        if (!r.Has(12, 92 - 64)) return;
-        uint8_t flags[8];
-        for (size_t i = 0; i < 8; ++i) flags[i] = r.Data()[32 + i];
-        made.charset = flags[3];
-        std::u16string face;
-        for (size_t i = 0; i < 32; ++i) {
-            const char16_t c = static_cast<char16_t>(r.U16(40 + 2 * i).value_or(0));
-            if (c == 0) break;
-            face.push_back(c);
-        }
-        const EncodedText name = EncodeCharset(face, made.charset);
-        const int32_t height = r.I32(12).value_or(0), width = r.I32(16).value_or(0);
-        const int16_t wmfHeight = height == 0 ? 0 : static_cast<int16_t>((height < 0 ? -1 : 1) * std::max<int16_t>(1, LengthY(std::abs(height))));
-        p = FontParams(wmfHeight, width == 0 ? 0 : LengthX(std::abs(width)), static_cast<int16_t>(r.I32(20).value_or(0)),
-                       static_cast<int16_t>(r.I32(24).value_or(0)), static_cast<int16_t>(r.I32(28).value_or(400)), flags,
-                       name.bytes);
+    case kEmrExtCreateFontIndirectW: {
+        const LogFont font = EmrCreateFont::Read(r)->font;
+        const uint8_t flags[8] = {font.italic,       font.underline,    font.strikeOut, font.charSet,
+                                  font.outPrecision, font.clipPrecision, font.quality,   font.pitchAndFamily};
+        made.charset = font.charSet;
+        const EncodedText name = EncodeCharset(font.faceName, made.charset);
+        const int32_t height = font.height, width = font.width;
+        const int16_t wmfHeight =
+            height == 0 ? 0
+                        : static_cast<int16_t>((height < 0 ? -1 : 1) *
+                                               std::max<int16_t>(1, LengthY(std::abs(static_cast<double>(height)))));
+        p = FontParams(wmfHeight, width == 0 ? 0 : LengthX(std::abs(static_cast<double>(width))),
+                       static_cast<int16_t>(font.escapement), static_cast<int16_t>(font.orientation),
+                       static_cast<int16_t>(font.weight), flags, name.bytes);
         function = META_CREATEFONTINDIRECT;
         made.kind = Slot::Kind::Font;
         break;
     }
-    case kEmrCreatePalette: {  // CREATEPALETTE: LOGPALETTE
-        const uint16_t count = r.U16(14).value_or(0);
-        const Bytes entries = r.Array(16, count, 4);
-        p.U16(0x0300).U16(static_cast<uint16_t>(entries.size() / 4)).Raw(entries);
+    case kEmrCreatePalette: {
+        const auto palette = EmrPalette::ReadCreate(r);
+        p.U16(0x0300).U16(static_cast<uint16_t>(palette->entries.size()));
+        AppendPaletteEntries(p, palette->entries);
         function = META_CREATEPALETTE;
         made.kind = Slot::Kind::Palette;
         break;
@@ -149,18 +183,18 @@ int32_t EmfToWmf::StockSlot(uint32_t id)
 {
     auto found = FStock.find(id);
     if (found == FStock.end()) {
-        const uint32_t n = id - kStockBase;
+        const uint32_t n = id - gdi::STOCK_OBJECT;
         WmfParams p;
         uint16_t function = 0;
         static constexpr uint32_t kGreys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
         if (n <= 4) {
-            p.U16(kBsSolid).U32(kGreys[n]).U16(0);
+            p.U16(gdi::BS_SOLID).U32(kGreys[n]).U16(0);
             function = META_CREATEBRUSHINDIRECT;
         } else if (n == 5) {
-            p.U16(kBsNull).U32(0).U16(0);
+            p.U16(gdi::BS_NULL).U32(0).U16(0);
             function = META_CREATEBRUSHINDIRECT;
         } else if (n >= 6 && n <= 8) {
-            p.U16(n == 8 ? kPsNull : kPsSolid).I16(0).I16(0).U32(n == 6 ? 0xFFFFFF : 0);
+            p.U16(n == 8 ? gdi::PS_NULL : gdi::PS_SOLID).I16(0).I16(0).U32(n == 6 ? 0xFFFFFF : 0);
             function = META_CREATEPENINDIRECT;
         } else if ((n >= 10 && n <= 14) || n == 16 || n == 17) {
             const bool fixed = n == 10 || n == 11 || n == 16;
@@ -184,7 +218,7 @@ void EmfToWmf::SelectStock(uint32_t id)
 {
     const int32_t slot = StockSlot(id);
     if (slot < 0) return;
-    const uint32_t n = id - kStockBase;
+    const uint32_t n = id - gdi::STOCK_OBJECT;
     if (n >= 6 && n <= 8) FState.penSlot = slot;
     if (n >= 10 && n <= 17) FState.charset = 0;
     FOut.Append(META_SELECTOBJECT, WmfParams().U16(static_cast<uint16_t>(slot)));
@@ -192,20 +226,21 @@ void EmfToWmf::SelectStock(uint32_t id)
 
 int32_t EmfToWmf::SlotOf(uint32_t handle)
 {
-    if (handle >= kStockBase) return StockSlot(handle);
+    if (handle >= gdi::STOCK_OBJECT) return StockSlot(handle);
     const auto found = FHandles.find(handle);
     return found == FHandles.end() ? -1 : found->second.slot;
 }
 
 void EmfToWmf::SelectObject(const Record& r)
 {
-    const auto handle = r.U32(8);
-    if (!handle) return;
-    if (*handle >= kStockBase) {
-        SelectStock(*handle);
+    const auto v = EmrValue::Read(r);
+    if (!v) return Damaged(r);
+    const uint32_t handle = v->value;
+    if (handle >= gdi::STOCK_OBJECT) {
+        SelectStock(handle);
         return;
     }
-    const auto found = FHandles.find(*handle);
+    const auto found = FHandles.find(handle);
     if (found == FHandles.end()) return;
     const Slot& s = found->second;
     if (s.kind == Slot::Kind::Pen) FState.penSlot = s.slot;
@@ -216,9 +251,9 @@ void EmfToWmf::SelectObject(const Record& r)
 
 void EmfToWmf::DeleteObject(const Record& r)
 {
-    const auto handle = r.U32(8);
-    if (!handle) return;
-    const auto found = FHandles.find(*handle);
+    const auto v = EmrValue::Read(r);
+    if (!v) return Damaged(r);
+    const auto found = FHandles.find(v->value);
     if (found == FHandles.end()) return;
     FOut.Append(META_DELETEOBJECT, WmfParams().U16(static_cast<uint16_t>(found->second.slot)));
     Free(found->second.slot);
@@ -232,42 +267,46 @@ void EmfToWmf::Palette(const Record& r)
         FOut.Append(META_REALIZEPALETTE);
         return;
     }
-    const auto handle = r.U32(8);
-    if (!handle) return;
-    const auto found = FHandles.find(*handle);
+    uint32_t handle = 0;
+    std::optional<EmrPalette> entries;
+    std::optional<EmrResizePalette> resize;
+    if (r.Type() == kEmrSelectPalette) {
+        const auto v = EmrValue::Read(r);
+        if (!v) return Damaged(r);
+        handle = v->value;
+    } else if (r.Type() == kEmrSetPaletteEntries) {
+        entries = EmrPalette::ReadSetEntries(r);
+        if (!entries) return Damaged(r);
+        handle = entries->ih;
+    } else {
+        resize = EmrResizePalette::Read(r);
+        if (!resize) return Damaged(r);
+        handle = resize->ih;
+    }
+    const auto found = FHandles.find(handle);
     if (found == FHandles.end() || found->second.kind != Slot::Kind::Palette) return;
     const auto slot = static_cast<uint16_t>(found->second.slot);
-    if (r.Type() == kEmrSelectPalette) {
-        FOut.Append(META_SELECTPALETTE, WmfParams().U16(slot));
-    } else if (r.Type() == kEmrSetPaletteEntries) {  // SETPALETTEENTRIES: start, count, entries (the selected palette)
-        const Bytes entries = r.Array(20, r.U32(16).value_or(0), 4);
-        FOut.Append(META_SELECTPALETTE, WmfParams().U16(slot));
-        FOut.Append(META_SETPALENTRIES, WmfParams()
-                                            .U16(static_cast<uint16_t>(r.U32(12).value_or(0)))
-                                            .U16(static_cast<uint16_t>(entries.size() / 4))
-                                            .Raw(entries));
-    } else if (r.Type() == kEmrResizePalette) {
-        FOut.Append(META_SELECTPALETTE, WmfParams().U16(slot));
-        FOut.Append(META_RESIZEPALETTE, WmfParams().U16(static_cast<uint16_t>(r.U32(12).value_or(0))));
+    FOut.Append(META_SELECTPALETTE, WmfParams().U16(slot));
+    if (entries) {  // the selected palette's entries
+        WmfParams p;
+        p.U16(static_cast<uint16_t>(entries->start)).U16(static_cast<uint16_t>(entries->entries.size()));
+        AppendPaletteEntries(p, entries->entries);
+        FOut.Append(META_SETPALENTRIES, p);
+    } else if (resize) {
+        FOut.Append(META_RESIZEPALETTE, WmfParams().U16(static_cast<uint16_t>(resize->entries)));
     }
 }
 
-int32_t EmfToWmf::CreateRegion(Bytes rgnData)
+int32_t EmfToWmf::CreateRegion(const RegionData& region)
 {
-    if (rgnData.size() < 32) return -1;
-    const uint32_t headerSize = LoadU32(rgnData.data());
-    const uint32_t count = LoadU32(rgnData.data() + 8);
-    if (headerSize < 32 || headerSize > rgnData.size()) return -1;
-    const size_t available = (rgnData.size() - headerSize) / 16;
-    const size_t n = std::min<size_t>({count, available, 2000});
+    const size_t n = std::min<size_t>(region.rects.size(), 2000);
     auto px = [&](int32_t v, double scale) { return static_cast<int16_t>(std::clamp(std::lround(v * scale), -32768L, 32767L)); };
-    const uint8_t* rects = rgnData.data() + headerSize;
     int16_t l = 32767, t = 32767, r = -32768, b = -32768;
     std::vector<int16_t> values;
     for (size_t i = 0; i < n; ++i) {
-        const uint8_t* q = rects + 16 * i;
-        const int16_t rl = px(LoadI32(q), FScaleX), rt = px(LoadI32(q + 4), FScaleY);
-        const int16_t rr = px(LoadI32(q + 8), FScaleX), rb = px(LoadI32(q + 12), FScaleY);
+        const RectL& q = region.rects[i];
+        const int16_t rl = px(q.left, FScaleX), rt = px(q.top, FScaleY);
+        const int16_t rr = px(q.right, FScaleX), rb = px(q.bottom, FScaleY);
         values.insert(values.end(), {rl, rt, rr, rb});
         l = std::min(l, rl), t = std::min(t, rt), r = std::max(r, rr), b = std::max(b, rb);
     }

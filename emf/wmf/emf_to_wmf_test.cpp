@@ -14,8 +14,8 @@ namespace {
 
 using wmf::WmfRecord;
 
-constexpr uint32_t PS_SOLID = 0, PS_DASH = 1, PS_NULL = 5, BS_NULL = 1, BS_HATCHED = 2, ETO_OPAQUE = 2;
-constexpr uint32_t NULL_BRUSH = 0x80000005;
+using namespace gdi;
+constexpr uint32_t kNullBrush = STOCK_OBJECT | NULL_BRUSH;
 
 const ReferenceDevice kScreen{1024, 768, 320, 240};
 const ReferenceDevice kDoubleScreen{2048, 1536, 320, 240};
@@ -118,7 +118,7 @@ TEST(EmfToWmfObjects, ObjectsTakeWmfSlotsAndStockObjectsAreMadeWhenSelected)
     font.faceName = u"Arial";
     writer.ExtCreateFontIndirectW(3, font);  // takes the pen's freed slot 0
     writer.SelectObject(3);
-    writer.SelectObject(NULL_BRUSH);
+    writer.SelectObject(kNullBrush);
     const auto body = Converted(writer.Finish(), kDoubleScreen);
     const auto pens = OfFunction(body, wmf::META_CREATEPENINDIRECT);
     ASSERT_EQ(pens.size(), 1u);
@@ -240,15 +240,15 @@ TEST(EmfToWmfRoundTrip, ConvertedRecordsKeepTheFrameAndTheDrawing)
     EXPECT_EQ(ParseHeader(*back).rclFrame, (RectL{0, 0, 15000, 10000}));
     std::vector<uint32_t> drawing;
     for (const uint32_t type : test::RecordTypes(*back)) {
-        if (type == EMR_RECTANGLE || type == EMR_MOVETOEX || type == EMR_LINETO || type == EMR_POLYGON16 ||
-            type == EMR_EXTTEXTOUTW || type == EMR_CREATEPEN)
+        if (type == kEmrRectangle || type == kEmrMoveToEx || type == kEmrLineTo || type == kEmrPolygon16 ||
+            type == kEmrExtTextOutW || type == kEmrCreatePen)
             drawing.push_back(type);
     }
-    EXPECT_EQ(drawing, (std::vector<uint32_t>{EMR_CREATEPEN, EMR_RECTANGLE, EMR_MOVETOEX, EMR_LINETO, EMR_POLYGON16,
-                                              EMR_EXTTEXTOUTW}));
+    EXPECT_EQ(drawing, (std::vector<uint32_t>{kEmrCreatePen, kEmrRectangle, kEmrMoveToEx, kEmrLineTo, kEmrPolygon16,
+                                              kEmrExtTextOutW}));
     // The window is the frame in pixels; coordinates stay on the device's pixels.
-    EXPECT_EQ(test::Fields(test::RecordsOfType(*back, EMR_RECTANGLE).at(0), 4), (std::vector<int32_t>{10, 10, 200, 100}));
-    EXPECT_EQ(test::Fields(test::RecordsOfType(*back, EMR_SETWINDOWEXTEX).back(), 2), (std::vector<int32_t>{480, 320}));
+    EXPECT_EQ(test::Fields(test::RecordsOfType(*back, kEmrRectangle).at(0), 4), (std::vector<int32_t>{10, 10, 200, 100}));
+    EXPECT_EQ(test::Fields(test::RecordsOfType(*back, kEmrSetWindowExtEx).back(), 2), (std::vector<int32_t>{480, 320}));
 }
 
 TEST(EmfToWmfDamage, EveryCutOfAPictureGivesNothingOrAWellFormedWmf)
@@ -271,6 +271,74 @@ TEST(EmfToWmfDamage, EveryCutOfAPictureGivesNothingOrAWellFormedWmf)
         const auto body = GetWinMetaFileBits(part, MM_ANISOTROPIC, kScreen);
         if (!body.empty()) WmfRecords(body);
     }
+}
+
+// Records whose fields do not fit them: each is skipped and reported at its offset, never
+// read as zeros, and the records around it still convert.
+TEST(EmfToWmfDamage, ShortOrInconsistentRecordsAreReportedAndDrawNothing)
+{
+    const struct {
+        const char* what;
+        uint32_t type;
+        Payload payload;
+    } cases[] = {
+        {"map mode without a value", kEmrSetMapMode, Payload()},
+        {"window extent without y", kEmrSetWindowExtEx, Payload().I32(5)},
+        {"world transform cut short", kEmrModifyWorldTransform, Payload().F32(1).F32(0)},
+        {"unknown world transform mode", kEmrModifyWorldTransform,
+         Payload().F32(2).F32(0).F32(0).F32(2).F32(0).F32(0).U32(9)},
+        {"restore without a level", kEmrRestoreDC, Payload()},
+        {"text colour without a value", kEmrSetTextColor, Payload()},
+        {"text justification cut short", kEmrSetTextJustification, Payload().I32(3)},
+        {"rectangle cut short", kEmrRectangle, Payload().I32(0).I32(0).I32(100)},
+        {"round rectangle without corner", kEmrRoundRect, Payload().Rect({0, 0, 100, 100})},
+        {"arc without end point", kEmrArc, Payload().Rect({0, 0, 100, 100}).I32(0).I32(0)},
+        {"pixel without colour", kEmrSetPixelV, Payload().I32(3).I32(4)},
+        {"line to nowhere", kEmrLineTo, Payload().I32(3)},
+        {"polyline claiming more points than it has", kEmrPolyline16,
+         Payload().Rect({0, 0, 9, 9}).U32(40).I16(1).I16(1).I16(9).I16(9)},
+        {"polypolygon whose counts do not add up", kEmrPolyPolygon16,
+         Payload().Rect({0, 0, 9, 9}).U32(1).U32(3).U32(2).I16(0).I16(0).I16(9).I16(0).I16(9).I16(9)},
+        {"text whose string lies outside", kEmrExtTextOutW,
+         Payload().Rect({0, 0, 9, 9}).U32(1).F32(1).F32(1).I32(0).I32(0).U32(4).U32(5000).U32(0).Rect({}).U32(0)},
+        {"bitmap whose header lies outside", kEmrStretchDIBits,
+         Payload().Rect({0, 0, 9, 9}).I32(0).I32(0).I32(0).I32(0).I32(4).I32(4).U32(900).U32(40).U32(0).U32(0)
+             .U32(0).U32(SRCCOPY).I32(4).I32(4)},
+        {"pen cut short", kEmrCreatePen, Payload().U32(1).U32(PS_SOLID)},
+        {"selection without a handle", kEmrSelectObject, Payload()},
+        {"clip region with a count past its end", kEmrExtSelectClipRgn,
+         Payload().U32(48).U32(RGN_COPY).U32(32).U32(1).U32(9).U32(16).Rect({0, 0, 9, 9}).Rect({0, 0, 9, 9})},
+        {"palette resize without a size", kEmrResizePalette, Payload().U32(1)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EmfWriter writer(Frame({0, 0, 10000, 10000}));
+        writer.Rectangle({10, 10, 20, 20});
+        const size_t offset = writer.Bytes().size();
+        writer.Append(c.type, c.payload);
+        writer.Ellipse({30, 30, 40, 40});
+        const auto emf = writer.Finish();
+        ASSERT_TRUE(IsValidEnhMetafile(emf));
+
+        wmf::EmfToWmf converter(emf, kScreen);
+        const auto body = converter.Convert(false);
+        EXPECT_EQ(converter.DamagedOffsets(), (std::vector<uint32_t>{static_cast<uint32_t>(offset)}));
+        EXPECT_EQ(OfFunction(body, wmf::META_RECTANGLE).size(), 1u);
+        EXPECT_EQ(OfFunction(body, wmf::META_ELLIPSE).size(), 1u);
+        for (const uint16_t drawing : {wmf::META_ROUNDRECT, wmf::META_ARC, wmf::META_SETPIXEL, wmf::META_LINETO,
+                                       wmf::META_POLYLINE, wmf::META_POLYPOLYGON, wmf::META_EXTTEXTOUT,
+                                       wmf::META_STRETCHDIB, wmf::META_CREATEPENINDIRECT, wmf::META_SELECTCLIPREGION,
+                                       wmf::META_RESIZEPALETTE, wmf::META_RESTOREDC, wmf::META_SETTEXTCOLOR,
+                                       wmf::META_SETTEXTJUSTIFICATION})
+            EXPECT_TRUE(OfFunction(body, drawing).empty()) << "function " << drawing;
+    }
+
+    // A sound picture reports nothing.
+    EmfWriter writer(Frame({0, 0, 10000, 10000}));
+    writer.Rectangle({10, 10, 20, 20});
+    wmf::EmfToWmf converter(writer.Finish(), kScreen);
+    converter.Convert(false);
+    EXPECT_TRUE(converter.DamagedOffsets().empty());
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 
 namespace qrp::emf::wmf {
 
-constexpr uint8_t SYMBOL_CHARSET = 2;
 
 struct DecodedText {
     std::u16string text;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include "emf/bytes.h"
+#include "emf/emr_types.h"
+#include "emf/header.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,29 +12,12 @@
 
 namespace qrp::emf {
 
-constexpr int32_t MM_TEXT = 1;
-constexpr int32_t MM_LOMETRIC = 2;
-constexpr int32_t MM_HIMETRIC = 3;
-constexpr int32_t MM_LOENGLISH = 4;
-constexpr int32_t MM_HIENGLISH = 5;
-constexpr int32_t MM_TWIPS = 6;
-constexpr int32_t MM_ISOTROPIC = 7;
-constexpr int32_t MM_ANISOTROPIC = 8;
-
 // METAFILEPICT: mapping mode and extents (0.01 mm for the isotropic and anisotropic modes;
 // 0 or negative extents as the platform allows them).
 struct MetaFilePict {
-    int32_t mm = MM_ANISOTROPIC;
+    int32_t mm = gdi::MM_ANISOTROPIC;
     int32_t xExt = 0;
     int32_t yExt = 0;
-};
-
-// A reference device: its size in pixels and in millimetres.
-struct ReferenceDevice {
-    int32_t widthPixels = 1024;
-    int32_t heightPixels = 768;
-    int32_t widthMillimeters = 320;
-    int32_t heightMillimeters = 240;
 };
 
 // WMF body (without a placeable header) to EMF bytes, or std::nullopt when the body does

@@ -17,6 +17,7 @@ namespace qrp::emf {
 namespace {
 
 namespace fs = std::filesystem;
+using gdi::MM_ANISOTROPIC;
 
 std::vector<fs::path> CorpusWmfs()
 {

@@ -1,13 +1,15 @@
 #include "emf/wmf/wmf_dib.h"
 
+#include "emf/dib_header.h"
+
 #include <algorithm>
 #include <cstdlib>
 
 namespace qrp::emf::wmf {
 
-namespace {
-constexpr uint32_t kBiRgb = 0, kBiRle8 = 1, kBiRle4 = 2, kBiBitfields = 3, kBiAlphaBitfields = 6;
+using namespace gdi;
 
+namespace {
 void Put16(std::vector<uint8_t>& out, uint16_t v)
 {
     out.push_back(static_cast<uint8_t>(v));
@@ -22,44 +24,21 @@ void Put32(std::vector<uint8_t>& out, uint32_t v)
 
 std::optional<DibParts> SplitDib(Bytes dib, uint32_t usage)
 {
-    if (dib.size() < 12) return std::nullopt;
-    const uint32_t headerSize = LoadU32(dib.data());
+    const auto layout = ParseDibLayout(dib, usage);
+    if (!layout || layout->InfoBytes() > dib.size()) return std::nullopt;
+    const DibInfo& d = layout->info;
     DibParts parts;
-    uint32_t bitCount = 0, compression = kBiRgb, colorsUsed = 0;
-    size_t entrySize = usage == 1 ? 2 : 4;
-    size_t infoSize = 0;
-    if (headerSize == 12) {  // BITMAPCOREHEADER
-        parts.width = LoadU16(dib.data() + 4);
-        parts.height = LoadU16(dib.data() + 6);
-        bitCount = LoadU16(dib.data() + 10);
-        if (usage != 1) entrySize = 3;
-        infoSize = 12;
-    } else {
-        if (headerSize < 40 || headerSize > dib.size()) return std::nullopt;
-        parts.width = LoadI32(dib.data() + 4);
-        parts.height = LoadI32(dib.data() + 8);
-        bitCount = LoadU16(dib.data() + 14);
-        compression = LoadU32(dib.data() + 16);
-        colorsUsed = LoadU32(dib.data() + 32);
-        infoSize = headerSize;
-        if (headerSize == 40 && (compression == kBiBitfields || compression == kBiAlphaBitfields))
-            infoSize += compression == kBiBitfields ? 12 : 16;
-    }
-    uint64_t colors = 0;
-    if (bitCount <= 8) colors = colorsUsed != 0 ? std::min<uint64_t>(colorsUsed, uint64_t{1} << bitCount) : uint64_t{1} << bitCount;
-    else colors = std::min<uint64_t>(colorsUsed, 256);
-    const uint64_t total = infoSize + colors * entrySize;
-    if (total > dib.size()) return std::nullopt;
-    parts.info = dib.first(static_cast<size_t>(total));
-    parts.bits = dib.subspan(static_cast<size_t>(total));
-    if (compression == kBiRgb || compression == kBiBitfields || compression == kBiAlphaBitfields) {
-        const uint64_t stride = ((static_cast<uint64_t>(std::abs(static_cast<int64_t>(parts.width))) * bitCount + 31) / 32) * 4;
-        const uint64_t need = stride * static_cast<uint64_t>(std::abs(static_cast<int64_t>(parts.height)));
+    parts.width = d.width;
+    parts.height = d.topDown ? -d.height : d.height;
+    const auto infoBytes = static_cast<size_t>(layout->InfoBytes());
+    parts.info = dib.first(infoBytes);
+    parts.bits = dib.subspan(infoBytes);
+    if (d.compression == BI_RGB || d.compression == BI_BITFIELDS || d.compression == BI_ALPHABITFIELDS) {
+        const uint64_t need = layout->UncompressedBytes();
         if (need < parts.bits.size()) parts.bits = parts.bits.first(static_cast<size_t>(need));
-    } else if (compression != kBiRle8 && compression != kBiRle4 && headerSize >= 40) {
+    } else if (d.compression != BI_RLE8 && d.compression != BI_RLE4) {
         // JPEG / PNG: the image size field tells the length.
-        const uint32_t sizeImage = LoadU32(dib.data() + 20);
-        if (sizeImage != 0 && sizeImage < parts.bits.size()) parts.bits = parts.bits.first(sizeImage);
+        if (d.sizeImage != 0 && d.sizeImage < parts.bits.size()) parts.bits = parts.bits.first(d.sizeImage);
     }
     return parts;
 }
@@ -86,7 +65,7 @@ std::optional<std::vector<uint8_t>> Bitmap16ToDib(Bytes header, Bytes bits)
     Put32(dib, static_cast<uint32_t>(-height));  // rows stay top-down
     Put16(dib, 1);
     Put16(dib, bitsPixel);
-    Put32(dib, kBiRgb);
+    Put32(dib, BI_RGB);
     Put32(dib, static_cast<uint32_t>(stride * static_cast<size_t>(height)));
     Put32(dib, 0);
     Put32(dib, 0);

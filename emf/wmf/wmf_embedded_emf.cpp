@@ -1,5 +1,6 @@
 #include "emf/wmf/wmf_embedded_emf.h"
 
+#include "emf/emr_types.h"
 #include "emf/validate.h"
 #include "emf/wmf/wmf_format.h"
 
@@ -95,7 +96,6 @@ void SealEmbeddedChecksum(std::vector<uint8_t>& body)
 namespace {
 constexpr uint32_t kGdicIdentifier = 0x43494447;  // "GDIC"
 constexpr uint32_t kGdicWindowsMetafile = 0x80000001;
-constexpr uint32_t kEmrGdiComment = 70;
 constexpr size_t kCommentFieldsBytes = 24;  // identifier, type, version, checksum, flags, size
 }  // namespace
 
@@ -123,7 +123,7 @@ std::optional<std::vector<uint8_t>> FindCarriedWmf(Bytes emf)
 {
     RecordReader reader(emf);
     while (const auto r = reader.Next()) {
-        if (r->Type() != kEmrGdiComment) continue;
+        if (r->Type() != kEmrComment) continue;
         if (r->U32(12) != kGdicIdentifier || r->U32(16) != kGdicWindowsMetafile) continue;
         const Bytes wmf = r->Array(8 + 4 + kCommentFieldsBytes, r->U32(32).value_or(0), 1);
         if (wmf.empty() || !ParseMetaHeader(wmf)) return std::nullopt;

@@ -28,15 +28,9 @@ int32_t ClampToInt32(double v)
     return static_cast<int32_t>(std::lround(v));
 }
 
-constexpr uint32_t kStockBlackPen = 0x80000007;
-constexpr uint32_t kStockWhiteBrush = 0x80000000;
-constexpr uint32_t kStockSystemFont = 0x8000000D;
-constexpr uint32_t kEmrSelectObject = 37;
-constexpr uint32_t kEmrDeleteObject = 40;
-constexpr uint32_t kEmrGdiComment = 70;
 constexpr size_t kOffHandles = 56;
 
-bool IsIsotropicOrAnisotropic(int32_t mm) { return mm == MM_ISOTROPIC || mm == MM_ANISOTROPIC; }
+bool IsIsotropicOrAnisotropic(int32_t mm) { return mm == gdi::MM_ISOTROPIC || mm == gdi::MM_ANISOTROPIC; }
 }  // namespace
 
 WmfToEmf::WmfToEmf(Bytes body, const MetaHeader& header, const MetaFilePict& pict, const ReferenceDevice& device)
@@ -65,11 +59,11 @@ std::vector<uint8_t> WmfToEmf::Convert()
 
 void WmfToEmf::Begin()
 {
-    const int32_t mm = FPict.mm >= MM_TEXT && FPict.mm <= MM_ANISOTROPIC ? FPict.mm : MM_TEXT;
+    const int32_t mm = FPict.mm >= gdi::MM_TEXT && FPict.mm <= gdi::MM_ANISOTROPIC ? FPict.mm : gdi::MM_TEXT;
     // The WMF itself rides along, so that GetWinMetaFileBits can give it back.
-    if (mm != MM_TEXT) Emit(kEmrGdiComment, Payload().Raw(WindowsMetafileComment(FBody)));
-    if (mm != MM_TEXT) {
-        Emit(EMR_SETMAPMODE, Payload().I32(mm));
+    if (mm != gdi::MM_TEXT) Emit(kEmrComment, Payload().Raw(WindowsMetafileComment(FBody)));
+    if (mm != gdi::MM_TEXT) {
+        Emit(kEmrSetMapMode, Payload().I32(mm));
         FState.map.SetMapMode(mm);
     }
     if (IsIsotropicOrAnisotropic(mm)) {
@@ -81,8 +75,8 @@ void WmfToEmf::Begin()
         vx = std::max(vx, 1);
         vy = std::max(vy, 1);
         // The picture's own window then maps onto this viewport.
-        Emit(EMR_SETVIEWPORTEXTEX, Payload().I32(vx).I32(vy));
-        Emit(EMR_SETWINDOWEXTEX, Payload().I32(vx).I32(vy));
+        Emit(kEmrSetViewportExtEx, Payload().I32(vx).I32(vy));
+        Emit(kEmrSetWindowExtEx, Payload().I32(vx).I32(vy));
         FState.map.SetViewportExt(vx, vy);
         FState.map.SetWindowExt(vx, vy);
     }
@@ -91,17 +85,17 @@ void WmfToEmf::Begin()
 void WmfToEmf::Dispatch(const WmfRecord& r)
 {
     switch (r.Function()) {
-    case META_SETBKMODE: State16(r, EMR_SETBKMODE); break;
-    case META_SETROP2: State16(r, EMR_SETROP2); break;
-    case META_SETPOLYFILLMODE: State16(r, EMR_SETPOLYFILLMODE); break;
-    case META_SETSTRETCHBLTMODE: State16(r, EMR_SETSTRETCHBLTMODE); break;
-    case META_SETTEXTALIGN: State16(r, EMR_SETTEXTALIGN); break;
-    case META_SETMAPPERFLAGS: State16(r, 16 /* EMR_SETMAPPERFLAGS */); break;
-    case META_SETLAYOUT: State16(r, 115 /* EMR_SETLAYOUT */); break;
+    case META_SETBKMODE: State16(r, kEmrSetBkMode); break;
+    case META_SETROP2: State16(r, kEmrSetRop2); break;
+    case META_SETPOLYFILLMODE: State16(r, kEmrSetPolyFillMode); break;
+    case META_SETSTRETCHBLTMODE: State16(r, kEmrSetStretchBltMode); break;
+    case META_SETTEXTALIGN: State16(r, kEmrSetTextAlign); break;
+    case META_SETMAPPERFLAGS: State16(r, kEmrSetMapperFlags); break;
+    case META_SETLAYOUT: State16(r, kEmrSetLayout); break;
     case META_SETTEXTCHAREXTRA:
     case META_SETTEXTJUSTIFICATION: State16(r, 0); break;
-    case META_SETBKCOLOR: StateColor(r, EMR_SETBKCOLOR); break;
-    case META_SETTEXTCOLOR: StateColor(r, EMR_SETTEXTCOLOR); break;
+    case META_SETBKCOLOR: StateColor(r, kEmrSetBkColor); break;
+    case META_SETTEXTCOLOR: StateColor(r, kEmrSetTextColor); break;
     case META_SETMAPMODE:
     case META_SETWINDOWORG:
     case META_SETWINDOWEXT:
@@ -166,9 +160,9 @@ void WmfToEmf::Finish()
 {
     // As PlayMetaFile ends: the default objects back in the context, the picture's own
     // objects deleted.
-    Emit(kEmrSelectObject, Payload().U32(kStockBlackPen));
-    Emit(kEmrSelectObject, Payload().U32(kStockWhiteBrush));
-    Emit(kEmrSelectObject, Payload().U32(kStockSystemFont));
+    Emit(kEmrSelectObject, Payload().U32(gdi::STOCK_OBJECT | gdi::BLACK_PEN));
+    Emit(kEmrSelectObject, Payload().U32(gdi::STOCK_OBJECT | gdi::WHITE_BRUSH));
+    Emit(kEmrSelectObject, Payload().U32(gdi::STOCK_OBJECT | gdi::SYSTEM_FONT));
     for (size_t slot = 0; slot < FObjects.size(); ++slot) {
         const Kind kind = FObjects[slot].kind;
         if (kind == Kind::Free || kind == Kind::Region) continue;

@@ -9,9 +9,6 @@
 namespace qrp::emf::wmf {
 
 namespace {
-constexpr uint32_t kEmrBitBlt = 76;
-constexpr uint32_t kEmrSetDibitsToDevice = 80;
-constexpr uint32_t kEmrStretchDibits = 81;
 constexpr uint32_t kStretchFixedBytes = 80;
 constexpr uint32_t kSetDibFixedBytes = 76;
 
@@ -47,7 +44,7 @@ void WmfToEmf::EmitStretchDib(int32_t xDest, int32_t yDest, int32_t cxDest, int3
     p.U32(kStretchFixedBytes).U32(infoSize).U32(kStretchFixedBytes + infoPadded).U32(static_cast<uint32_t>(parts->bits.size()));
     p.U32(usage).U32(rop).I32(cxDest).I32(cyDest);
     p.Raw(parts->info).Pad4().Raw(parts->bits).Pad4();
-    Emit(kEmrStretchDibits, p);
+    Emit(kEmrStretchDIBits, p);
 }
 
 bool WmfToEmf::PatBlt(const WmfRecord& r)
@@ -133,7 +130,7 @@ bool WmfToEmf::SetDibToDev(const WmfRecord& r)
     p.U32(kSetDibFixedBytes).U32(infoSize).U32(kSetDibFixedBytes + infoPadded).U32(static_cast<uint32_t>(parts->bits.size()));
     p.U32(usage).U32(r.U16(2).value_or(0)).U32(r.U16(1).value_or(0));
     p.Raw(parts->info).Pad4().Raw(parts->bits).Pad4();
-    Emit(kEmrSetDibitsToDevice, p);
+    Emit(kEmrSetDIBitsToDevice, p);
     return true;
 }
 

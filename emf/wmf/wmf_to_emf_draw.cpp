@@ -6,27 +6,18 @@
 
 namespace qrp::emf::wmf {
 
-namespace {
-constexpr uint32_t kEmrSetPixelV = 15;
-constexpr uint32_t kEmrArc = 45, kEmrChord = 46, kEmrPie = 47;
-constexpr uint32_t kEmrExtFloodFill = 53;
-constexpr uint32_t kEmrGdiComment = 70;
-constexpr uint32_t kEmrFillRgn = 71, kEmrFrameRgn = 72, kEmrInvertRgn = 73, kEmrPaintRgn = 74;
-constexpr uint32_t kEmrPolyPolygon16 = 91;
-}  // namespace
-
 bool WmfToEmf::LineOrMove(const WmfRecord& r)
 {
     const auto y = r.I16(0), x = r.I16(1);
     if (!x) return false;
     if (r.Function() == META_MOVETO) {
-        Emit(EMR_MOVETOEX, Payload().I32(*x).I32(*y));
+        Emit(kEmrMoveToEx, Payload().I32(*x).I32(*y));
     } else {
         const double pen = PenInflate();
         AddPoint(FState.x, FState.y, pen, pen);
         AddPoint(*x, *y, pen, pen);
         TakeShapeBounds();
-        Emit(EMR_LINETO, Payload().I32(*x).I32(*y));
+        Emit(kEmrLineTo, Payload().I32(*x).I32(*y));
     }
     FState.x = *x;
     FState.y = *y;
@@ -45,7 +36,7 @@ bool WmfToEmf::Poly(const WmfRecord& r)
     for (size_t i = 0; i < count; ++i) AddPoint(LoadI16(points.data() + 4 * i), LoadI16(points.data() + 4 * i + 2), pen, pen);
     Payload p;
     p.Rect(TakeShapeBounds()).U32(static_cast<uint32_t>(count)).Raw(points).Pad4();
-    Emit(r.Function() == META_POLYGON ? EMR_POLYGON16 : EMR_POLYLINE16, p);
+    Emit(r.Function() == META_POLYGON ? kEmrPolygon16 : kEmrPolyline16, p);
     return true;
 }
 
@@ -89,9 +80,9 @@ bool WmfToEmf::Box(const WmfRecord& r)
     p.I32(*left).I32(*top).I32(*right).I32(*bottom);
     if (r.Function() == META_ROUNDRECT) {
         p.I32(*r.I16(1)).I32(*r.I16(0));
-        Emit(EMR_ROUNDRECT, p);
+        Emit(kEmrRoundRect, p);
     } else {
-        Emit(r.Function() == META_RECTANGLE ? EMR_RECTANGLE : EMR_ELLIPSE, p);
+        Emit(r.Function() == META_RECTANGLE ? kEmrRectangle : kEmrEllipse, p);
     }
     return true;
 }
@@ -169,7 +160,7 @@ bool WmfToEmf::Escape(const WmfRecord& r)
     const Bytes data = r.Slice(4, std::min<size_t>(*byteCount, r.Tail(4).size()));
     // An enhanced metafile carried in comments is not a comment of the picture.
     if (data.size() >= 4 && LoadU32(data.data()) == kWmfcIdentifier) return false;
-    Emit(kEmrGdiComment, Payload().U32(static_cast<uint32_t>(data.size())).Raw(data).Pad4());
+    Emit(kEmrComment, Payload().U32(static_cast<uint32_t>(data.size())).Raw(data).Pad4());
     return true;
 }
 

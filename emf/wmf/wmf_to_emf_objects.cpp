@@ -9,16 +9,6 @@
 namespace qrp::emf::wmf {
 
 namespace {
-constexpr uint32_t kEmrSelectPalette = 48;
-constexpr uint32_t kEmrCreatePalette = 49;
-constexpr uint32_t kEmrSetPaletteEntries = 50;
-constexpr uint32_t kEmrResizePalette = 51;
-constexpr uint32_t kEmrRealizePalette = 52;
-constexpr uint32_t kEmrExtSelectClipRgn = 75;
-constexpr uint32_t kEmrCreateMonoBrush = 93;
-constexpr uint32_t kEmrCreateDibPatternBrushPt = 94;
-constexpr uint32_t kBsSolid = 0, kBsNull = 1, kBsHatched = 2;
-constexpr uint32_t kRgnCopy = 5;
 constexpr int32_t kMaxSlots = 0xFFFE;
 
 // ihBrush, iUsage, offBmi, cbBmi, offBits, cbBits, then the BITMAPINFO and the bits.
@@ -81,7 +71,7 @@ bool WmfToEmf::CreatePen(const WmfRecord& r)
     pen.penWidth = std::abs(width);
     pen.nullPen = (style & 0x0F) == 5;
     Store(slot, pen);
-    Emit(38 /* EMR_CREATEPEN */, Payload().U32(static_cast<uint32_t>(slot + 1)).U32(style).I32(width).I32(0).U32(color));
+    Emit(kEmrCreatePen, Payload().U32(static_cast<uint32_t>(slot + 1)).U32(style).I32(width).I32(0).U32(color));
     return true;
 }
 
@@ -89,12 +79,12 @@ bool WmfToEmf::CreateBrush(const WmfRecord& r)
 {
     const int32_t slot = Allocate();
     if (slot < 0) return false;
-    uint32_t style = r.U16(0).value_or(kBsSolid);
+    uint32_t style = r.U16(0).value_or(gdi::BS_SOLID);
     const uint32_t color = r.U32(1).value_or(0) & 0x03FFFFFF;
     const uint32_t hatch = r.U16(3).value_or(0);
     // Pattern styles need a bitmap a LOGBRUSH16 cannot carry.
-    if (style != kBsSolid && style != kBsNull && style != kBsHatched) style = kBsSolid;
-    Emit(39 /* EMR_CREATEBRUSHINDIRECT */, Payload().U32(StoreBrush(slot)).U32(style).U32(color).U32(hatch));
+    if (style != gdi::BS_SOLID && style != gdi::BS_NULL && style != gdi::BS_HATCHED) style = gdi::BS_SOLID;
+    Emit(kEmrCreateBrushIndirect, Payload().U32(StoreBrush(slot)).U32(style).U32(color).U32(hatch));
     return true;
 }
 
@@ -109,7 +99,7 @@ bool WmfToEmf::CreateDibPatternBrush(const WmfRecord& r)
     if (const auto dib = SplitDib(r.Tail(4), usage)) {
         Emit(kEmrCreateDibPatternBrushPt, DibBrushPayload(handle, usage, dib->info, dib->bits));
     } else {
-        Emit(39 /* EMR_CREATEBRUSHINDIRECT */, Payload().U32(handle).U32(kBsNull).U32(0).U32(0));
+        Emit(kEmrCreateBrushIndirect, Payload().U32(handle).U32(gdi::BS_NULL).U32(0).U32(0));
     }
     return true;
 }
@@ -130,7 +120,7 @@ bool WmfToEmf::CreatePatternBrush(const WmfRecord& r)
             return true;
         }
     }
-    Emit(39 /* EMR_CREATEBRUSHINDIRECT */, Payload().U32(handle).U32(kBsNull).U32(0).U32(0));
+    Emit(kEmrCreateBrushIndirect, Payload().U32(handle).U32(gdi::BS_NULL).U32(0).U32(0));
     return true;
 }
 
@@ -156,7 +146,7 @@ bool WmfToEmf::CreateFont(const WmfRecord& r)
     for (size_t i = 0; i < 8; ++i) p.U8(byteAt(i));
     p.Utf16(face);
     for (size_t i = face.size(); i < 32; ++i) p.U16(0);
-    Emit(EMR_EXTCREATEFONTINDIRECTW, p);
+    Emit(kEmrExtCreateFontIndirectW, p);
     return true;
 }
 
@@ -227,13 +217,13 @@ bool WmfToEmf::SelectObject(const WmfRecord& r)
         return true;
     case Kind::Region: {
         const std::vector<uint8_t> data = RegionData(object.rects, object.box);
-        Emit(kEmrExtSelectClipRgn, Payload().U32(static_cast<uint32_t>(data.size())).U32(kRgnCopy).Raw(data));
+        Emit(kEmrExtSelectClipRgn, Payload().U32(static_cast<uint32_t>(data.size())).U32(gdi::RGN_COPY).Raw(data));
         return true;
     }
     case Kind::Free:
         return false;
     }
-    Emit(37 /* EMR_SELECTOBJECT */, Payload().U32(handle));
+    Emit(kEmrSelectObject, Payload().U32(handle));
     return true;
 }
 
@@ -241,7 +231,7 @@ bool WmfToEmf::DeleteObject(const WmfRecord& r)
 {
     const auto index = r.U16(0);
     if (!index || *index >= FObjects.size() || FObjects[*index].kind == Kind::Free) return false;
-    if (FObjects[*index].kind != Kind::Region) Emit(40 /* EMR_DELETEOBJECT */, Payload().U32(*index + 1u));
+    if (FObjects[*index].kind != Kind::Region) Emit(kEmrDeleteObject, Payload().U32(*index + 1u));
     if (FState.palette == *index + 1u) FState.palette = kDefaultPalette;
     FObjects[*index] = Object{};
     FFreeSlots.insert(*index);

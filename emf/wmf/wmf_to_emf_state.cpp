@@ -5,16 +5,6 @@
 namespace qrp::emf::wmf {
 
 namespace {
-constexpr uint32_t kEmrSetMapperFlags = 16;
-constexpr uint32_t kEmrSetLayout = 115;
-constexpr uint32_t kEmrSetTextJustification = 120;
-constexpr uint32_t kEmrScaleViewportExtEx = 31;
-constexpr uint32_t kEmrScaleWindowExtEx = 32;
-constexpr uint32_t kEmrOffsetClipRgn = 26;
-constexpr uint32_t kEmrExcludeClipRect = 29;
-constexpr uint32_t kEmrIntersectClipRect = 30;
-constexpr uint32_t kEmrExtSelectClipRgn = 75;
-constexpr uint32_t kRgnCopy = 5;
 constexpr size_t kMaxSaveDepth = 4096;
 }  // namespace
 
@@ -61,7 +51,7 @@ bool WmfToEmf::Mapping(const WmfRecord& r)
         const auto mode = r.I16(0);
         if (!mode) return false;
         map.SetMapMode(*mode);
-        Emit(EMR_SETMAPMODE, Payload().I32(*mode));
+        Emit(kEmrSetMapMode, Payload().I32(*mode));
         return true;
     }
     if (r.Function() == META_SCALEWINDOWEXT || r.Function() == META_SCALEVIEWPORTEXT) {
@@ -81,27 +71,27 @@ bool WmfToEmf::Mapping(const WmfRecord& r)
     switch (r.Function()) {
     case META_SETWINDOWORG:
         map.SetWindowOrg(*x, *y);
-        Emit(EMR_SETWINDOWORGEX, Payload().I32(*x).I32(*y));
+        Emit(kEmrSetWindowOrgEx, Payload().I32(*x).I32(*y));
         break;
     case META_OFFSETWINDOWORG:
         map.SetWindowOrg(map.WindowOrgX() + *x, map.WindowOrgY() + *y);
-        Emit(EMR_SETWINDOWORGEX, Payload().I32(map.WindowOrgX()).I32(map.WindowOrgY()));
+        Emit(kEmrSetWindowOrgEx, Payload().I32(map.WindowOrgX()).I32(map.WindowOrgY()));
         break;
     case META_SETVIEWPORTORG:
         map.SetViewportOrg(*x, *y);
-        Emit(EMR_SETVIEWPORTORGEX, Payload().I32(*x).I32(*y));
+        Emit(kEmrSetViewportOrgEx, Payload().I32(*x).I32(*y));
         break;
     case META_OFFSETVIEWPORTORG:
         map.SetViewportOrg(map.ViewportOrgX() + *x, map.ViewportOrgY() + *y);
-        Emit(EMR_SETVIEWPORTORGEX, Payload().I32(map.ViewportOrgX()).I32(map.ViewportOrgY()));
+        Emit(kEmrSetViewportOrgEx, Payload().I32(map.ViewportOrgX()).I32(map.ViewportOrgY()));
         break;
     case META_SETWINDOWEXT:
         map.SetWindowExt(*x, *y);
-        Emit(EMR_SETWINDOWEXTEX, Payload().I32(*x).I32(*y));
+        Emit(kEmrSetWindowExtEx, Payload().I32(*x).I32(*y));
         break;
     case META_SETVIEWPORTEXT:
         map.SetViewportExt(*x, *y);
-        Emit(EMR_SETVIEWPORTEXTEX, Payload().I32(*x).I32(*y));
+        Emit(kEmrSetViewportExtEx, Payload().I32(*x).I32(*y));
         break;
     default:
         return false;
@@ -114,7 +104,7 @@ bool WmfToEmf::SaveRestore(const WmfRecord& r)
     if (r.Function() == META_SAVEDC) {
         if (FSaved.size() >= kMaxSaveDepth) return false;
         FSaved.push_back(FState);
-        Emit(EMR_SAVEDC, Payload());
+        Emit(kEmrSaveDC, Payload());
         return true;
     }
     const auto level = r.I16(0);
@@ -130,7 +120,7 @@ bool WmfToEmf::SaveRestore(const WmfRecord& r)
     }
     FState = FSaved[static_cast<size_t>(keep)];
     FSaved.erase(FSaved.begin() + keep, FSaved.end());
-    Emit(EMR_RESTOREDC, Payload().I32(keep - depth));
+    Emit(kEmrRestoreDC, Payload().I32(keep - depth));
     return true;
 }
 
@@ -155,11 +145,11 @@ bool WmfToEmf::Clip(const WmfRecord& r)
         const Object* region = Live(r.U16(0), Kind::Region);
         if (!region) {
             // No region: back to the default clipping.
-            Emit(kEmrExtSelectClipRgn, Payload().U32(0).U32(kRgnCopy));
+            Emit(kEmrExtSelectClipRgn, Payload().U32(0).U32(gdi::RGN_COPY));
             return true;
         }
         const std::vector<uint8_t> data = RegionData(region->rects, region->box);
-        Emit(kEmrExtSelectClipRgn, Payload().U32(static_cast<uint32_t>(data.size())).U32(kRgnCopy).Raw(data));
+        Emit(kEmrExtSelectClipRgn, Payload().U32(static_cast<uint32_t>(data.size())).U32(gdi::RGN_COPY).Raw(data));
         return true;
     }
     default:

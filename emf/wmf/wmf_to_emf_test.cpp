@@ -17,12 +17,7 @@ using test::AllRecords;
 using test::Fields;
 using test::RecordsOfType;
 using wmf::test::WmfBuilder;
-
-constexpr uint32_t kSelectPalette = 48, kCreatePalette = 49, kRealizePalette = 52;
-constexpr uint32_t kIntersectClip = 30, kExcludeClip = 29, kOffsetClip = 26, kExtSelectClipRgn = 75;
-constexpr uint32_t kArc = 45, kChord = 46, kPie = 47, kSetPixelV = 15, kPolyPolygon16 = 91;
-constexpr uint32_t kGdiComment = 70, kFillRgn = 71, kBitBlt = 76, kExtTextOutA = 83;
-constexpr uint32_t kCreateDibPatternBrushPt = 94, kSetDibitsToDevice = 80, kScaleWindowExt = 32;
+using namespace gdi;
 
 const ReferenceDevice kDevice{1024, 768, 320, 240};
 
@@ -83,12 +78,12 @@ TEST(WmfToEmfFrame, PositiveExtentsGiveTheFrameAndMapTheWindowOntoIt)
     // 5000 x 3000 hundredths of a millimetre on the device: 160 x 96 pixels.
     const auto records = AllRecords(emf);
     ASSERT_GE(records.size(), 5u);
-    EXPECT_EQ(records[1].Type(), kGdiComment);  // the WMF itself
-    EXPECT_EQ(records[2].Type(), EMR_SETMAPMODE);
+    EXPECT_EQ(records[1].Type(), kEmrComment);  // the WMF itself
+    EXPECT_EQ(records[2].Type(), kEmrSetMapMode);
     EXPECT_EQ(Fields(records[2], 1), (std::vector<int32_t>{MM_ANISOTROPIC}));
-    EXPECT_EQ(records[3].Type(), EMR_SETVIEWPORTEXTEX);
+    EXPECT_EQ(records[3].Type(), kEmrSetViewportExtEx);
     EXPECT_EQ(Fields(records[3], 2), (std::vector<int32_t>{160, 96}));
-    EXPECT_EQ(records[4].Type(), EMR_SETWINDOWEXTEX);
+    EXPECT_EQ(records[4].Type(), kEmrSetWindowExtEx);
     EXPECT_EQ(Fields(records[4], 2), (std::vector<int32_t>{160, 96}));
     EXPECT_EQ(h.rclBounds, (RectL{0, 0, 159, 95}));
 }
@@ -111,7 +106,7 @@ TEST(WmfToEmfFrame, TextModeDrawsInDevicePixelsAndIsotropicKeepsTheAspect)
 {
     const auto text = Convert(WmfBuilder().Rectangle(10, 20, 110, 70).Finish(), {MM_TEXT, 0, 0});
     EXPECT_EQ(ParseHeader(text).rclBounds, (RectL{10, 20, 109, 69}));
-    EXPECT_EQ(RecordsOfType(text, EMR_SETMAPMODE).size(), 0u);
+    EXPECT_EQ(RecordsOfType(text, kEmrSetMapMode).size(), 0u);
 
     // 1000 x 1000 window on a 1024 x 768 device of square pixels: 768 x 768.
     const auto iso = Convert(WmfBuilder().WindowExt(1000, 1000).Rectangle(0, 0, 1000, 1000).Finish(), {MM_ISOTROPIC, 0, 0});
@@ -141,13 +136,13 @@ TEST(WmfToEmfMapping, WindowAndViewportRecordsConvertAndOffsetsBecomeAbsolute)
                                  .ViewportExt(300, 200)
                                  .Words(wmf::META_SCALEWINDOWEXT, {1, 2, 3, 4})
                                  .Finish());
-    const auto orgs = RecordsOfType(emf, EMR_SETWINDOWORGEX);
+    const auto orgs = RecordsOfType(emf, kEmrSetWindowOrgEx);
     ASSERT_EQ(orgs.size(), 2u);
     EXPECT_EQ(Fields(orgs[1], 2), (std::vector<int32_t>{13, 25}));
-    const auto vorgs = RecordsOfType(emf, EMR_SETVIEWPORTORGEX);
+    const auto vorgs = RecordsOfType(emf, kEmrSetViewportOrgEx);
     ASSERT_EQ(vorgs.size(), 2u);
     EXPECT_EQ(Fields(vorgs[1], 2), (std::vector<int32_t>{0, 0}));
-    const auto scale = RecordsOfType(emf, kScaleWindowExt);
+    const auto scale = RecordsOfType(emf, kEmrScaleWindowExtEx);
     ASSERT_EQ(scale.size(), 1u);
     EXPECT_EQ(Fields(scale[0], 4), (std::vector<int32_t>{4, 3, 2, 1}));
 }
@@ -173,14 +168,14 @@ TEST(WmfToEmfState, ModesColoursAndSaveRestoreConvert)
         const auto r = RecordsOfType(emf, type);
         return r.size() == 1 ? Fields(r[0], 1)[0] : -1;
     };
-    EXPECT_EQ(one(EMR_SETBKCOLOR), 0x00112233);
-    EXPECT_EQ(one(EMR_SETTEXTCOLOR), 0x00445566);
-    EXPECT_EQ(one(EMR_SETBKMODE), 1);
-    EXPECT_EQ(one(EMR_SETROP2), 7);
-    EXPECT_EQ(one(EMR_SETPOLYFILLMODE), 2);
-    EXPECT_EQ(one(EMR_SETSTRETCHBLTMODE), 3);
-    EXPECT_EQ(one(EMR_SETTEXTALIGN), 24);
-    const auto restores = RecordsOfType(emf, EMR_RESTOREDC);
+    EXPECT_EQ(one(kEmrSetBkColor), 0x00112233);
+    EXPECT_EQ(one(kEmrSetTextColor), 0x00445566);
+    EXPECT_EQ(one(kEmrSetBkMode), 1);
+    EXPECT_EQ(one(kEmrSetRop2), 7);
+    EXPECT_EQ(one(kEmrSetPolyFillMode), 2);
+    EXPECT_EQ(one(kEmrSetStretchBltMode), 3);
+    EXPECT_EQ(one(kEmrSetTextAlign), 24);
+    const auto restores = RecordsOfType(emf, kEmrRestoreDC);
     ASSERT_EQ(restores.size(), 2u);
     EXPECT_EQ(Fields(restores[0], 1)[0], -2);
     EXPECT_EQ(Fields(restores[1], 1)[0], -1);
@@ -199,21 +194,21 @@ TEST(WmfToEmfObjects, ObjectsTakeTheLowestFreeSlotAndHandlesFollowIt)
                                  .Select(2)
                                  .Select(7)             // nothing there
                                  .Finish());
-    const auto pens = RecordsOfType(emf, EMR_CREATEPEN);
+    const auto pens = RecordsOfType(emf, kEmrCreatePen);
     ASSERT_EQ(pens.size(), 1u);
     EXPECT_EQ(Fields(pens[0], 5), (std::vector<int32_t>{1, 0, 3, 0, 0x0000FF}));
-    const auto brushes = RecordsOfType(emf, EMR_CREATEBRUSHINDIRECT);
+    const auto brushes = RecordsOfType(emf, kEmrCreateBrushIndirect);
     ASSERT_EQ(brushes.size(), 2u);
     EXPECT_EQ(Fields(brushes[0], 4), (std::vector<int32_t>{2, 0, 0x00FF00, 0}));
     EXPECT_EQ(Fields(brushes[1], 4), (std::vector<int32_t>{3, 2, 0xFF0000, 3}));
-    const auto fonts = RecordsOfType(emf, EMR_EXTCREATEFONTINDIRECTW);
+    const auto fonts = RecordsOfType(emf, kEmrExtCreateFontIndirectW);
     ASSERT_EQ(fonts.size(), 1u);
     EXPECT_EQ(Fields(fonts[0], 2), (std::vector<int32_t>{1, -12}));
     EXPECT_EQ(fonts[0].U16(8 + 4 + 28).value_or(0), u'A');
-    const auto deletes = RecordsOfType(emf, EMR_DELETEOBJECT);
+    const auto deletes = RecordsOfType(emf, kEmrDeleteObject);
     ASSERT_GE(deletes.size(), 1u);
     EXPECT_EQ(Fields(deletes[0], 1)[0], 1);
-    const auto selects = RecordsOfType(emf, EMR_SELECTOBJECT);
+    const auto selects = RecordsOfType(emf, kEmrSelectObject);
     ASSERT_GE(selects.size(), 3u);
     EXPECT_EQ(Fields(selects[0], 1)[0], 1);
     EXPECT_EQ(Fields(selects[1], 1)[0], 2);
@@ -226,8 +221,8 @@ TEST(WmfToEmfObjects, ObjectsTakeTheLowestFreeSlotAndHandlesFollowIt)
 TEST(WmfToEmfObjects, TheTableHoldsOnlyTheHeadersObjectCount)
 {
     const auto emf = Convert(WmfBuilder().Pen(0, 1, 0).Pen(0, 2, 0).Pen(0, 3, 0).Select(2).Finish(2));
-    EXPECT_EQ(RecordsOfType(emf, EMR_CREATEPEN).size(), 2u);
-    for (const Record& r : RecordsOfType(emf, EMR_SELECTOBJECT)) EXPECT_NE(Fields(r, 1)[0], 3);
+    EXPECT_EQ(RecordsOfType(emf, kEmrCreatePen).size(), 2u);
+    for (const Record& r : RecordsOfType(emf, kEmrSelectObject)) EXPECT_NE(Fields(r, 1)[0], 3);
 }
 
 TEST(WmfToEmfObjects, PalettesRegionsAndPatternBrushesConvert)
@@ -245,24 +240,24 @@ TEST(WmfToEmfObjects, PalettesRegionsAndPatternBrushesConvert)
                                  .Words(wmf::META_FILLREGION, {1, 2})
                                  .Words(wmf::META_SELECTCLIPREGION, {9})  // no region: default clip
                                  .Finish());
-    const auto palettes = RecordsOfType(emf, kCreatePalette);
+    const auto palettes = RecordsOfType(emf, kEmrCreatePalette);
     ASSERT_EQ(palettes.size(), 1u);
     EXPECT_EQ(Fields(palettes[0], 4), (std::vector<int32_t>{1, 0x00020300, 0x00010203, 0x00040506}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, kSelectPalette).at(0), 1)[0], 1);
-    EXPECT_EQ(RecordsOfType(emf, kRealizePalette).size(), 1u);
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrSelectPalette).at(0), 1)[0], 1);
+    EXPECT_EQ(RecordsOfType(emf, kEmrRealizePalette).size(), 1u);
 
-    const auto clips = RecordsOfType(emf, kExtSelectClipRgn);
+    const auto clips = RecordsOfType(emf, kEmrExtSelectClipRgn);
     ASSERT_EQ(clips.size(), 2u);
     // cbRgnData, iMode RGN_COPY, RGNDATAHEADER { 32, RDH_RECTANGLES, 2 rects, 32 bytes, bounds }, rects
     EXPECT_EQ(Fields(clips[0], 14),
               (std::vector<int32_t>{64, 5, 32, 1, 2, 32, 10, 10, 40, 20, 10, 10, 20, 20}));
     EXPECT_EQ(Fields(clips[1], 2), (std::vector<int32_t>{0, 5}));
 
-    const auto brushes = RecordsOfType(emf, kCreateDibPatternBrushPt);
+    const auto brushes = RecordsOfType(emf, kEmrCreateDibPatternBrushPt);
     ASSERT_EQ(brushes.size(), 1u);
     // ihBrush, iUsage, offBmi, cbBmi, offBits, cbBits
     EXPECT_EQ(Fields(brushes[0], 6), (std::vector<int32_t>{3, 0, 32, 40, 72, 16}));
-    const auto fills = RecordsOfType(emf, kFillRgn);
+    const auto fills = RecordsOfType(emf, kEmrFillRgn);
     ASSERT_EQ(fills.size(), 1u);
     EXPECT_EQ(Fields(fills[0], 6), (std::vector<int32_t>{10, 10, 40, 20, 64, 3}));
 }
@@ -284,21 +279,21 @@ TEST(WmfToEmfShapes, LinesShapesAndPolygonsKeepTheirCoordinates)
                                  .PolyPolygon({{{0, 0}, {4, 0}, {0, 4}}, {{10, 10}, {14, 10}, {10, 14}, {12, 12}}})
                                  .Finish(),
                              {MM_TEXT, 0, 0});
-    EXPECT_EQ(Fields(RecordsOfType(emf, EMR_MOVETOEX).at(0), 2), (std::vector<int32_t>{1, 2}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, EMR_LINETO).at(0), 2), (std::vector<int32_t>{3, 4}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, EMR_RECTANGLE).at(0), 4), (std::vector<int32_t>{10, 20, 30, 40}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, EMR_ELLIPSE).at(0), 4), (std::vector<int32_t>{10, 20, 30, 40}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, EMR_ROUNDRECT).at(0), 6), (std::vector<int32_t>{10, 20, 30, 40, 5, 6}));
-    for (const uint32_t type : {kArc, kChord, kPie})
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrMoveToEx).at(0), 2), (std::vector<int32_t>{1, 2}));
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrLineTo).at(0), 2), (std::vector<int32_t>{3, 4}));
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrRectangle).at(0), 4), (std::vector<int32_t>{10, 20, 30, 40}));
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrEllipse).at(0), 4), (std::vector<int32_t>{10, 20, 30, 40}));
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrRoundRect).at(0), 6), (std::vector<int32_t>{10, 20, 30, 40, 5, 6}));
+    for (const uint32_t type : {kEmrArc, kEmrChord, kEmrPie})
         EXPECT_EQ(Fields(RecordsOfType(emf, type).at(0), 8), (std::vector<int32_t>{10, 20, 30, 40, 5, 6, 7, 8}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, kSetPixelV).at(0), 3), (std::vector<int32_t>{8, 9, 0x00ABCDEF}));
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrSetPixelV).at(0), 3), (std::vector<int32_t>{8, 9, 0x00ABCDEF}));
 
-    const Record polyline = RecordsOfType(emf, EMR_POLYLINE16).at(0);
+    const Record polyline = RecordsOfType(emf, kEmrPolyline16).at(0);
     EXPECT_EQ(Fields(polyline, 5), (std::vector<int32_t>{1, 1, 5, 5, 3}));  // bounds, count
     EXPECT_EQ(polyline.I16(28 + 8).value_or(0), 5);                          // third point's x
-    const Record polygon = RecordsOfType(emf, EMR_POLYGON16).at(0);
+    const Record polygon = RecordsOfType(emf, kEmrPolygon16).at(0);
     EXPECT_EQ(Fields(polygon, 5)[4], 3);
-    const Record polys = RecordsOfType(emf, kPolyPolygon16).at(0);
+    const Record polys = RecordsOfType(emf, kEmrPolyPolygon16).at(0);
     // bounds, nPolys, total points, counts
     EXPECT_EQ(Fields(polys, 8), (std::vector<int32_t>{0, 0, 14, 14, 2, 7, 3, 4}));
     EXPECT_EQ(polys.Size(), 8u + 16 + 8 + 8 + 7 * 4 + 0);
@@ -311,8 +306,8 @@ TEST(WmfToEmfShapes, CountsBeyondTheRecordAreCutToWhatItHolds)
     wmf::WmfParams polys;
     polys.U16(3).U16(2).U16(2).U16(60000).I16(0).I16(0).I16(1).I16(1).I16(5).I16(5).I16(6).I16(6);
     const auto emf = Convert(WmfBuilder().Raw(wmf::META_POLYLINE, lying).Raw(wmf::META_POLYPOLYGON, polys).Finish());
-    EXPECT_EQ(Fields(RecordsOfType(emf, EMR_POLYLINE16).at(0), 5)[4], 2);
-    EXPECT_EQ(Fields(RecordsOfType(emf, kPolyPolygon16).at(0), 6)[4], 2);  // the two whole polygons
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrPolyline16).at(0), 5)[4], 2);
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrPolyPolygon16).at(0), 6)[4], 2);  // the two whole polygons
 }
 
 TEST(WmfToEmfText, AnsiTextIsDecodedInTheFontsCharacterSetWithItsAdvances)
@@ -332,7 +327,7 @@ TEST(WmfToEmfText, AnsiTextIsDecodedInTheFontsCharacterSetWithItsAdvances)
                                  .ExtTextOut(0, 0, 0, {}, "\x82\xA0X", {8, 8, 5})  // hiragana A, then X
                                  .Finish(),
                              {MM_TEXT, 0, 0});
-    const auto wide = RecordsOfType(emf, EMR_EXTTEXTOUTW);
+    const auto wide = RecordsOfType(emf, kEmrExtTextOutW);
     ASSERT_EQ(wide.size(), 3u);
     EXPECT_EQ(TextOf(wide[0]), u"a\u00E7\u00E3o");
     EXPECT_EQ(Fields(wide[0], 9)[7], 5);  // reference point x
@@ -346,7 +341,7 @@ TEST(WmfToEmfText, AnsiTextIsDecodedInTheFontsCharacterSetWithItsAdvances)
                                                           76, 2, 1, 2, 3}));
     EXPECT_EQ(TextOf(wide[2]), u"\u3042X");
     EXPECT_EQ(DxOf(wide[2]), (std::vector<int32_t>{16, 5}));
-    const auto narrow = RecordsOfType(emf, kExtTextOutA);
+    const auto narrow = RecordsOfType(emf, kEmrExtTextOutA);
     ASSERT_EQ(narrow.size(), 1u);  // the symbol set stays 8-bit
     EXPECT_EQ(narrow[0].U32(44).value_or(0), 3u);
     EXPECT_EQ(narrow[0].Data()[76], 'a');
@@ -360,7 +355,7 @@ TEST(WmfToEmfText, TextWithoutItsRectangleAndCutStringsStillConvert)
     wmf::WmfParams cut;
     cut.I16(3).I16(4).I16(200).U16(0).Raw(std::vector<uint8_t>{'a', 'b', 'c', 'd'});
     const auto emf = Convert(WmfBuilder().Raw(wmf::META_EXTTEXTOUT, noRect).Raw(wmf::META_EXTTEXTOUT, cut).Finish());
-    const auto wide = RecordsOfType(emf, EMR_EXTTEXTOUTW);
+    const auto wide = RecordsOfType(emf, kEmrExtTextOutW);
     ASSERT_EQ(wide.size(), 2u);
     EXPECT_EQ(TextOf(wide[0]), u"hi");
     EXPECT_EQ(TextOf(wide[1]), u"abcd");
@@ -373,9 +368,9 @@ TEST(WmfToEmfClip, ClipRecordsConvert)
                                  .Words(wmf::META_EXCLUDECLIPRECT, {4, 3, 2, 1})
                                  .Words(wmf::META_OFFSETCLIPRGN, {6, 5})
                                  .Finish());
-    EXPECT_EQ(Fields(RecordsOfType(emf, kIntersectClip).at(0), 4), (std::vector<int32_t>{10, 20, 30, 40}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, kExcludeClip).at(0), 4), (std::vector<int32_t>{1, 2, 3, 4}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, kOffsetClip).at(0), 2), (std::vector<int32_t>{5, 6}));
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrIntersectClipRect).at(0), 4), (std::vector<int32_t>{10, 20, 30, 40}));
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrExcludeClipRect).at(0), 4), (std::vector<int32_t>{1, 2, 3, 4}));
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrOffsetClipRgn).at(0), 2), (std::vector<int32_t>{5, 6}));
 }
 
 TEST(WmfToEmfBitmaps, BlockTransfersBecomeStretchDibitsOrSourcelessBitBlt)
@@ -394,7 +389,7 @@ TEST(WmfToEmfBitmaps, BlockTransfersBecomeStretchDibitsOrSourcelessBitBlt)
                                  .Words(wmf::META_PATBLT, {0x0021, 0x00F0, 7, 8, 9, 10})  // PATCOPY
                                  .Finish(),
                              {MM_TEXT, 0, 0});
-    const auto stretches = RecordsOfType(emf, EMR_STRETCHDIBITS);
+    const auto stretches = RecordsOfType(emf, kEmrStretchDIBits);
     ASSERT_EQ(stretches.size(), 2u);
     // xDest, yDest, xSrc, ySrc, cxSrc, cySrc, offBmi, cbBmi, offBits, cbBits, usage, rop, cxDest, cyDest
     EXPECT_EQ(Fields(stretches[0], 18), (std::vector<int32_t>{1, 2, 40, 31, 1, 2, 0, 0, 4, 3, 80, 40, 120, 36, 0,
@@ -402,9 +397,9 @@ TEST(WmfToEmfBitmaps, BlockTransfersBecomeStretchDibitsOrSourcelessBitBlt)
     // A blt's source row counts from the top; in the bottom-up DIB that is row 3 - 1 - 2 = 0.
     EXPECT_EQ(Fields(stretches[1], 18), (std::vector<int32_t>{5, 6, 8, 7, 5, 6, 0, 0, 4, 2, 80, 40, 120, 36, 0,
                                                               0x00CC0020, 4, 2}));
-    EXPECT_EQ(Fields(RecordsOfType(emf, kSetDibitsToDevice).at(0), 17),
+    EXPECT_EQ(Fields(RecordsOfType(emf, kEmrSetDIBitsToDevice).at(0), 17),
               (std::vector<int32_t>{10, 11, 13, 13, 10, 11, 0, 0, 4, 3, 76, 40, 116, 36, 0, 0, 3}));
-    const auto blts = RecordsOfType(emf, kBitBlt);
+    const auto blts = RecordsOfType(emf, kEmrBitBlt);
     ASSERT_EQ(blts.size(), 1u);
     EXPECT_EQ(blts[0].Size(), 100u);
     EXPECT_EQ(Fields(blts[0], 9), (std::vector<int32_t>{10, 9, 17, 15, 10, 9, 8, 7, 0x00F00021}));
@@ -415,7 +410,7 @@ TEST(WmfToEmfComments, CommentsStayAndOtherEscapesGo)
     wmf::WmfParams other;
     other.U16(1).U16(2).U16(0);
     const auto emf = Convert(WmfBuilder().Comment("hello").Raw(wmf::META_ESCAPE, other).Finish());
-    const auto comments = RecordsOfType(emf, kGdiComment);
+    const auto comments = RecordsOfType(emf, kEmrComment);
     ASSERT_EQ(comments.size(), 2u);  // the WMF itself, then the comment
     EXPECT_EQ(comments[1].U32(8).value_or(0), 5u);
     EXPECT_EQ(comments[1].Data()[12], 'h');
@@ -446,7 +441,7 @@ TEST(WmfToEmfEmbedded, AnEnhancedMetafileCarriedInCommentsComesBackUnchanged)
     const auto converted = SetWinMetaFileBits(damaged, {MM_ANISOTROPIC, 99, 99}, kDevice);
     ASSERT_TRUE(converted.has_value());
     EXPECT_NE(*converted, original);
-    EXPECT_EQ(RecordsOfType(*converted, EMR_RECTANGLE).size(), 1u);
+    EXPECT_EQ(RecordsOfType(*converted, kEmrRectangle).size(), 1u);
 }
 
 TEST(WmfToEmfEmbedded, APictureConvertedFromAWmfGivesThatWmfBack)
@@ -495,8 +490,8 @@ TEST(WmfToEmfDamage, EveryShorterCutConvertsOrRefusesAndStopsAtTheDamage)
     damaged[penAt + 1] = 0xFF;
     const auto emf = SetWinMetaFileBits(damaged, {}, kDevice);
     ASSERT_TRUE(emf.has_value());
-    EXPECT_EQ(RecordsOfType(*emf, EMR_CREATEPEN).size(), 0u);
-    EXPECT_EQ(RecordsOfType(*emf, EMR_RECTANGLE).size(), 0u);
+    EXPECT_EQ(RecordsOfType(*emf, kEmrCreatePen).size(), 0u);
+    EXPECT_EQ(RecordsOfType(*emf, kEmrRectangle).size(), 0u);
 }
 
 TEST(WmfToEmfDamage, ASmallBodyCannotAskForAnEnormousPicture)
@@ -513,7 +508,7 @@ TEST(WmfToEmfDamage, ASmallBodyCannotAskForAnEnormousPicture)
     ASSERT_TRUE(emf.has_value());
     EXPECT_EQ(ValidationError(*emf), "");
     EXPECT_LT(emf->size(), 64 * wmf.size() + (16u << 20) + 2 * 4000 * 16);
-    EXPECT_GT(RecordsOfType(*emf, kExtSelectClipRgn).size(), 100u);
+    EXPECT_GT(RecordsOfType(*emf, kEmrExtSelectClipRgn).size(), 100u);
 }
 
 }  // namespace

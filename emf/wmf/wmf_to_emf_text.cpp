@@ -12,10 +12,7 @@
 namespace qrp::emf::wmf {
 
 namespace {
-constexpr uint32_t kEmrExtTextOutA = 83;
-constexpr uint16_t kTaUpdateCp = 1, kTaRight = 2, kTaCenter = 6, kTaBottom = 8, kTaBaseline = 24;
 constexpr size_t kTextFixedBytes = 76;  // record fields before the string
-constexpr uint32_t kGmCompatible = 1;
 }  // namespace
 
 bool WmfToEmf::TextOut(const WmfRecord& r)
@@ -57,7 +54,7 @@ bool WmfToEmf::ExtTextOut(const WmfRecord& r)
 
 void WmfToEmf::EmitText(int32_t x, int32_t y, uint16_t options, const RectL* rect, Bytes text, Bytes dx)
 {
-    const bool updateCp = (FState.textAlign & kTaUpdateCp) != 0;
+    const bool updateCp = (FState.textAlign & gdi::TA_UPDATECP) != 0;
     if (updateCp) {
         x = FState.x;
         y = FState.y;
@@ -94,11 +91,11 @@ void WmfToEmf::EmitText(int32_t x, int32_t y, uint16_t options, const RectL* rec
     const double w = std::abs(width) * FState.map.ScaleX(), h = height * FState.map.ScaleY();
     if (chars > 0) {
         double left = origin.x, top = origin.y;
-        const uint16_t horizontal = FState.textAlign & kTaCenter;
-        if (horizontal == kTaCenter) left -= w / 2;
-        else if (horizontal == kTaRight) left -= w;
-        if ((FState.textAlign & kTaBaseline) == kTaBaseline) top -= h * 0.8;
-        else if (FState.textAlign & kTaBottom) top -= h;
+        const uint16_t horizontal = FState.textAlign & gdi::TA_CENTER;
+        if (horizontal == gdi::TA_CENTER) left -= w / 2;
+        else if (horizontal == gdi::TA_RIGHT) left -= w;
+        if ((FState.textAlign & gdi::TA_BASELINE) == gdi::TA_BASELINE) top -= h * 0.8;
+        else if (FState.textAlign & gdi::TA_BOTTOM) top -= h;
         if (FState.fontEscapement != 0) {
             // The box turned about the reference point, counter-clockwise on the page.
             const double angle = FState.fontEscapement * std::numbers::pi / 1800.0, c = std::cos(angle), s = std::sin(angle);
@@ -123,14 +120,14 @@ void WmfToEmf::EmitText(int32_t x, int32_t y, uint16_t options, const RectL* rec
     const float scaleX = 100.0F * static_cast<float>(FDevice.widthMillimeters) / static_cast<float>(std::max(FDevice.widthPixels, 1));
     const float scaleY = 100.0F * static_cast<float>(FDevice.heightMillimeters) / static_cast<float>(std::max(FDevice.heightPixels, 1));
     Payload p;
-    p.Rect(bounds).U32(kGmCompatible).F32(scaleX).F32(scaleY);
+    p.Rect(bounds).U32(gdi::GM_COMPATIBLE).F32(scaleX).F32(scaleY);
     p.I32(x).I32(y).U32(static_cast<uint32_t>(chars)).U32(static_cast<uint32_t>(kTextFixedBytes)).U32(options);
     p.Rect(rect ? *rect : RectL{0, 0, -1, -1}).U32(offDx);
     if (decoded) p.Utf16(decoded->text);
     else p.Raw(text);
     p.Pad4();
     for (const int32_t d : unitDx) p.I32(d);
-    Emit(decoded ? EMR_EXTTEXTOUTW : kEmrExtTextOutA, p);
+    Emit(decoded ? kEmrExtTextOutW : kEmrExtTextOutA, p);
 }
 
 }  // namespace qrp::emf::wmf

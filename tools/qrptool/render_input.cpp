@@ -20,6 +20,7 @@ using qrp::emf::Bytes;
 using qrp::emf::HENHMETAFILE;
 using qrp::emf::LoadU16;
 using qrp::emf::LoadU32;
+using qrp::emf::gdi::MM_ANISOTROPIC;
 
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7;
 constexpr int64_t kMaxPictureFile = int64_t{1} << 30;
