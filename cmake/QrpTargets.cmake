@@ -9,7 +9,7 @@ if(QRP_SANITIZE)
   add_link_options(-fsanitize=${_qrp_san})
 endif()
 
-# qrp_library(name [sources...]): a library with the project's warnings.
+# qrp_setup_target(target): the project's warnings on a target, as errors with QRP_WERROR.
 function(qrp_setup_target target)
   target_compile_options(${target} PRIVATE ${QRP_WARNINGS})
   if(QRP_WERROR)
