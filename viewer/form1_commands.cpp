@@ -6,6 +6,7 @@
 #include "preview/preview.h"
 #include "printer/qr_printer.h"
 #include "preview/thumbnails.h"
+#include "viewer/page_note.h"
 #include "viewer/spin_edit.h"
 
 #include <QDir>
@@ -48,6 +49,7 @@ void TForm1::FormShow(QObject*)
                         QString::number(printer->PageCount()));
         Label1->adjustSize();
         Thumbnails->SetCurrentPage(prev->PageNumber());
+        TPageNote::Of(*this).ShowFor(printer, prev->PageNumber());
     } catch (...) {
         // The label keeps its caption.
     }
