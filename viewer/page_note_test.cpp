@@ -4,21 +4,45 @@
 
 #include "viewer/page_note.h"
 
+#include "emf/emf_writer.h"
+#include "emf/enh_metafile.h"
+#include "reportfile/metafile.h"
+#include "reportfile/page_list.h"
+#include "reportfile/qr_stream.h"
+
 namespace qrp::testing {
 namespace {
 
+// An A4 page with count records of a type no player knows after its drawing.
 std::vector<uint8_t> PictureWithUnknownRecords(int count)
 {
-    emf::EmfWriter writer = PixelWriter(64);
-    writer.Rectangle({1, 1, 30, 30});
+    emf::EmfWriterOptions options;
+    options.frame = {0, 0, 21000, 29700};
+    options.devicePixels = {794, 1123};
+    options.deviceMillimeters = {210, 297};
+    emf::EmfWriter writer(options);
+    writer.Rectangle({40, 40, 754, 120});
     for (int i = 0; i < count; ++i) writer.Append(126);
     return writer.Finish();
+}
+
+void WritePictures(const QString& path, const std::vector<std::vector<uint8_t>>& pictures)
+{
+    TQRPageList list;
+    list.SetStream(std::make_shared<TQRStream>(250000));
+    for (const auto& bytes : pictures) {
+        TMetafile picture;
+        picture.SetHandle(emf::SetEnhMetaFileBits(bytes));
+        list.AddPage(picture);
+    }
+    list.Finish();
+    list.SaveToFile(path.toStdString());
 }
 
 TEST_F(ViewerTest, PageNoteFollowsThePageShownAndStaysAwayFromCleanPages)
 {
     const QString path = Path(QStringLiteral("mixed.QRP"));
-    WriteReport(path.toStdString(), {BandedPagePicture(1), PictureWithUnknownRecords(3), BandedPagePicture(3)});
+    WritePictures(path, {A4PagePicture(1), PictureWithUnknownRecords(3), A4PagePicture(3)});
     TForm1& form = Start({path});
     const TPageNote& note = TPageNote::Of(form);
     EXPECT_TRUE(note.isHidden());
