@@ -198,6 +198,9 @@ TEST(PageListBadInput, SignatureScanOutsideTheHeaderIsInvalid)
 
 TEST(PageListBadInput, FilesOverTwoGigabytesAreRefused)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "a sparse 3 GiB file is made with a POSIX call";
+#else
     ScratchDir dir;
     const std::string path = dir.File("huge.QRP");
     const int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0600);
@@ -211,6 +214,7 @@ TEST(PageListBadInput, FilesOverTwoGigabytesAreRefused)
     } catch (const EFOpenError& e) {
         EXPECT_NE(std::string(e.what()).find("larger than 2 GiB"), std::string::npos) << e.what();
     }
+#endif
 }
 
 TEST(PageListBadInput, AFailedLoadLeavesTheListReadyForTheNext)

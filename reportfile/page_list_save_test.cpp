@@ -1,3 +1,6 @@
+// POSIX cases of saving: modes, links, FIFOs, file-size limits.
+#ifndef _WIN32
+
 #include "reportfile/page_list.h"
 
 #include "base/exceptions.h"
@@ -136,3 +139,5 @@ TEST(PageListSave, UncreatableDestinationsRaiseTheCreateError)
 
 }  // namespace
 }  // namespace qrp
+
+#endif  // _WIN32

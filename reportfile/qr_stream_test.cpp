@@ -1,3 +1,6 @@
+// POSIX cases of the report stream: spill files, modes, file-size limits.
+#ifndef _WIN32
+
 #include "reportfile/qr_stream.h"
 
 #include "base/exceptions.h"
@@ -186,3 +189,5 @@ TEST(QRStream, AStreamOnAGivenFileNeverDeletesItAndCannotWriteIt)
 
 }  // namespace
 }  // namespace qrp
+
+#endif  // _WIN32

@@ -70,10 +70,10 @@ std::vector<uint8_t> ReportBytes(int pages, bool compressed, int links)
 
 ScratchDir::ScratchDir()
 {
-    std::string pattern = TempDirectory() + "/qrp-test-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    FPath = ::mkdtemp(name.data());
+    // A unique name from the file-system layer, made into a folder.
+    FPath = CreateUniqueFile(TempDirectory(), "qrp-test-");
+    RemoveFile(FPath);
+    std::filesystem::create_directory(FPath);
 }
 
 ScratchDir::~ScratchDir()
@@ -85,7 +85,7 @@ ScratchDir::~ScratchDir()
 std::vector<std::string> ScratchDir::Entries() const
 {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(FPath)) names.push_back(entry.path().filename());
+    for (const auto& entry : std::filesystem::directory_iterator(FPath)) names.push_back(entry.path().filename().string());
     return names;
 }
 
