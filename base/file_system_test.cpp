@@ -284,4 +284,13 @@ TEST(FileSystem, CreateFoldersMakesTheMissingOnesAndRefusesAFile)
 }  // namespace
 }  // namespace qrp
 
+#else
+
+#include <gtest/gtest.h>
+
+TEST(FileSystem, PosixCases)
+{
+    GTEST_SKIP() << "FIFOs, sockets, device nodes, file-size limits and signals are POSIX cases";
+}
+
 #endif  // _WIN32
