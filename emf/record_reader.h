@@ -8,6 +8,7 @@
 #include "emf/bytes.h"
 
 #include <cstdint>
+#include <vector>
 #include <optional>
 #include <span>
 
@@ -74,6 +75,8 @@ private:
 class RecordReader {
 public:
     explicit RecordReader(Bytes picture) : FPicture(picture) {}
+    // The picture is read in place: a temporary would leave the reader dangling.
+    explicit RecordReader(std::vector<uint8_t>&& picture) = delete;
 
     // The next record, or std::nullopt at the end or at a damaged record.
     std::optional<Record> Next();

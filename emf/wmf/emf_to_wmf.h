@@ -21,8 +21,10 @@ namespace qrp::emf::wmf {
 
 class EmfToWmf {
 public:
-    // emf must be a valid enhanced metafile (IsValidEnhMetafile).
+    // emf must be a valid enhanced metafile (IsValidEnhMetafile). It is read in place, so it
+    // must outlive the converter: a temporary is refused at compile time.
     EmfToWmf(Bytes emf, const ReferenceDevice& device);
+    EmfToWmf(std::vector<uint8_t>&& emf, const ReferenceDevice& device) = delete;
 
     // The converted body; with embed, the enhanced metafile itself rides along in comments.
     std::vector<uint8_t> Convert(bool embed);

@@ -336,7 +336,8 @@ TEST(EmfToWmfDamage, ShortOrInconsistentRecordsAreReportedAndDrawNothing)
     // A sound picture reports nothing.
     EmfWriter writer(Frame({0, 0, 10000, 10000}));
     writer.Rectangle({10, 10, 20, 20});
-    wmf::EmfToWmf converter(writer.Finish(), kScreen);
+    const std::vector<uint8_t> sound = writer.Finish();  // the converter reads it in place
+    wmf::EmfToWmf converter(sound, kScreen);
     converter.Convert(false);
     EXPECT_TRUE(converter.DamagedOffsets().empty());
 }

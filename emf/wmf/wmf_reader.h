@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace qrp::emf::wmf {
 
@@ -84,6 +85,8 @@ class WmfRecordReader {
 public:
     // body: the whole WMF body; the walk starts after the header's declared size.
     WmfRecordReader(Bytes body, uint32_t firstRecordOffset);
+    // The body is read in place: a temporary would leave the reader dangling.
+    WmfRecordReader(std::vector<uint8_t>&& body, uint32_t firstRecordOffset) = delete;
 
     std::optional<WmfRecord> Next();
     std::optional<uint32_t> Error() const { return FError; }

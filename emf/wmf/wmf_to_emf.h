@@ -18,6 +18,9 @@ namespace qrp::emf::wmf {
 class WmfToEmf {
 public:
     WmfToEmf(Bytes body, const MetaHeader& header, const MetaFilePict& pict, const ReferenceDevice& device);
+    // The body is read in place: a temporary would leave the converter dangling.
+    WmfToEmf(std::vector<uint8_t>&& body, const MetaHeader& header, const MetaFilePict& pict,
+             const ReferenceDevice& device) = delete;
 
     // Converts every readable record and returns the finished EMF. Call once.
     std::vector<uint8_t> Convert();
