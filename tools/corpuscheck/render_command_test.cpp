@@ -170,6 +170,46 @@ TEST_F(RenderCommand, SkippedRecordsAreListedPerPageAndThePageIsStillWritten)
     EXPECT_EQ(clean.err, "");
 }
 
+TEST_F(RenderCommand, InfoVerboseListsTheSkippedRecordsOfEachPage)
+{
+    EmfWriterOptions options;
+    options.frame = {0, 0, 1000, 1000};
+    EmfWriter writer(options);
+    writer.Rectangle({1, 1, 8, 8});
+    const size_t unknownAt = writer.Bytes().size();
+    writer.Append(126);
+    qrp::TQRPageList list;
+    list.SetStream(std::make_shared<qrp::TQRStream>(1 << 20));
+    for (const auto& bytes : {Picture({0, 0, 1000, 1000}), writer.Finish()}) {
+        qrp::TMetafile page;
+        page.SetHandle(qrp::emf::SetEnhMetaFileBits(bytes));
+        list.AddPage(page);
+    }
+    list.Finish();
+    const QString report = Path("odd.QRP");
+    list.SaveToFile(report.toStdString());
+
+    auto info = [](const QStringList& args) {
+        QProcess process;
+        process.start(QStringLiteral(QRPTOOL_PATH), QStringList{"info"} + args);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        return process.readAllStandardOutput().toStdString();
+    };
+    const std::string text = info({report, "--verbose"});
+    const auto second = text.find("page 2:");
+    ASSERT_NE(second, std::string::npos) << text;
+    EXPECT_EQ(text.substr(0, second).find("skipped"), std::string::npos) << text;
+    EXPECT_NE(text.find("  skipped records:\n    offset " + std::to_string(unknownAt) +
+                        ": unknown (type 126): record type not supported\n", second),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(info({report}).find("skipped"), std::string::npos);
+    const std::string json = info({report, "--json", "--verbose"});
+    EXPECT_NE(json.find("\"skipped\": \"\""), std::string::npos) << json;
+    EXPECT_NE(json.find("record type not supported\\u000a\""), std::string::npos) << json;
+}
+
 TEST_F(RenderCommand, UsageErrorsExitOneAndUnreadableInputsExitTwoWithOneLine)
 {
     const QString a4 = WritePicture("a4.emf", {0, 0, 21000, 29700});

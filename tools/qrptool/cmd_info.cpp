@@ -13,6 +13,11 @@
 #include <string>
 
 namespace qrptool {
+
+// What the player skips on a page, as lines of text (empty for a clean page). Defined in the
+// drawing module only: the program hands `info --verbose` to that module's copy of info.
+std::string DescribePageSkips(const qrp::TMetafile& page) __attribute__((weak));
+
 namespace {
 
 int RunInfo(const std::vector<std::string>& args);
@@ -22,13 +27,15 @@ int RunInfo(const std::vector<std::string>& args);
 extern const Command kInfoCommand = {
     "info",
     "describe a report file and its pages",
-    "Usage: qrptool info FILE [--json]\n"
+    "Usage: qrptool info FILE [--json] [--verbose]\n"
     "\n"
     "Loads FILE as the viewer does (checking its last page), then reads every page and\n"
     "prints the page count, compression, header size, file size and, per page, the\n"
     "picture's size in bytes, its frame in 0.01 mm and its size in pixels, then its\n"
     "hyperlinks, one line each: the area in the picture's pixels and the text (control\n"
     "characters as \\xNN, long texts cut).\n"
+    "  --verbose  also list, per page, the records the player skips (offset, type\n"
+    "             and reason)\n"
     "  --json     one JSON object: pages, compressed, header_size, file_size and\n"
     "             page_list (number, bytes, frame_w, frame_h, width, height, sha256,\n"
     "             links: left, top, right, bottom, text; a page that cannot be read\n"
@@ -48,6 +55,7 @@ struct PageInfo {
     int32_t frameW = 0, frameH = 0, width = 0, height = 0;
     std::string sha256;
     std::unique_ptr<qrp::THyperlinkList> links;
+    std::string skips;  // with --verbose
 };
 
 std::string JsonString(const std::string& text)
@@ -69,7 +77,7 @@ std::string JsonString(const std::string& text)
     return out + "\"";
 }
 
-PageInfo ReadPage(qrp::TQRPageList& list, int number)
+PageInfo ReadPage(qrp::TQRPageList& list, int number, bool verbose)
 {
     PageInfo info;
     info.number = number;
@@ -83,6 +91,7 @@ PageInfo ReadPage(qrp::TQRPageList& list, int number)
         info.width = page->Width();
         info.height = page->Height();
         info.sha256 = Sha256Hex(data);
+        if (verbose) info.skips = DescribePageSkips(*page);
     } catch (const qrp::Exception& e) {
         info.error = e.what();
     }
@@ -93,10 +102,12 @@ int RunInfo(const std::vector<std::string>& args)
 {
     const Command& self = kInfoCommand;
     std::string file;
-    bool json = false;
+    bool json = false, verbose = false;
     for (const std::string& a : args) {
         if (a == "--json") {
             json = true;
+        } else if (a == "--verbose") {
+            verbose = true;
         } else if (!a.empty() && a[0] == '-') {
             return UsageError(self, "unknown option " + a);
         } else if (file.empty()) {
@@ -106,6 +117,7 @@ int RunInfo(const std::vector<std::string>& args)
         }
     }
     if (file.empty()) return UsageError(self, "FILE is missing");
+    if (verbose && !DescribePageSkips) return FindCommandIn(Part::kDraw, "info")->run(args);
 
     qrp::TQRPageList list;
     int32_t headerSize = 0;
@@ -121,7 +133,7 @@ int RunInfo(const std::vector<std::string>& args)
     bool failed = false;
     const int32_t count = list.PageCount();
     for (int32_t p = 1; p <= count && p > 0; ++p) {
-        pages.push_back(ReadPage(list, p));
+        pages.push_back(ReadPage(list, p, verbose));
         failed = failed || !pages.back().error.empty();
     }
 
@@ -137,7 +149,9 @@ int RunInfo(const std::vector<std::string>& args)
             }
             std::cout << ", \"bytes\": " << p.bytes << ", \"frame_w\": " << p.frameW << ", \"frame_h\": " << p.frameH
                       << ", \"width\": " << p.width << ", \"height\": " << p.height << ", \"sha256\": \"" << p.sha256
-                      << "\", \"links\": " << LinksJson(p.links.get()) << "}";
+                      << "\", \"links\": " << LinksJson(p.links.get());
+            if (verbose) std::cout << ", \"skipped\": " << JsonString(p.skips);
+            std::cout << "}";
         }
         std::cout << "]}\n";
     } else {
@@ -155,6 +169,7 @@ int RunInfo(const std::vector<std::string>& args)
             std::cout << p.bytes << " bytes, frame " << p.frameW << " x " << p.frameH << " (0.01 mm), " << p.width
                       << " x " << p.height << " px\n";
             PrintLinks(std::cout, p.links.get());
+            if (!p.skips.empty()) std::cout << "  skipped records:\n" << p.skips;
         }
     }
     return failed ? kExitPartial : kExitOk;

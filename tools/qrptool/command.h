@@ -42,6 +42,9 @@ const std::vector<CommandEntry>& CommandTable();
 // The command named name, its part loaded when needed; null for an unknown name. Throws
 // std::runtime_error when the part cannot be loaded.
 const Command* FindCommand(const std::string& name);
+// The copy of a command held by a module part, loaded when needed; null when the part lacks
+// it. Throws std::runtime_error when the part cannot be loaded.
+const Command* FindCommandIn(Part part, const std::string& name);
 
 // The module file that holds part, and the entry point every module exports.
 const char* PartModuleName(Part part);

@@ -45,6 +45,13 @@ ModuleEntry LoadModule(Part part)
 
 }  // namespace
 
+const Command* FindCommandIn(Part part, const std::string& name)
+{
+    const Command* command = LoadModule(part)(name.c_str());
+    if (!command) throw std::runtime_error(std::string(PartModuleName(part)) + " lacks the command " + name);
+    return command;
+}
+
 const Command* FindCommand(const std::string& name)
 {
     for (const CommandEntry& entry : CommandTable()) {
