@@ -43,8 +43,9 @@ const std::vector<CommandEntry>& CommandTable();
 // std::runtime_error when the part cannot be loaded.
 const Command* FindCommand(const std::string& name);
 // The copy of a command held by a module part, loaded when needed; null when the part lacks
-// it. Throws std::runtime_error when the part cannot be loaded.
-const Command* FindCommandIn(Part part, const std::string& name);
+// it. Throws std::runtime_error when the part cannot be loaded. Defined in the program only
+// (weak: a module that names it links without it).
+const Command* FindCommandIn(Part part, const std::string& name) __attribute__((weak));
 
 // The module file that holds part, and the entry point every module exports.
 const char* PartModuleName(Part part);
