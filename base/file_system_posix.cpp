@@ -210,20 +210,6 @@ FileStatus StatusOf(FileHandle handle)
     return StatusFrom(result, info);
 }
 
-bool SameFile(const std::string& a, const std::string& b)
-{
-    const FileStatus sa = StatusOf(a);
-    const FileStatus sb = StatusOf(b);
-    return sa.kind != FileKind::kMissing && sb.kind != FileKind::kMissing && sa.identity == sb.identity;
-}
-
-bool SameFile(const std::string& path, FileHandle handle)
-{
-    const FileStatus sa = StatusOf(path);
-    const FileStatus sb = StatusOf(handle);
-    return sa.kind != FileKind::kMissing && sb.kind != FileKind::kMissing && sa.identity == sb.identity;
-}
-
 // ---- open files ------------------------------------------------------------------------
 
 FileHandle OpenForReading(const std::string& path) { return OpenRegular(path, O_RDONLY); }
@@ -294,22 +280,6 @@ bool SyncFile(FileHandle handle, int* lastError)
     return false;
 }
 
-std::vector<uint8_t> ReadWholeFile(const std::string& path, int64_t limit)
-{
-    const FileHandle handle = OpenForReading(path);
-    struct Closer {
-        FileHandle h;
-        ~Closer() { CloseFile(h); }
-    } closer{handle};
-    const FileStatus status = StatusOf(handle);
-    if (status.size > limit) throw EReadError();
-    std::vector<uint8_t> bytes(static_cast<size_t>(status.size));
-    int error = 0;
-    if (ReadAt(handle, bytes.data(), status.size, 0, &error) != status.size)
-        throw EReadError(error ? "Cannot read file \"" + path + "\". " + SystemErrorText(error) : EReadError::kMessage);
-    return bytes;
-}
-
 // ---- temporary files -------------------------------------------------------------------
 
 std::string TempDirectory()
@@ -369,17 +339,6 @@ void CreateFolders(const std::string& path)
 
 // ---- outputs ---------------------------------------------------------------------------
 
-void CheckNotAnInput(const std::string& output, const std::vector<std::string>& inputs)
-{
-    const FileStatus out = StatusOf(output);
-    if (out.kind == FileKind::kMissing) return;
-    for (const std::string& input : inputs) {
-        const FileStatus in = StatusOf(input);
-        if (in.kind != FileKind::kMissing && in.identity == out.identity)
-            throw EFCreateError(output, "It is the same file as the input " + input + ".");
-    }
-}
-
 namespace {
 
 // A link is followed to the file it names; a dangling link is replaced itself.
@@ -437,8 +396,6 @@ TAtomicFile::TAtomicFile(const std::string& destination, const std::vector<std::
     throw EFCreateError(destination, SystemErrorText(error));
 }
 
-TAtomicFile::~TAtomicFile() { Discard(); }
-
 void TAtomicFile::CheckTarget() const
 {
     const FileStatus status = StatusOf(FTarget);
@@ -450,15 +407,6 @@ void TAtomicFile::CheckTarget() const
         if (input == status.identity)
             throw EFCreateError(FDestination, "It is the same file as an input; it is not replaced.");
     }
-}
-
-void TAtomicFile::Write(const void* buffer, int64_t count)
-{
-    if (count <= 0) return;
-    int error = 0;
-    const int64_t n = WriteAt(FHandle, buffer, count, FWritten, &error);
-    FWritten += n;
-    if (n != count) throw EWriteError("Cannot write file \"" + FDestination + "\". " + SystemErrorText(error));
 }
 
 void TAtomicFile::Discard()
