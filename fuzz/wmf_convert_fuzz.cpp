@@ -16,6 +16,7 @@ namespace {
 
 using namespace qrp::emf;
 using qrp::emf::gdi::MM_ANISOTROPIC;
+using qrp::emf::gdi::MM_ISOTROPIC;
 
 void Check(const std::optional<std::vector<uint8_t>>& emf)
 {
