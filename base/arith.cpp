@@ -1,5 +1,7 @@
 #include "base/arith.h"
 
+#include "base/exceptions.h"
+
 #include <cfenv>
 #include <cmath>
 
@@ -16,6 +18,25 @@ int32_t MulDiv(int32_t a, int32_t b, int32_t c)
     const int64_t result = negative ? -magnitude : magnitude;
     if (result > INT32_MAX || result < INT32_MIN) return -1;
     return static_cast<int32_t>(result);
+}
+
+int64_t RoundDiv(int64_t numerator, int64_t denominator)
+{
+    QRP_ASSERT(denominator != 0);
+    if (denominator < 0) {
+        numerator = -numerator;
+        denominator = -denominator;
+    }
+    // Floor division, then the remainder against half the denominator.
+    int64_t quotient = numerator / denominator;
+    int64_t remainder = numerator % denominator;
+    if (remainder < 0) {
+        --quotient;
+        remainder += denominator;
+    }
+    const int64_t twice = 2 * remainder;  // remainder < denominator, so no overflow below 2^62
+    if (twice > denominator || (twice == denominator && quotient % 2 != 0)) ++quotient;
+    return quotient;
 }
 
 int64_t Round(long double x)

@@ -29,6 +29,23 @@ TEST(Arith, RoundHalvesToEvenAndTruncCutsTowardZero)
     EXPECT_EQ(Trunc(-2.9L), -2);
 }
 
+TEST(Arith, RoundDivIsExactWithHalvesToEven)
+{
+    struct Case { int64_t numerator, denominator, expected; };
+    const Case cases[] = {
+        {5, 10, 0},   {15, 10, 2},   {25, 10, 2},   {-25, 10, -2}, {-15, 10, -2}, {25, -10, -2},
+        {9843, 10, 984}, {9201, 10, 920}, {2159, 10, 216}, {2155, 10, 216}, {2165, 10, 216},
+        {251, 100, 3}, {249, 100, 2}, {-251, 100, -3}, {7, 7, 1}, {0, 3, 0},
+        // Beyond what a long double of 53 bits holds exactly: 2^60 + 1 halved.
+        {(int64_t{1} << 60) + 1, 2, (int64_t{1} << 59)},
+        {(int64_t{1} << 60) + 3, 2, (int64_t{1} << 59) + 2},
+        {(int64_t{1} << 61) - 1, (int64_t{1} << 61), 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RoundDiv(c.numerator, c.denominator), c.expected) << c.numerator << " / " << c.denominator;
+    }
+}
+
 }  // namespace
 }  // namespace qrp
 

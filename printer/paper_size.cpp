@@ -5,76 +5,76 @@
 
 namespace qrp {
 
-const std::array<std::array<long double, 2>, kPaperDimensionRows> PaperDimensions = {{
-    {0.0L, 0.0L},          // Default
-    {215.9L, 279.4L},      // Letter
-    {215.9L, 279.4L},      // LetterSmall
-    {279.4L, 431.8L},      // Tabloid
-    {431.8L, 279.4L},      // Ledger
-    {215.9L, 355.6L},      // Legal
-    {139.7L, 215.9L},      // Statement
-    {190.5L, 254.0L},      // Executive
-    {297.0L, 420.0L},      // A3
-    {210.0L, 297.0L},      // A4
-    {210.0L, 297.0L},      // A4Small
-    {148.0L, 210.0L},      // A5
-    {250.0L, 354.0L},      // B4
-    {182.0L, 257.0L},      // B5
-    {215.9L, 330.2L},      // Folio
-    {215.0L, 275.0L},      // Quarto
-    {254.0L, 355.6L},      // qr10X14
-    {279.4L, 431.8L},      // qr11X17
-    {215.9L, 279.4L},      // Note
-    {98.43L, 225.4L},      // Env9
-    {104.8L, 241.3L},      // Env10
-    {114.3L, 263.5L},      // Env11
-    {120.7L, 279.4L},      // Env12
-    {127.0L, 292.1L},      // Env14
-    {431.8L, 558.8L},      // CSheet
-    {558.8L, 863.6L},      // DSheet
-    {863.6L, 1117.6L},     // ESheet
-    {110.0L, 220.0L},      // EnvDL
-    {162.0L, 229.0L},      // EnvC5
-    {324.0L, 458.0L},      // EnvC3
-    {229.0L, 324.0L},      // EnvC4
-    {114.0L, 162.0L},      // EnvC6
-    {114.0L, 229.0L},      // EnvC65
-    {250.0L, 353.0L},      // EnvB4
-    {176.0L, 250.0L},      // EnvB5
-    {176.0L, 125.0L},      // EnvB6
-    {110.0L, 230.0L},      // EnvItaly
-    {98.43L, 190.5L},      // EnvMonarch
-    {92.01L, 165.1L},      // EnvPersonal
-    {377.8L, 279.4L},      // FanfoldUSStd
-    {215.9L, 304.8L},      // FanfoldGerStd
-    {215.9L, 330.2L},      // FanfoldGerLegal
-    {250.0L, 353.0L},      // B4ISO
-    {100.0L, 148.0L},      // PostcardJap
-    {228.6L, 279.4L},      // qr9X11
-    {254.0L, 279.4L},      // qr10X11
-    {381.0L, 279.4L},      // qr15X11
-    {220.0L, 220.0L},      // EnvInvite
-    {100.0L, 100.0L},      // Reserved1
-    {100.0L, 100.0L},      // Reserved2
-    {241.3L, 304.8L},      // LetterExtra
-    {241.3L, 381.0L},      // LegalExtra
-    {296.9L, 457.2L},      // TabloidExtra
-    {236.0L, 322.0L},      // A4Extra
-    {279.4L, 215.9L},      // LetterTrans
-    {297.0L, 210.0L},      // A4Trans
-    {304.8L, 241.3L},      // LetterExtraTrans
-    {227.0L, 356.0L},      // SuperASuperAA4
-    {305.0L, 487.0L},      // SuperBSuperBA3
-    {215.9L, 322.3L},      // LetterPlus
-    {210.0L, 330.0L},      // A4Plus
-    {210.0L, 148.0L},      // A5Trans
-    {257.0L, 182.0L},      // B5Trans
-    {322.0L, 445.0L},      // A3Extra
-    {174.0L, 235.0L},      // A5Extra
-    {201.0L, 276.0L},      // B5Extra
-    {420.0L, 594.0L},      // A2
-    {420.0L, 297.0L},      // A3Trans
-    {445.0L, 322.0L},      // A3ExtraTrans
+const std::array<std::array<int32_t, 2>, kPaperDimensionRows> PaperDimensions = {{
+    {0, 0},            // Default
+    {21590, 27940},    // Letter
+    {21590, 27940},    // LetterSmall
+    {27940, 43180},    // Tabloid
+    {43180, 27940},    // Ledger
+    {21590, 35560},    // Legal
+    {13970, 21590},    // Statement
+    {19050, 25400},    // Executive
+    {29700, 42000},    // A3
+    {21000, 29700},    // A4
+    {21000, 29700},    // A4Small
+    {14800, 21000},    // A5
+    {25000, 35400},    // B4
+    {18200, 25700},    // B5
+    {21590, 33020},    // Folio
+    {21500, 27500},    // Quarto
+    {25400, 35560},    // qr10X14
+    {27940, 43180},    // qr11X17
+    {21590, 27940},    // Note
+    {9843, 22540},     // Env9
+    {10480, 24130},    // Env10
+    {11430, 26350},    // Env11
+    {12070, 27940},    // Env12
+    {12700, 29210},    // Env14
+    {43180, 55880},    // CSheet
+    {55880, 86360},    // DSheet
+    {86360, 111760},   // ESheet
+    {11000, 22000},    // EnvDL
+    {16200, 22900},    // EnvC5
+    {32400, 45800},    // EnvC3
+    {22900, 32400},    // EnvC4
+    {11400, 16200},    // EnvC6
+    {11400, 22900},    // EnvC65
+    {25000, 35300},    // EnvB4
+    {17600, 25000},    // EnvB5
+    {17600, 12500},    // EnvB6
+    {11000, 23000},    // EnvItaly
+    {9843, 19050},     // EnvMonarch
+    {9201, 16510},     // EnvPersonal
+    {37780, 27940},    // FanfoldUSStd
+    {21590, 30480},    // FanfoldGerStd
+    {21590, 33020},    // FanfoldGerLegal
+    {25000, 35300},    // B4ISO
+    {10000, 14800},    // PostcardJap
+    {22860, 27940},    // qr9X11
+    {25400, 27940},    // qr10X11
+    {38100, 27940},    // qr15X11
+    {22000, 22000},    // EnvInvite
+    {10000, 10000},    // Reserved1
+    {10000, 10000},    // Reserved2
+    {24130, 30480},    // LetterExtra
+    {24130, 38100},    // LegalExtra
+    {29690, 45720},    // TabloidExtra
+    {23600, 32200},    // A4Extra
+    {27940, 21590},    // LetterTrans
+    {29700, 21000},    // A4Trans
+    {30480, 24130},    // LetterExtraTrans
+    {22700, 35600},    // SuperASuperAA4
+    {30500, 48700},    // SuperBSuperBA3
+    {21590, 32230},    // LetterPlus
+    {21000, 33000},    // A4Plus
+    {21000, 14800},    // A5Trans
+    {25700, 18200},    // B5Trans
+    {32200, 44500},    // A3Extra
+    {17400, 23500},    // A5Extra
+    {20100, 27600},    // B5Extra
+    {42000, 59400},    // A2
+    {42000, 29700},    // A3Trans
+    {44500, 32200},    // A3ExtraTrans
 }};
 
 namespace {
@@ -104,7 +104,7 @@ int32_t TenthsOf(TQRPaperSize size, std::size_t column)
 {
     const int ordinal = Ord(size);
     QRP_ASSERT(ordinal >= Ord(TQRPaperSize::Letter) && ordinal < kPaperDimensionRows);
-    return static_cast<int32_t>(Round(PaperDimensions[static_cast<std::size_t>(ordinal)][column] * 10));
+    return static_cast<int32_t>(RoundDiv(PaperDimensions[static_cast<std::size_t>(ordinal)][column], 10));
 }
 
 }  // namespace

@@ -28,9 +28,10 @@ constexpr int kPaperDimensionRows = 69;  // Default .. A3ExtraTrans; none for Cu
 constexpr int Ord(TQRPaperSize size) { return static_cast<int>(size); }
 constexpr TQRPaperSize PaperSizeAt(int ordinal) { return static_cast<TQRPaperSize>(ordinal); }
 
-// Width then height in millimetres, portrait, each the long double nearest to the decimal.
-// Indexed by ordinal 0 (Default: 0 x 0) .. 68. Never read it for Default or Custom.
-extern const std::array<std::array<long double, 2>, kPaperDimensionRows> PaperDimensions;
+// Width then height in hundredths of a millimetre, portrait: the catalogue's decimals held
+// exactly, so everything computed from them is the same on every platform. Indexed by
+// ordinal 0 (Default: 0 x 0) .. 68. Never read it for Default or Custom.
+extern const std::array<std::array<int32_t, 2>, kPaperDimensionRows> PaperDimensions;
 
 // The dmPaperSize code of each size: the ordinal for 0..68, 256 (DMPAPER_USER) for Custom.
 extern const std::array<int32_t, kPaperSizeCount> PaperCodes;

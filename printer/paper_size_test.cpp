@@ -47,16 +47,15 @@ TEST(PaperCatalogue, TenthsRoundHalvesToEven)
     EXPECT_EQ(PaperHeightTenths(PS::ESheet), 11176);
 }
 
-TEST(PaperCatalogue, MeasuresAreTheNearestLongDoubles)
+TEST(PaperCatalogue, MeasuresAreExactHundredthsOfAMillimetre)
 {
-    EXPECT_EQ(PaperDimensions[0][0], 0.0L);
-    EXPECT_EQ(PaperDimensions[0][1], 0.0L);
-    // 98.43 is not exact in binary: the table must hold the 80-bit value, not a double's.
-    EXPECT_EQ(PaperDimensions[Ord(PS::Env9)][0], 98.43L);
-    EXPECT_NE(PaperDimensions[Ord(PS::Env9)][0], static_cast<long double>(98.43));
-    EXPECT_EQ(PaperDimensions[Ord(PS::EnvPersonal)][0], 92.01L);
-    EXPECT_EQ(PaperDimensions[Ord(PS::A3ExtraTrans)][0], 445.0L);
-    EXPECT_EQ(PaperDimensions[Ord(PS::A3ExtraTrans)][1], 322.0L);
+    EXPECT_EQ(PaperDimensions[0][0], 0);
+    EXPECT_EQ(PaperDimensions[0][1], 0);
+    // 98.43 mm has no exact binary fraction; held as 9843 it means the same on every platform.
+    EXPECT_EQ(PaperDimensions[Ord(PS::Env9)][0], 9843);
+    EXPECT_EQ(PaperDimensions[Ord(PS::EnvPersonal)][0], 9201);
+    EXPECT_EQ(PaperDimensions[Ord(PS::A3ExtraTrans)][0], 44500);
+    EXPECT_EQ(PaperDimensions[Ord(PS::A3ExtraTrans)][1], 32200);
 }
 
 TEST(PaperCatalogue, RepeatedAndWideRowsAreAsListed)

@@ -3,11 +3,16 @@
 #include "base/arith.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace qrp {
 
 TRect FitOnSheet(int64_t frameWidth, int64_t frameHeight, const TSheet& sheet)
 {
+    // Exact integers throughout: a frame side and a sheet side are each below 2^31, so their
+    // products stay below 2^62.
+    frameWidth = std::clamp<int64_t>(frameWidth, INT32_MIN, INT32_MAX);
+    frameHeight = std::clamp<int64_t>(frameHeight, INT32_MIN, INT32_MAX);
     const int64_t sheetWidth = std::max(sheet.Width, 0);
     const int64_t sheetHeight = std::max(sheet.Height, 0);
     int64_t width = sheetWidth;
@@ -15,9 +20,9 @@ TRect FitOnSheet(int64_t frameWidth, int64_t frameHeight, const TSheet& sheet)
     if (frameWidth > 0 && frameHeight > 0) {
         // The axis that limits the picture fills the sheet; the other keeps the aspect.
         if (frameWidth * sheetHeight > frameHeight * sheetWidth) {
-            height = std::min<int64_t>(sheetHeight, Round(static_cast<long double>(sheetWidth) * frameHeight / frameWidth));
+            height = std::min<int64_t>(sheetHeight, RoundDiv(sheetWidth * frameHeight, frameWidth));
         } else {
-            width = std::min<int64_t>(sheetWidth, Round(static_cast<long double>(sheetHeight) * frameWidth / frameHeight));
+            width = std::min<int64_t>(sheetWidth, RoundDiv(sheetHeight * frameWidth, frameHeight));
         }
     }
     const int64_t left = (sheetWidth - width) / 2 - sheet.OffsetX;
@@ -34,9 +39,10 @@ TSheetOrientation SheetOrientationFor(int64_t frameWidth, int64_t frameHeight, T
 
 int RangeProgress(int i, int first, int last)
 {
-    const long double done = static_cast<long double>(i) - first + 1;
-    const long double total = static_cast<long double>(last) - first + 1;
-    return static_cast<int>(Round(done / total * 100.0L));
+    const int64_t done = int64_t{i} - first + 1;
+    const int64_t total = int64_t{last} - first + 1;
+    if (total <= 0) return 100;
+    return static_cast<int>(RoundDiv(done * 100, total));
 }
 
 }  // namespace qrp

@@ -26,6 +26,11 @@ TEST(FitOnSheet, AnotherShapeIsScaledWholeAndCentred)
     EXPECT_EQ(FitOnSheet(29700, 21000, a4), Rect(0, 1754, 4961, 5262));
     // Very tall: as high as the sheet; each axis keeps its own offset.
     EXPECT_EQ(FitOnSheet(100, 7016, TSheet{4961, 7016, 40, 60}), Rect(2430 - 40, -60, 2530 - 40, 7016 - 60));
+    // A side that lands on half a pixel rounds to even, exactly: 3 x 5 / 2 = 7.5 -> 8, and
+    // 5 x 3 / 2 = 7.5 the same; 5 x 5 / 2 = 12.5 -> 12.
+    EXPECT_EQ(FitOnSheet(2, 5, TSheet{3, 100, 0, 0}).Bottom, 8 + (100 - 8) / 2);
+    EXPECT_EQ(FitOnSheet(2, 5, TSheet{5, 100, 0, 0}).Bottom, 12 + (100 - 12) / 2);
+    EXPECT_EQ(FitOnSheet(5, 2, TSheet{100, 5, 0, 0}).Right, 12 + (100 - 12) / 2);
     // Frames far beyond the sheet, in any unit, do not overflow.
     EXPECT_EQ(FitOnSheet(INT32_MAX, 1, a4), Rect(0, 3508, 4961, 3508));
 }
@@ -48,6 +53,8 @@ TEST(RangeProgress, IsThePerCentOfTheRangeDone)
     EXPECT_EQ(RangeProgress(3, 1, 3), 100);
     EXPECT_EQ(RangeProgress(1, 1, 8), 12);  // 12.5 rounds to even
     EXPECT_EQ(RangeProgress(3, 1, 8), 38);  // 37.5 rounds to even
+    EXPECT_EQ(RangeProgress(INT32_MAX, INT32_MIN, INT32_MAX), 100);  // no overflow at the ends
+    EXPECT_EQ(RangeProgress(1, 5, 4), 100);                           // an empty range is done
 }
 
 }  // namespace

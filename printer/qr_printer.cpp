@@ -11,7 +11,6 @@
 
 #include <QCoreApplication>
 
-#include <cmath>
 
 namespace qrp {
 
@@ -116,14 +115,15 @@ void TQRPrinter::LoadWith(const std::function<void()>& loadPageList)
 void TQRPrinter::InferPaperFromFirstPage()
 {
     const std::unique_ptr<TMetafile> page = FPageList->GetPage(1);
-    const long double width = page ? page->MMWidth() / 100.0L : 0;   // mm
-    const long double height = page ? page->MMHeight() / 100.0L : 0;
-    constexpr long double kTolerance = 2.0L;
-    const auto near = [](long double a, long double b) { return std::fabs(a - b) <= kTolerance; };
+    // All in hundredths of a millimetre, in integers: the answer is the same on every platform.
+    const int64_t width = page ? page->MMWidth() : 0;
+    const int64_t height = page ? page->MMHeight() : 0;
+    constexpr int64_t kTolerance = 200;
+    const auto near = [](int64_t a, int64_t b) { return (a > b ? a - b : b - a) <= kTolerance; };
     bool matched = false;
     for (int v = Ord(TQRPaperSize::Letter); v <= Ord(TQRPaperSize::ESheet); ++v) {
-        const long double tw = PaperDimensions[v][0];
-        const long double th = PaperDimensions[v][1];
+        const int64_t tw = PaperDimensions[static_cast<std::size_t>(v)][0];
+        const int64_t th = PaperDimensions[static_cast<std::size_t>(v)][1];
         if (near(width, tw) && near(height, th)) {
             SetPaperSize(PaperSizeAt(v));
             SetOrientation(poPortrait);
