@@ -125,7 +125,11 @@ void TMetafile::ReadPlaceablePicture(TStream& stream, int32_t length)
     FImage->FWidth = MulDiv(emf::LoadI16(header + 10) - emf::LoadI16(header + 6), 2540, inch);
     FImage->FHeight = MulDiv(emf::LoadI16(header + 12) - emf::LoadI16(header + 8), 2540, inch);
 
-    const auto first = emf::SetWinMetaFileBits(body, emf::MetaFilePict{emf::gdi::MM_ANISOTROPIC, 0, 0});
+    // No suggested size: the first conversion takes the picture's size from its box.
+    const emf::PlaceableBox box{emf::LoadI16(header + 10) - emf::LoadI16(header + 6),
+                                emf::LoadI16(header + 12) - emf::LoadI16(header + 8), headerInch};
+    const auto first =
+        emf::SetWinMetaFileBits(body, emf::MetaFilePict{emf::gdi::MM_ANISOTROPIC, 0, 0}, emf::ReferenceDevice{}, box);
     if (!first) throw EInvalidGraphic();
     const emf::EnhMetaHeader firstHeader = emf::ParseHeader(*first);
     auto second = emf::SetWinMetaFileBits(

@@ -2,11 +2,14 @@
 
 #include "base/exceptions.h"
 #include "emf/emf_writer.h"
+#include "emf/header.h"
+#include "emf/wmf/test_wmf_builder.h"
 #include "reportfile/screen_metrics.h"
 #include "reportfile/test_pictures.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 namespace qrp {
@@ -120,6 +123,48 @@ TEST(Metafile, PlaceableHeaderIsCheckedAndGivesTheSizes)
     EXPECT_EQ(m.MMWidth(), 2540);  // at 96 units per inch
     EXPECT_EQ(m.Inch(), 0);
     EXPECT_EQ(m.Width(), 0);  // no picture: the enhanced rule, no handle
+}
+
+// A placeable picture keeps the shape of its box, whatever the shape of the screen: the
+// frame is the box at its units per inch, so a page played 794 pixels wide is as tall as
+// its paper. The body's window may differ from the box; the box wins.
+TEST(Metafile, PlaceablePicturesTakeTheirFrameFromTheBox)
+{
+    struct Case {
+        int16_t width, height;
+        uint16_t inch;
+        int16_t windowX, windowY;
+        int32_t frameX, frameY;  // 0.01 mm
+        int32_t pixelsTall;      // at 794 pixels wide, 1 + round(793 x frameY / frameX)
+    };
+    const Case cases[] = {
+        {11906, 16838, 1440, 11906, 16838, 21001, 29700, 1122},  // A4 portrait
+        {16838, 11906, 1440, 16838, 11906, 29700, 21001, 562},   // A4 landscape
+        {21000, 29700, 2540, 21000, 29700, 21000, 29700, 1123},  // A4 at 0.01 mm
+        {4896, 6336, 576, 4896, 6336, 21590, 27940, 1027},       // Letter portrait
+        {27940, 21590, 2540, 1000, 1000, 27940, 21590, 614},     // Letter landscape, square window
+        {794, 1123, 0, 794, 1123, 21008, 29713, 1123},           // Inch 0 counts as 96
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.width << " x " << c.height << " at " << c.inch);
+        Bytes file = Placeable(c.width, c.height, c.inch, true);
+        const Bytes body = emf::wmf::test::WmfBuilder()
+                               .WindowOrg(0, 0)
+                               .WindowExt(c.windowX, c.windowY)
+                               .Rectangle(0, 0, c.windowX, c.windowY)
+                               .Finish();
+        file.insert(file.end(), body.begin(), body.end());
+        TMemoryStream s(file);
+        TMetafile m;
+        m.LoadFromStream(s);
+        ASSERT_TRUE(m.SharedHandle());
+        const emf::EnhMetaHeader h = emf::ParseHeader(m.SharedHandle()->Data());
+        EXPECT_EQ(h.rclFrame, (emf::RectL{0, 0, c.frameX, c.frameY}));
+        EXPECT_EQ(1 + std::lround(793.0 * (h.rclFrame.bottom - h.rclFrame.top) / (h.rclFrame.right - h.rclFrame.left)),
+                  c.pixelsTall);
+        EXPECT_EQ(m.MMWidth(), c.frameX);
+        EXPECT_EQ(m.MMHeight(), c.frameY);
+    }
 }
 
 TEST(Metafile, EmptyPicturesWriteNothingEnhancedAndAHeaderPlaceable)

@@ -74,11 +74,12 @@ void WmfToEmf::Begin()
         }
         vx = std::max(vx, 1);
         vy = std::max(vy, 1);
-        // The picture's own window then maps onto this viewport.
-        Emit(kEmrSetViewportExtEx, Payload().I32(vx).I32(vy));
+        // The picture's own window then maps onto this viewport. The window first: in
+        // MM_ISOTROPIC a viewport set against the mode's default window would be shrunk.
         Emit(kEmrSetWindowExtEx, Payload().I32(vx).I32(vy));
-        FState.map.SetViewportExt(vx, vy);
+        Emit(kEmrSetViewportExtEx, Payload().I32(vx).I32(vy));
         FState.map.SetWindowExt(vx, vy);
+        FState.map.SetViewportExt(vx, vy);
     }
 }
 

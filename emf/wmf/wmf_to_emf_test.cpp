@@ -81,25 +81,49 @@ TEST(WmfToEmfFrame, PositiveExtentsGiveTheFrameAndMapTheWindowOntoIt)
     EXPECT_EQ(records[1].Type(), kEmrComment);  // the WMF itself
     EXPECT_EQ(records[2].Type(), kEmrSetMapMode);
     EXPECT_EQ(Fields(records[2], 1), (std::vector<int32_t>{MM_ANISOTROPIC}));
-    EXPECT_EQ(records[3].Type(), kEmrSetViewportExtEx);
+    EXPECT_EQ(records[3].Type(), kEmrSetWindowExtEx);
     EXPECT_EQ(Fields(records[3], 2), (std::vector<int32_t>{160, 96}));
-    EXPECT_EQ(records[4].Type(), kEmrSetWindowExtEx);
+    EXPECT_EQ(records[4].Type(), kEmrSetViewportExtEx);
     EXPECT_EQ(Fields(records[4], 2), (std::vector<int32_t>{160, 96}));
     EXPECT_EQ(h.rclBounds, (RectL{0, 0, 159, 95}));
 }
 
-TEST(WmfToEmfFrame, ZeroExtentsMapTheWindowOntoTheWholeDeviceAndTakeTheFrameFromTheDrawing)
+TEST(WmfToEmfFrame, ZeroExtentsTakeThePicturesOwnWindowSoThePictureKeepsItsShape)
 {
+    // A 1000 x 1000 window, one unit to a pixel: a square picture on a 4:3 device.
     const auto wmf = WmfBuilder().WindowOrg(0, 0).WindowExt(1000, 1000).Rectangle(0, 0, 500, 250).Finish();
     const auto first = Convert(wmf, {MM_ANISOTROPIC, 0, 0});
     const EnhMetaHeader h = ParseHeader(first);
-    EXPECT_EQ(h.rclBounds, (RectL{0, 0, 511, 191}));
-    EXPECT_EQ(h.rclFrame, (RectL{0, 0, 15968, 5968}));
+    EXPECT_EQ(h.rclBounds, (RectL{0, 0, 499, 249}));
+    EXPECT_EQ(h.rclFrame, (RectL{0, 0, 31250, 31250}));
     // The placeable read converts again with the first frame's right and bottom.
     const auto second = Convert(wmf, {MM_ANISOTROPIC, h.rclFrame.right, h.rclFrame.bottom});
-    EXPECT_EQ(ParseHeader(second).rclFrame, (RectL{0, 0, 15968, 5968}));
-    // Negative extents count as none.
+    EXPECT_EQ(ParseHeader(second).rclFrame, h.rclFrame);
+    // Negative extents count as none; a y axis pointing up counts by its length.
     EXPECT_EQ(ParseHeader(Convert(wmf, {MM_ANISOTROPIC, -1, -1})).rclFrame, h.rclFrame);
+    const auto up = WmfBuilder().WindowExt(2000, -1000).Rectangle(0, 0, 500, -250).Finish();
+    EXPECT_EQ(ParseHeader(Convert(up)).rclFrame, (RectL{0, 0, 62500, 31250}));
+    // A placeable box wins over the window: A4 portrait at 1440 units per inch.
+    const auto boxed = SetWinMetaFileBits(wmf, {MM_ANISOTROPIC, 0, 0}, kDevice, PlaceableBox{11906, 16838, 1440});
+    ASSERT_TRUE(boxed.has_value());
+    EXPECT_EQ(ParseHeader(*boxed).rclFrame, (RectL{0, 0, 21001, 29700}));
+    // A box no larger than nothing is no box.
+    const auto flat = SetWinMetaFileBits(wmf, {MM_ANISOTROPIC, 0, 0}, kDevice, PlaceableBox{100, 0, 1440});
+    EXPECT_EQ(ParseHeader(*flat).rclFrame, h.rclFrame);
+    // Positive extents are the caller's: neither box nor window changes them.
+    const auto given = SetWinMetaFileBits(wmf, {MM_ANISOTROPIC, 5000, 3000}, kDevice, PlaceableBox{11906, 16838, 1440});
+    EXPECT_EQ(ParseHeader(*given).rclFrame, (RectL{0, 0, 5000, 3000}));
+}
+
+TEST(WmfToEmfFrame, WithoutAWindowExtentZeroExtentsMapOntoTheWholeDevice)
+{
+    const auto wmf = WmfBuilder().Rectangle(0, 0, 500, 250).Finish();
+    const EnhMetaHeader h = ParseHeader(Convert(wmf, {MM_ANISOTROPIC, 0, 0}));
+    EXPECT_EQ(h.rclBounds, (RectL{0, 0, 499, 249}));
+    EXPECT_EQ(h.rclFrame, (RectL{0, 0, 15593, 7781}));
+    // A zero window extent is no extent.
+    const auto zero = WmfBuilder().WindowExt(0, 100).Rectangle(0, 0, 500, 250).Finish();
+    EXPECT_EQ(ParseHeader(Convert(zero, {MM_ANISOTROPIC, 0, 0})).rclFrame, h.rclFrame);
 }
 
 TEST(WmfToEmfFrame, TextModeDrawsInDevicePixelsAndIsotropicKeepsTheAspect)
@@ -108,9 +132,13 @@ TEST(WmfToEmfFrame, TextModeDrawsInDevicePixelsAndIsotropicKeepsTheAspect)
     EXPECT_EQ(ParseHeader(text).rclBounds, (RectL{10, 20, 109, 69}));
     EXPECT_EQ(RecordsOfType(text, kEmrSetMapMode).size(), 0u);
 
-    // 1000 x 1000 window on a 1024 x 768 device of square pixels: 768 x 768.
+    // 1000 x 1000 window, no suggested size: 1000 x 1000 pixels, square.
     const auto iso = Convert(WmfBuilder().WindowExt(1000, 1000).Rectangle(0, 0, 1000, 1000).Finish(), {MM_ISOTROPIC, 0, 0});
-    EXPECT_EQ(ParseHeader(iso).rclBounds, (RectL{0, 0, 767, 767}));
+    EXPECT_EQ(ParseHeader(iso).rclBounds, (RectL{0, 0, 999, 999}));
+    // A suggested size of another shape: the window keeps its aspect inside it.
+    const auto wide = Convert(WmfBuilder().WindowExt(1000, 1000).Rectangle(0, 0, 1000, 1000).Finish(),
+                              {MM_ISOTROPIC, 6250, 3125});
+    EXPECT_EQ(ParseHeader(wide).rclBounds, (RectL{0, 0, 99, 99}));
 }
 
 TEST(WmfToEmfFrame, MetricModesScaleByTheDeviceSizeAndZeroExtentsAreIgnored)

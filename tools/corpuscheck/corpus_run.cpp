@@ -1,5 +1,6 @@
 #include "tools/corpuscheck/corpus_run.h"
 
+#include "tools/corpuscheck/placeable_wmfs.h"
 #include "tools/corpuscheck/ssim.h"
 
 #include <QDir>
@@ -20,7 +21,7 @@ namespace corpuscheck {
 namespace {
 
 struct Reference {
-    QString png;  // relative to gdi-reference/
+    QString png;  // absolute path
     int width = 0;
     int height = 0;
     QString caveats;
@@ -37,7 +38,7 @@ QHash<QString, Reference> ReadIndex(const QString& corpus)
     while (!in.atEnd()) {
         const QStringList f = in.readLine().split('\t');
         if (f.size() < 4) continue;
-        index.insert("emf/" + f[0], Reference{f[1], f[2].toInt(), f[3].toInt(), f.value(4)});
+        index.insert("emf/" + f[0], Reference{corpus + "/gdi-reference/" + f[1], f[2].toInt(), f[3].toInt(), f.value(4)});
     }
     return index;
 }
@@ -65,8 +66,31 @@ QString FirstLine(const QByteArray& text, const QString& path)
 
 struct Job {
     QString file;
+    QString input;  // absolute path
     std::optional<Reference> reference;
 };
+
+// Writes the pictures made here to outDir/generated/ and returns their jobs; a picture
+// without a reference rendering is left out.
+std::vector<Job> GeneratedJobs(const CorpusOptions& options)
+{
+    std::vector<Job> jobs;
+    if (options.generatedReferences.isEmpty()) return jobs;
+    const QString dir = options.outDir + "/generated";
+    QDir().mkpath(dir);
+    for (const GeneratedPicture& picture : PlaceableWmfs()) {
+        const QString name = QString::fromStdString(picture.name);
+        const QString png = options.generatedReferences + "/" + QString(name).replace(".wmf", ".png");
+        const QImage reference(png);
+        if (reference.isNull()) continue;
+        QFile file(dir + "/" + name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) continue;
+        file.write(reinterpret_cast<const char*>(picture.bytes.data()), static_cast<qint64>(picture.bytes.size()));
+        file.close();
+        jobs.push_back({"generated/" + name, file.fileName(), Reference{png, reference.width(), reference.height(), {}}});
+    }
+    return jobs;
+}
 
 // One qrptool run; status and note as the process ended.
 struct ProcessOutcome {
@@ -103,7 +127,7 @@ ProcessOutcome RunQrptool(const CorpusOptions& options, const QString& input, in
     return o;
 }
 
-FileResult RunOne(const CorpusOptions& options, const QString& corpus, const Job& job)
+FileResult RunOne(const CorpusOptions& options, const Job& job)
 {
     FileResult r;
     r.file = job.file;
@@ -112,7 +136,7 @@ FileResult RunOne(const CorpusOptions& options, const QString& corpus, const Job
     const QString name = QString(job.file).replace('/', "__");
     const QString out = options.outDir + "/" + name + ".png";
     QFile::remove(out);
-    const QString input = corpus + "/" + job.file;
+    const QString& input = job.input;
     QElapsedTimer timer;
     timer.start();
     ProcessOutcome outcome = RunQrptool(options, input, job.reference ? job.reference->width : 800, out);
@@ -129,7 +153,7 @@ FileResult RunOne(const CorpusOptions& options, const QString& corpus, const Job
 
     if (!job.reference) return r;
 
-    const QImage reference(corpus + "/gdi-reference/" + job.reference->png);
+    const QImage reference(job.reference->png);
     if (reference.isNull()) {
         r.note = "reference unreadable";
         r.hasReference = false;
@@ -176,21 +200,21 @@ std::vector<FileResult> RunCorpus(const CorpusOptions& options, const std::funct
 {
     const QString corpus = options.sharedDir + "/corpus";
     const auto index = ReadIndex(corpus);
-    std::vector<Job> jobs;
+    QDir().mkpath(options.outDir);
+    std::vector<Job> jobs = GeneratedJobs(options);
     for (const QString& file : CorpusFiles(corpus)) {
-        Job job{file, std::nullopt};
+        Job job{file, corpus + "/" + file, std::nullopt};
         if (index.contains(file)) job.reference = index.value(file);
         jobs.push_back(job);
     }
     std::stable_partition(jobs.begin(), jobs.end(), [](const Job& j) { return j.reference.has_value(); });
-    QDir().mkpath(options.outDir);
 
     std::vector<FileResult> results(jobs.size());
     std::atomic<size_t> next{0};
     std::mutex progressLock;
     auto work = [&] {
         for (size_t i = next++; i < jobs.size(); i = next++) {
-            results[i] = RunOne(options, corpus, jobs[i]);
+            results[i] = RunOne(options, jobs[i]);
             if (progress) {
                 std::lock_guard lock(progressLock);
                 progress(results[i]);

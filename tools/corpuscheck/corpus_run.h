@@ -18,6 +18,9 @@ struct CorpusOptions {
     int timeoutMs = 60000;
     int smallWidth = 37;  // a second, thumbnail-sized render of each file (0: none)
     int jobs = 2;
+    // The GDI renderings of the pictures made here (PlaceableWmfs), NAME.png; empty: those
+    // pictures are left out.
+    QString generatedReferences;
 };
 
 enum class RunStatus {
@@ -28,7 +31,7 @@ enum class RunStatus {
 };
 
 struct FileResult {
-    QString file;  // relative to corpus/, e.g. "emf/libemf2svg/test-001.emf"
+    QString file;  // relative to corpus/, e.g. "emf/libemf2svg/test-001.emf"; "generated/NAME.wmf"
     RunStatus status = RunStatus::kOk;
     bool hasReference = false;
     std::optional<double> ssim;
@@ -50,7 +53,8 @@ struct CorpusSummary {
     int timedOut = 0;
 };
 
-// Every EMF and WMF under corpus/, those with a reference first; progress is called after
+// Every EMF and WMF under corpus/ and the pictures made here, those with a reference first
+// (the made ones are written to outDir/generated/ first); progress is called after
 // each file from the worker threads, one call at a time.
 std::vector<FileResult> RunCorpus(const CorpusOptions& options,
                                   const std::function<void(const FileResult&)>& progress = {});

@@ -33,6 +33,7 @@ TEST(Corpus, EveryPicturePlaysAndScoresAboveTheFloor)
     options.sharedDir = shared;
     options.qrptool = QStringLiteral(QRPTOOL_PATH);
     options.outDir = out.path();
+    options.generatedReferences = QStringLiteral(QRP_SOURCE_DIR "/tools/corpuscheck/references");
     options.timeoutMs = 120000;  // sanitizer builds play several times slower
     const auto results = RunCorpus(options);
 

@@ -1,13 +1,32 @@
 // corpuscheck: renders every corpus picture with qrptool, scores it against the GDI
 // references and writes the score table.
 #include "tools/corpuscheck/corpus_run.h"
+#include "tools/corpuscheck/placeable_wmfs.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <iostream>
+
+namespace {
+int WriteGenerated(const QString& dir)
+{
+    QDir().mkpath(dir);
+    for (const corpuscheck::GeneratedPicture& picture : corpuscheck::PlaceableWmfs()) {
+        QFile file(dir + "/" + QString::fromStdString(picture.name));
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(reinterpret_cast<const char*>(picture.bytes.data()), static_cast<qint64>(picture.bytes.size())) !=
+                static_cast<qint64>(picture.bytes.size())) {
+            std::cerr << "corpuscheck: " << qPrintable(file.fileName()) << ": " << qPrintable(file.errorString()) << "\n";
+            return 2;
+        }
+    }
+    return 0;
+}
+}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -15,6 +34,7 @@ int main(int argc, char** argv)
     corpuscheck::CorpusOptions options;
     options.sharedDir = qEnvironmentVariable("QRP_SHARED_DIR", QStringLiteral(QRP_SOURCE_DIR "/../shared"));
     options.qrptool = QStringLiteral(QRPTOOL_PATH);
+    options.generatedReferences = QStringLiteral(QRP_SOURCE_DIR "/tools/corpuscheck/references");
     QString table;
     QTemporaryDir temporary;
     options.outDir = temporary.path();
@@ -29,9 +49,11 @@ int main(int argc, char** argv)
         else if (a == "--jobs" && hasValue) options.jobs = args[++i].toInt();
         else if (a == "--timeout" && hasValue) options.timeoutMs = args[++i].toInt() * 1000;
         else if (a == "--small" && hasValue) options.smallWidth = args[++i].toInt();
+        else if (a == "--write-generated" && hasValue) return WriteGenerated(args[++i]);
         else {
             std::cerr << "Usage: corpuscheck [--shared DIR] [--qrptool PATH] [--out DIR] [--table FILE.md]\n"
-                         "                   [--jobs N] [--timeout SECONDS] [--small WIDTH (0: no thumbnail pass)]\n";
+                         "                   [--jobs N] [--timeout SECONDS] [--small WIDTH (0: no thumbnail pass)]\n"
+                         "       corpuscheck --write-generated DIR   (the pictures made here, to render references of)\n";
             return 1;
         }
     }
