@@ -4,6 +4,7 @@
 
 #include "emf/emr_types.h"
 #include "emf/records_text.h"
+#include "emf/wmf/code_pages.h"
 
 #include <cmath>
 #include <numbers>
@@ -18,6 +19,24 @@ namespace {
 // Glyphs larger than this (in output pixels) are not drawn: no page shows them and the
 // rasteriser would spend seconds on each.
 constexpr double kMaxEm = 16000;
+
+// Symbol fonts keep their glyphs at U+F000 + code: a font asked for with SYMBOL_CHARSET
+// draws its codes from there, and a face that lacks them shows missing glyphs, not letters.
+// Text recorded through the ANSI code page carries codes 0x80..0x9F as the characters
+// that page gives them (U+20AC for 0x80): they go back to their codes first.
+QString SymbolCodes(QString chars)
+{
+    static const wmf::CodePage* const ansi = wmf::CodePage::Find(1252);
+    for (QChar& c : chars) {
+        uint16_t code = c.unicode();
+        if (code >= 0x100 && ansi) {
+            const uint16_t bytes = ansi->Encode(code);
+            if (bytes >= 0x80 && bytes < 0x100 && ansi->DecodeByte(static_cast<uint8_t>(bytes)) == code) code = bytes;
+        }
+        if (code < 0x100) c = QChar(static_cast<char16_t>(0xF000 + code));
+    }
+    return chars;
+}
 
 }  // namespace
 
@@ -70,6 +89,8 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     QList<quint32> glyphs;
     if (run.options & ETO_GLYPH_INDEX) {
         for (char16_t c : run.text) glyphs.push_back(c);
+    } else if (lf.charSet == SYMBOL_CHARSET) {
+        glyphs = font.glyphIndexesForString(SymbolCodes(chars));
     } else {
         glyphs = font.glyphIndexesForString(chars);
     }
