@@ -105,6 +105,9 @@ void PainterDevice::SetClip(const std::optional<QRegion>& clip)
         FPainter.setClipPath(FBaseClip);
         FPainter.setClipRegion(*clip, Qt::IntersectClip);
     } else {
+        // Clipping switched back on first: Qt 6.4's raster engine, given a region of several
+        // rectangles right after clipping was switched off, fills some paths unclipped.
+        FPainter.setClipping(true);
         FPainter.setClipRegion(*clip);
     }
 }

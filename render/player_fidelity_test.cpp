@@ -54,5 +54,37 @@ TEST(PlayerFidelity, SymbolCharsetCodesAreNotDrawnAsLetters)
     EXPECT_EQ(Ink(Letters(SYMBOL_CHARSET, u"ll", 0x12 /* FF_ROMAN */)), 0);
 }
 
+TEST(PlayerFidelity, AClipOfManyBoxesAfterAnEarlierClipStillClips)
+{
+    // A clip, released, then a clip of ten boxes: a bar just above the boxes is all clipped
+    // away, a bar across them shows in the boxes only.
+    EmfWriter w = PixelWriter(128);
+    auto clipToBoxes = [&w](int32_t top, int32_t bottom) {
+        w.Append(emf::kEmrBeginPath);
+        for (int i = 0; i < 10; ++i) w.Rectangle({4 + 12 * i, top, 12 + 12 * i, bottom});
+        w.Append(emf::kEmrEndPath);
+        w.Append(emf::kEmrSelectClipPath, emf::Payload().U32(RGN_AND));
+    };
+    w.CreateBrushIndirect(1, BS_SOLID, 0);
+    w.SelectObject(1);
+    w.SelectObject(Stock(NULL_PEN));
+    w.SaveDC();
+    clipToBoxes(100, 110);
+    w.Rectangle({0, 0, 128, 128});
+    w.RestoreDC();
+    w.Rectangle({0, 120, 4, 124});  // drawn unclipped
+    w.SaveDC();
+    clipToBoxes(40, 60);
+    w.Rectangle({0, 30, 128, 40});  // ends where the boxes start
+    w.Rectangle({0, 50, 128, 52});
+    w.RestoreDC();
+    const auto picture = Picture(w);
+    const QImage image = Render(*picture, 128);
+    EXPECT_TRUE(Dark(image, 6, 105));  // the first clip's boxes
+    for (int x = 0; x < 128; ++x) EXPECT_FALSE(Dark(image, x, 35)) << x;
+    EXPECT_TRUE(Dark(image, 6, 50));
+    EXPECT_FALSE(Dark(image, 14, 50));  // between two boxes
+}
+
 }  // namespace
 }  // namespace qrp::render
