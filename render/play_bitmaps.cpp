@@ -8,6 +8,7 @@
 
 #include <QLinearGradient>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qrp::render {
@@ -107,6 +108,51 @@ uint64_t ClaimedPixels(const DibInfo& info)
 {
     const int64_t pixels = int64_t{std::max(info.width, 0)} * std::max(info.height, 0);
     return static_cast<uint64_t>(std::min(pixels, kMaxDibPixels));
+}
+
+// A triangle shaded as GRADIENTFILL shades it: each pixel whose centre lies inside takes
+// the vertices' colours weighted by its barycentric coordinates. Only the part inside area
+// (output pixels) is computed, at most kMaxShadedPixels of it: a larger triangle is shaded
+// at a lower resolution and stretched (origin and scale say how to place the image).
+constexpr int64_t kMaxShadedPixels = int64_t{1} << 22;
+
+struct ShadedImage {
+    QImage image;
+    QPointF origin;
+    double scale = 1;
+};
+
+ShadedImage ShadedTriangle(const QPointF (&p)[3], const QColor (&c)[3], const QRectF& area)
+{
+    ShadedImage out;
+    QRectF box = QPolygonF({p[0], p[1], p[2]}).boundingRect() & area;
+    if (box.isEmpty()) return out;
+    box = QRectF(QPointF(std::floor(box.left()), std::floor(box.top())), QPointF(std::ceil(box.right()), std::ceil(box.bottom())));
+    const double pixels = box.width() * box.height();
+    if (!(pixels >= 1)) return out;
+    out.scale = pixels > static_cast<double>(kMaxShadedPixels) ? std::sqrt(static_cast<double>(kMaxShadedPixels) / pixels) : 1;
+    const int w = std::max(1, static_cast<int>(std::ceil(box.width() * out.scale)));
+    const int h = std::max(1, static_cast<int>(std::ceil(box.height() * out.scale)));
+    const double det = (p[1].y() - p[2].y()) * (p[0].x() - p[2].x()) + (p[2].x() - p[1].x()) * (p[0].y() - p[2].y());
+    if (!(std::abs(det) > 1e-9)) return out;
+    out.image = QImage(w, h, QImage::Format_ARGB32_Premultiplied);
+    out.image.fill(Qt::transparent);
+    out.origin = box.topLeft();
+    for (int y = 0; y < h; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(out.image.scanLine(y));
+        const double py = box.top() + (y + 0.5) / out.scale;
+        for (int x = 0; x < w; ++x) {
+            const double px = box.left() + (x + 0.5) / out.scale;
+            const double l0 = ((p[1].y() - p[2].y()) * (px - p[2].x()) + (p[2].x() - p[1].x()) * (py - p[2].y())) / det;
+            const double l1 = ((p[2].y() - p[0].y()) * (px - p[2].x()) + (p[0].x() - p[2].x()) * (py - p[2].y())) / det;
+            const double l2 = 1 - l0 - l1;
+            if (l0 < 0 || l1 < 0 || l2 < 0) continue;
+            auto mix = [&](int a, int b, int d) { return std::clamp(static_cast<int>(l0 * a + l1 * b + l2 * d), 0, 255); };
+            line[x] = qRgb(mix(c[0].red(), c[1].red(), c[2].red()), mix(c[0].green(), c[1].green(), c[2].green()),
+                           mix(c[0].blue(), c[1].blue(), c[2].blue()));
+        }
+    }
+    return out;
 }
 
 }  // namespace
@@ -319,15 +365,26 @@ bool Player::OnGradientFill(const Record& r)
             const auto& a = g->vertices[g->indices[i]];
             const auto& b = g->vertices[g->indices[i + 1]];
             const auto& c = g->vertices[g->indices[i + 2]];
+            const QPointF points[3] = {MapSnapped(a.x, a.y), MapSnapped(b.x, b.y), MapSnapped(c.x, c.y)};
+            const QColor colors[3] = {color(a), color(b), color(c)};
             QPainterPath triangle;
-            triangle.moveTo(MapSnapped(a.x, a.y));
-            triangle.lineTo(MapSnapped(b.x, b.y));
-            triangle.lineTo(MapSnapped(c.x, c.y));
+            triangle.addPolygon(QPolygonF({points[0], points[1], points[2]}));
             triangle.closeSubpath();
-            const QColor ca = color(a), cb = color(b), cc = color(c);
-            const QColor mean((ca.red() + cb.red() + cc.red()) / 3, (ca.green() + cb.green() + cc.green()) / 3,
-                              (ca.blue() + cb.blue() + cc.blue()) / 3);
-            DeviceFill(triangle, QBrush(mean), QPainter::CompositionMode_SourceOver);
+            if (!FDevice.DrawsImages()) {
+                const QColor mean((colors[0].red() + colors[1].red() + colors[2].red()) / 3,
+                                  (colors[0].green() + colors[1].green() + colors[2].green()) / 3,
+                                  (colors[0].blue() + colors[1].blue() + colors[2].blue()) / 3);
+                DeviceFill(triangle, QBrush(mean), QPainter::CompositionMode_SourceOver);
+                continue;
+            }
+            if (!FBudget.Spend(FillCost(triangle, FWindow, true))) return true;
+            const ShadedImage shaded = ShadedTriangle(points, colors, FWindow);
+            if (shaded.image.isNull()) continue;
+            QTransform place;
+            place.translate(shaded.origin.x(), shaded.origin.y());
+            place.scale(1 / shaded.scale, 1 / shaded.scale);
+            FDevice.DrawImage(shaded.image, QRectF(shaded.image.rect()), place, QPainter::CompositionMode_SourceOver,
+                              shaded.scale < 1);
         }
         return true;
     }

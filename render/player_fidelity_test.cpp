@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qrp::render {
 namespace {
 
@@ -84,6 +86,30 @@ TEST(PlayerFidelity, AClipOfManyBoxesAfterAnEarlierClipStillClips)
     for (int x = 0; x < 128; ++x) EXPECT_FALSE(Dark(image, x, 35)) << x;
     EXPECT_TRUE(Dark(image, 6, 50));
     EXPECT_FALSE(Dark(image, 14, 50));  // between two boxes
+}
+
+TEST(PlayerFidelity, TriangleGradientsBlendTheirVertexColours)
+{
+    // One triangle, red, green and blue at its corners (GRADIENTFILL, GRADIENT_FILL_TRIANGLE).
+    EmfWriter w = PixelWriter(128);
+    emf::Payload p;
+    p.I32(0).I32(0).I32(-1).I32(-1).U32(3).U32(1).U32(GRADIENT_FILL_TRIANGLE);
+    for (const auto& [x, y, r, g, b] : {std::tuple{4, 4, 0xFF00, 0, 0}, {124, 4, 0, 0xFF00, 0}, {4, 124, 0, 0, 0xFF00}})
+        p.I32(x).I32(y).U16(static_cast<uint16_t>(r)).U16(static_cast<uint16_t>(g)).U16(static_cast<uint16_t>(b)).U16(0);
+    p.U32(0).U32(1).U32(2);
+    w.Append(emf::kEmrGradientFill, p);
+    const auto picture = Picture(w);
+    const QImage image = Render(*picture, 128);
+    auto near = [&image](int x, int y, int r, int g, int b) {
+        const QRgb c = image.pixel(x, y);
+        return std::abs(qRed(c) - r) <= 6 && std::abs(qGreen(c) - g) <= 6 && std::abs(qBlue(c) - b) <= 6;
+    };
+    EXPECT_TRUE(near(6, 6, 250, 2, 2));      // by the red corner
+    EXPECT_TRUE(near(120, 6, 4, 247, 4));    // by the green corner
+    EXPECT_TRUE(near(6, 120, 4, 4, 247));    // by the blue corner
+    EXPECT_TRUE(near(44, 44, 85, 85, 85));   // the centroid: a third of each
+    EXPECT_TRUE(near(64, 6, 126, 127, 2));   // half way along the top edge
+    EXPECT_EQ(image.pixel(100, 100), qRgb(255, 255, 255));  // outside
 }
 
 }  // namespace
