@@ -1,6 +1,7 @@
 #include "viewer/form1.h"
 
 #include "preview/preview.h"
+#include "viewer/find_bar.h"
 #include "viewer/spin_edit.h"
 #include "viewer/svg_picture.h"
 
@@ -98,6 +99,7 @@ TForm1::TForm1(TViewerDialogs& dialogs, QWidget* parent) : QWidget(parent), FDia
     CreateShortcuts();
     ConnectHyperlinks();
     CreateThumbnailPane();
+    CreateFindBar();
     FormCreate(this);
 }
 
@@ -241,10 +243,7 @@ void TForm1::showEvent(QShowEvent* event)
 void TForm1::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
-    FLayout.Apply(size());
-    ArrangeThumbnailPane();
-    // The page label grows from its designed corner to its whole text.
-    Label1->adjustSize();
+    ArrangePanes();
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
@@ -257,6 +256,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         }
         if (WheelPages(wheel->angleDelta().y())) return true;
     }
+    if (watched == static_cast<QObject*>(FindBar) && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        ArrangePanes();
     if (KeepsPagingKey(watched, event)) return true;
     return QWidget::eventFilter(watched, event);
 }

@@ -21,7 +21,9 @@ class QToolButton;
 
 namespace qrp {
 
+class TFindBar;
 class TQRPreview;
+class TQRTextLayer;
 class TQRThumbnails;
 class TSpinEdit;
 class TSvgPicture;
@@ -83,6 +85,9 @@ public:
     TQRThumbnails* Thumbnails = nullptr;
     QAction* ThumbnailsAction = nullptr;
     void SetThumbnailsVisible(bool visible);
+    // The find bar under the tool bar (Ctrl+F) and the text layer over the page image.
+    TFindBar* FindBar = nullptr;
+    TQRTextLayer* TextLayer = nullptr;
     // The print dialog's fields, kept between uses.
     TPrintDialogState psd1;
 
@@ -116,6 +121,10 @@ private:
     void CreateThumbnailPane();
     void ArrangeThumbnailPane();
     void ShowPreviewMenu(QPoint pos);
+    // Find and copy (form1_find.cpp); the panes take their places from the page view's.
+    void CreateFindBar();
+    void ArrangeFindBar();
+    void ArrangePanes();
 
     // Open, Save and Print stay disabled while it lives (a print job runs).
     class TPrintingScope {

@@ -6,6 +6,7 @@
 #include "preview/preview.h"
 #include "printer/qr_printer.h"
 #include "preview/thumbnails.h"
+#include "viewer/find_bar.h"
 #include "viewer/page_note.h"
 #include "viewer/spin_edit.h"
 
@@ -27,6 +28,7 @@ void TForm1::prepara(const QString& s)
     prev->SetQRPrinter(&printer);
     FReportFile = QFileInfo(s).absoluteFilePath();
     Thumbnails->SetReport(FReportFile, printer.PageCount());
+    FindBar->SetReport(FReportFile, printer.PageCount());
     if (!SpeedButton6->isEnabled()) {
         for (QWidget* control : {static_cast<QWidget*>(SpeedButton1), static_cast<QWidget*>(SpeedButton2),
                                  static_cast<QWidget*>(SpeedButton3), static_cast<QWidget*>(SpeedButton4),

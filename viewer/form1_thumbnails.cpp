@@ -38,8 +38,7 @@ void TForm1::SetThumbnailsVisible(bool visible)
         return;
     }
     Thumbnails->setVisible(visible);
-    FLayout.Apply(size());
-    ArrangeThumbnailPane();
+    ArrangePanes();
     if (visible) Thumbnails->SetCurrentPage(prev->PageNumber());
 }
 
