@@ -49,6 +49,18 @@ TQRTextLayer::TQRTextLayer(TQRPreview* preview) : QWidget(preview->PreviewImage(
 
 TQRTextLayer::~TQRTextLayer() = default;
 
+void TQRTextLayer::SetHighlightSource(THighlightSource source)
+{
+    FSource = std::move(source);
+    update();
+}
+
+void TQRTextLayer::ClearHighlightSource()
+{
+    FSource = nullptr;
+    update();
+}
+
 void TQRTextLayer::FollowPage()
 {
     const TQRPreviewImage& image = *FPreview->PreviewImage();

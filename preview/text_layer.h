@@ -36,7 +36,8 @@ public:
 
     // Asked on every paint for the highlights of the page shown.
     using THighlightSource = std::function<TQRFindHighlights(int page)>;
-    void SetHighlightSource(THighlightSource source) { FSource = std::move(source); }
+    void SetHighlightSource(THighlightSource source);
+    void ClearHighlightSource();
 
     // The shown page's text in reading order (read once per page shown); empty without one.
     const render::PageText& PageText();

@@ -66,16 +66,22 @@ TFindBar::TFindBar(TQRPreview* preview, TQRTextLayer* layer, std::function<void(
     connect(FClose, &QToolButton::clicked, this, [this] { Close(); });
     connect(FSearch, &TQRTextSearch::PageSearched, this, [this](int page) { PageSearched(page); });
     connect(FSearch, &TQRTextSearch::Finished, this, [this] { Finished(); });
-    FLayer->SetHighlightSource([this](int page) { return Highlights(page); });
+    layer->SetHighlightSource([this](int page) { return Highlights(page); });
     hide();
 }
 
-TFindBar::~TFindBar() { FLayer->SetHighlightSource({}); }
+TFindBar::~TFindBar()
+{
+    if (FLayer) FLayer->ClearHighlightSource();
+}
 
 void TFindBar::SetReport(const QString& fileName, int pageCount)
 {
     FFileName = fileName;
     FPageCount = pageCount;
+    FCurrentPage = 0;
+    FCurrentIndex = 0;
+    FWrapNote.clear();
     FSearch->Cancel();
     if (isVisible() && !FEdit->text().isEmpty())
         Restart();

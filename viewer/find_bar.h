@@ -8,6 +8,7 @@
 #include "preview/text_layer.h"
 
 #include <QFrame>
+#include <QPointer>
 
 #include <functional>
 
@@ -63,7 +64,7 @@ private:
     void UpdateLabels();
 
     TQRPreview* FPreview;
-    TQRTextLayer* FLayer;
+    QPointer<TQRTextLayer> FLayer;  // the page view may go first when the window closes
     std::function<void(int)> FGoToPage;
     TQRTextSearch* FSearch;
     QLineEdit* FEdit;
