@@ -110,6 +110,47 @@ uint64_t ClaimedPixels(const DibInfo& info)
     return static_cast<uint64_t>(std::min(pixels, kMaxDibPixels));
 }
 
+// A source shrunk as StretchBlt shrinks it in its stretching mode: each output pixel
+// combines the source pixels that fall on it, with AND (BLACKONWHITE: black lines
+// survive), OR (WHITEONBLACK) or their mean (HALFTONE). Only the source rectangle is read;
+// an axis that is not shrunk keeps its pixels. Empty for other modes.
+QImage ShrunkForMode(const QImage& image, const QRect& source, int width, int height, uint32_t mode)
+{
+    if (mode != BLACKONWHITE && mode != WHITEONBLACK && mode != HALFTONE) return {};
+    const QRect src = source & image.rect();
+    if (src.isEmpty() || width <= 0 || height <= 0 || width > src.width() || height > src.height()) return {};
+    const QImage in = image.convertToFormat(QImage::Format_RGB32);
+    QImage out(width, height, QImage::Format_RGB32);
+    std::vector<int> xFrom(static_cast<size_t>(width) + 1);
+    for (int i = 0; i <= width; ++i) xFrom[static_cast<size_t>(i)] = src.left() + static_cast<int>(int64_t{i} * src.width() / width);
+    for (int j = 0; j < height; ++j) {
+        const int y0 = src.top() + static_cast<int>(int64_t{j} * src.height() / height);
+        const int y1 = src.top() + static_cast<int>(int64_t{j + 1} * src.height() / height);
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(j));
+        for (int i = 0; i < width; ++i) {
+            const int x0 = xFrom[static_cast<size_t>(i)], x1 = xFrom[static_cast<size_t>(i) + 1];
+            uint32_t all = mode == BLACKONWHITE ? 0xFFFFFFu : 0u;
+            uint64_t r = 0, g = 0, b = 0;
+            for (int y = y0; y < y1; ++y) {
+                const auto* row = reinterpret_cast<const QRgb*>(in.constScanLine(y));
+                for (int x = x0; x < x1; ++x) {
+                    const QRgb c = row[x];
+                    if (mode == BLACKONWHITE) all &= c;
+                    else if (mode == WHITEONBLACK) all |= c;
+                    r += static_cast<uint64_t>(qRed(c)), g += static_cast<uint64_t>(qGreen(c)), b += static_cast<uint64_t>(qBlue(c));
+                }
+            }
+            const uint64_t n = static_cast<uint64_t>(x1 - x0) * static_cast<uint64_t>(y1 - y0);
+            if (mode == HALFTONE) {
+                line[i] = qRgb(static_cast<int>(r / n), static_cast<int>(g / n), static_cast<int>(b / n));
+            } else {
+                line[i] = 0xFF000000u | (all & 0xFFFFFFu);
+            }
+        }
+    }
+    return out;
+}
+
 // A triangle shaded as GRADIENTFILL shades it: each pixel whose centre lies inside takes
 // the vertices' colours weighted by its barycentric coordinates. Only the part inside area
 // (output pixels) is computed, at most kMaxShadedPixels of it: a larger triangle is shaded
@@ -210,12 +251,31 @@ void Player::DrawImageInto(const QImage& image, const QRectF& source, const QRec
         const QPointF b = MapSnapped(dest.left() + dest.width(), dest.top() + dest.height());
         const double sx = (b.x() - a.x()) / source.width(), sy = (b.y() - a.y()) / source.height();
         if (sx == 0 || sy == 0) return;
+        const bool shrinks = std::abs(sx) < 1 || std::abs(sy) < 1;
+        if (shrinks && !image.hasAlphaChannel() && RopIndex(rop) != kRopPsdPxax && RopIndex(rop) != kRopDspDxax) {
+            // Shrunk as GDI shrinks in the DC's stretching mode, then drawn without stretching
+            // further along the shrunk axes.
+            const QRect whole = source.toAlignedRect();
+            const int width = std::abs(sx) < 1 ? std::max(1, static_cast<int>(std::lround(std::abs(b.x() - a.x())))) : whole.width();
+            const int height = std::abs(sy) < 1 ? std::max(1, static_cast<int>(std::lround(std::abs(b.y() - a.y())))) : whole.height();
+            const QImage shrunk = whole == source ? ShrunkForMode(image, whole, width, height, FState.stretchMode) : QImage();
+            if (!shrunk.isNull()) {
+                const double tx = (b.x() - a.x()) / width, ty = (b.y() - a.y()) / height;
+                DrawPlaced(shrunk, QRectF(shrunk.rect()), QTransform(tx, 0, 0, ty, a.x(), a.y()), rop, false);
+                return;
+            }
+        }
         imageToOutput = QTransform(sx, 0, 0, sy, a.x() - source.left() * sx, a.y() - source.top() * sy);
     } else {
         const double sx = dest.width() / source.width(), sy = dest.height() / source.height();
         imageToOutput = QTransform(sx, 0, 0, sy, dest.left() - source.left() * sx, dest.top() - source.top() * sy) * Total();
     }
-    const bool smooth = FState.stretchMode == HALFTONE;
+    DrawPlaced(image, source, imageToOutput, rop, FState.stretchMode == HALFTONE);
+}
+
+void Player::DrawPlaced(const QImage& image, const QRectF& source, const QTransform& imageToOutput, uint32_t rop,
+                        bool smooth)
+{
     const QRectF drawn = imageToOutput.mapRect(source) & FWindow;
     const double area = drawn.isValid() ? drawn.width() * drawn.height() : 0;
     if (!FBudget.Spend(FRaster ? static_cast<uint64_t>(area * (smooth ? 4 : 1)) : PlayBudget::kPathElement)) return;

@@ -56,13 +56,14 @@ bool Player::OnTextOut(const Record& r)
 
 void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
 {
-    if (FState.inPath) return;
+    // Inside a path bracket the glyphs' outlines join the path and nothing is drawn.
+    const bool inPath = FState.inPath;
     const LogFont& lf = FState.font->font;
     const QTransform& total = Total();
     const bool updateCp = (FState.textAlign & TA_UPDATECP) != 0;
     const QPointF reference = updateCp ? FState.position : QPointF(run.reference.x, run.reference.y);
 
-    if (run.options & ETO_OPAQUE) {
+    if ((run.options & ETO_OPAQUE) && !inPath) {
         QPainterPath box;
         box.addRegion(LogicalRectRegion(run.rect));
         SyncClip();
@@ -149,6 +150,18 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     default: start -= up * ascent; break;  // TA_TOP
     }
     if (!visible) return;
+    if (inPath) {
+        const double angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
+        for (size_t i = 0; i < count; ++i) {
+            const QPointF p = start + direction * offsets[i] - up * rise[i];
+            QTransform place;
+            place.translate(p.x(), p.y());
+            place.rotate(angle);
+            place.scale(stretch, 1);
+            FState.path.addPath(place.map(font.pathForGlyph(glyphs[static_cast<qsizetype>(i)])));
+        }
+        return;
+    }
 
     SyncClip();
     const bool clipped = (run.options & ETO_CLIPPED) != 0;

@@ -175,6 +175,8 @@ private:
                         QSize* claimed = nullptr);
     // Draws image's source rectangle into the logical destination rectangle.
     void DrawImageInto(const QImage& image, const QRectF& source, const QRectF& dest, uint32_t rop);
+    // The image drawn through imageToOutput (source in the image, output pixels) with rop.
+    void DrawPlaced(const QImage& image, const QRectF& source, const QTransform& imageToOutput, uint32_t rop, bool smooth);
     std::vector<uint32_t> SelectedPalette() const;
 
     Device& FDevice;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <vector>
 
 namespace qrp::render {
 namespace {
@@ -110,6 +111,81 @@ TEST(PlayerFidelity, TriangleGradientsBlendTheirVertexColours)
     EXPECT_TRUE(near(44, 44, 85, 85, 85));   // the centroid: a third of each
     EXPECT_TRUE(near(64, 6, 126, 127, 2));   // half way along the top edge
     EXPECT_EQ(image.pixel(100, 100), qRgb(255, 255, 255));  // outside
+}
+
+// 16 x 16 white with black lines at every fourth column and row (1, 5, 9, 13), drawn 8 x 8
+// at (10, 10) in the given stretching mode (0: the default, BLACKONWHITE).
+QImage ShrunkGrid(uint32_t mode)
+{
+    std::vector<uint8_t> rgb;
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const uint8_t v = x % 4 == 1 || y % 4 == 1 ? 0 : 255;
+            rgb.insert(rgb.end(), {v, v, v});
+        }
+    EmfWriter w = PixelWriter();
+    if (mode != 0) w.Append(emf::kEmrSetStretchBltMode, emf::Payload().U32(mode));
+    w.StretchDIBits(10, 10, 8, 8, emf::Dib24::FromRgb(16, 16, rgb));
+    const auto picture = Picture(w);
+    return Render(*picture);
+}
+
+TEST(PlayerFidelity, ShrunkBitmapsCombineTheirPixelsAsTheStretchingModeSays)
+{
+    // BLACKONWHITE, the default: every pair of columns and rows holding a line keeps it.
+    for (const uint32_t mode : {0u, BLACKONWHITE}) {
+        const QImage image = ShrunkGrid(mode);
+        for (int i = 0; i < 8; ++i) {
+            for (int k = 0; k < 8; k += 2) {
+                EXPECT_TRUE(Dark(image, 10 + k, 10 + i)) << mode << ": column " << k << " row " << i;
+                EXPECT_TRUE(Dark(image, 10 + i, 10 + k)) << mode << ": row " << k << " column " << i;
+            }
+        }
+        EXPECT_EQ(image.pixel(11, 11), qRgb(255, 255, 255));
+    }
+    // HALFTONE: the mean of each 2 x 2 block.
+    const QImage halftone = ShrunkGrid(HALFTONE);
+    EXPECT_EQ(halftone.pixel(10, 10), qRgb(63, 63, 63));     // three black, one white
+    EXPECT_EQ(halftone.pixel(10, 11), qRgb(127, 127, 127));  // two of each
+    EXPECT_EQ(halftone.pixel(11, 11), qRgb(255, 255, 255));
+    // WHITEONBLACK: white wins.
+    EXPECT_EQ(ShrunkGrid(WHITEONBLACK).pixel(10, 11), qRgb(255, 255, 255));
+}
+
+TEST(PlayerFidelity, TextInsideAPathBracketBecomesItsOutlines)
+{
+    auto play = [](bool fill) {
+        EmfWriter w = PixelWriter(128);
+        emf::LogFontW font;
+        font.height = -80;
+        font.faceName = u"Arial";
+        w.ExtCreateFontIndirectW(1, font);
+        w.SelectObject(1);
+        w.CreateBrushIndirect(2, BS_SOLID, emf::Rgb(255, 0, 0));
+        w.SelectObject(2);
+        w.SelectObject(Stock(NULL_PEN));
+        w.Append(emf::kEmrBeginPath);
+        w.ExtTextOutW({20, 10}, u"H", {}, ETO_OPAQUE, {0, 0, 128, 128});
+        w.Append(emf::kEmrEndPath);
+        if (fill) w.Append(emf::kEmrFillPath, emf::Payload().I32(0).I32(0).I32(-1).I32(-1));
+        const auto picture = Picture(w);
+        return Render(*picture, 128);
+    };
+    // Filled, the letter shows in the brush's colour; neither the text nor its opaque box is
+    // drawn by the bracket itself.
+    const QImage filled = play(true);
+    int red = 0, other = 0;
+    for (int y = 0; y < filled.height(); ++y)
+        for (int x = 0; x < filled.width(); ++x) {
+            const QRgb c = filled.pixel(x, y);
+            if (c == qRgb(255, 0, 0)) ++red;
+            else if (c != qRgb(255, 255, 255)) ++other;
+        }
+    EXPECT_GT(red, 400);
+    EXPECT_EQ(other, 0);
+    const QImage bracketOnly = play(false);
+    for (int y = 0; y < bracketOnly.height(); ++y)
+        for (int x = 0; x < bracketOnly.width(); ++x) ASSERT_EQ(bracketOnly.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
 }
 
 }  // namespace
