@@ -45,7 +45,7 @@ bool Player::OnCreatePen(const Record& r)
     pen->style = p->style & (PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK);
     pen->width = std::abs(static_cast<double>(p->width));
     pen->cosmetic = p->width == 0;
-    pen->color = p->color & 0xFFFFFF;
+    pen->color = p->color;
     *slot = GdiObject{};
     slot->pen = std::move(pen);
     return true;
@@ -62,7 +62,7 @@ bool Player::OnExtCreatePen(const Record& r)
     pen->style = p->style;
     pen->cosmetic = (p->style & PS_TYPE_MASK) != PS_GEOMETRIC;
     pen->width = pen->cosmetic ? 1 : p->width;
-    pen->color = p->color & 0xFFFFFF;
+    pen->color = p->color;
     pen->nullBrush = p->brushStyle == BS_NULL;
     pen->dashes = p->styleEntries;
     if (pen->dashes.size() > 64) pen->dashes.resize(64);
@@ -79,7 +79,7 @@ bool Player::OnCreateBrush(const Record& r)
     if (!slot) return false;
     auto brush = std::make_shared<BrushObject>();
     brush->style = b->style;
-    brush->color = b->color & 0xFFFFFF;
+    brush->color = b->color;
     brush->hatch = b->hatch;
     // A style without a bitmap here (pattern styles need their own record) fills solid.
     if (brush->style != BS_NULL && brush->style != BS_HATCHED) brush->style = BS_SOLID;
@@ -197,8 +197,9 @@ bool Player::OnDeleteObject(const Record& r)
 
 std::vector<uint32_t> Player::SelectedPalette() const
 {
+    // The picture is played with its own palette selected until its records select one.
     if (FState.palette) return FState.palette->entries;
-    return {};
+    return FPicture.PaletteEntries();
 }
 
 }  // namespace qrp::render

@@ -381,7 +381,7 @@ bool Player::OnSetPixel(const Record& r)
     QPainterPath dot;
     dot.addRect(QRectF(at, QSizeF(1, 1)));
     SyncClip();
-    DeviceFill(dot, QBrush(ToColor(p->color)), QPainter::CompositionMode_SourceOver);
+    DeviceFill(dot, QBrush(Color(p->color)), QPainter::CompositionMode_SourceOver);
     return true;
 }
 

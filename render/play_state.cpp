@@ -223,8 +223,8 @@ bool Player::OnSetValue(const Record& r)
     case kEmrSetRop2: FState.rop2 = v->value; break;
     case kEmrSetStretchBltMode: FState.stretchMode = v->value; break;
     case kEmrSetTextAlign: FState.textAlign = v->value; break;
-    case kEmrSetTextColor: FState.textColor = v->value & 0xFFFFFF; break;
-    case kEmrSetBkColor: FState.bkColor = v->value & 0xFFFFFF; break;
+    case kEmrSetTextColor: FState.textColor = v->value; break;  // COLORREF flags kept: see Color
+    case kEmrSetBkColor: FState.bkColor = v->value; break;
     case kEmrSetArcDirection: FState.arcDirection = v->value; break;
     default: break;
     }

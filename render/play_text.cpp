@@ -67,7 +67,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         QPainterPath box;
         box.addRegion(LogicalRectRegion(run.rect));
         SyncClip();
-        FDevice.FillPath(box, QBrush(ToColor(FState.bkColor)), QPainter::CompositionMode_SourceOver);
+        FDevice.FillPath(box, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
     }
     if (run.text.empty()) return;
 
@@ -176,14 +176,14 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         box << top << top + direction * width << bottom + direction * width << bottom;
         QPainterPath path;
         path.addPolygon(upright ? QPolygonF(box.toPolygon()) : box);
-        FDevice.FillPath(path, QBrush(ToColor(FState.bkColor)), QPainter::CompositionMode_SourceOver);
+        FDevice.FillPath(path, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
     }
 
     GlyphRun glyphRun;
     glyphRun.font = font;
     glyphRun.text = chars;
     glyphRun.textIsGlyphs = (run.options & ETO_GLYPH_INDEX) != 0;
-    glyphRun.color = ToColor(FState.textColor);
+    glyphRun.color = Color(FState.textColor);
     glyphRun.antialias = antialias;
     glyphRun.stretch = stretch;
     glyphRun.angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;

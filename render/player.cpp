@@ -267,12 +267,12 @@ std::optional<QBrush> Player::MakeBrush(const BrushObject* brush)
     if (!brush) return std::nullopt;
     switch (brush->style) {
     case BS_NULL: return std::nullopt;
-    case BS_SOLID: return QBrush(ColorRef(brush->color));
+    case BS_SOLID: return QBrush(Color(brush->color));
     case BS_HATCHED: {
-        if (brush->hatch > HS_DIAGCROSS) return QBrush(ColorRef(brush->color));
+        if (brush->hatch > HS_DIAGCROSS) return QBrush(Color(brush->color));
         QImage tile(8, 8, QImage::Format_ARGB32_Premultiplied);
-        const QRgb fg = ColorRef(brush->color).rgba();
-        const QRgb bg = FState.bkMode == OPAQUE ? ColorRef(FState.bkColor).rgba() : 0;
+        const QRgb fg = Color(brush->color).rgba();
+        const QRgb bg = FState.bkMode == OPAQUE ? Color(FState.bkColor).rgba() : 0;
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x) tile.setPixel(x, y, (kHatches[brush->hatch][y] & (0x80 >> x)) ? fg : bg);
         QBrush b(tile);
@@ -285,7 +285,7 @@ std::optional<QBrush> Player::MakeBrush(const BrushObject* brush)
     QImage pattern;
     if (brush->monochrome) {
         DibOptions options;
-        options.monochromeColors = std::array<QRgb, 2>{ColorRef(FState.textColor).rgb(), ColorRef(FState.bkColor).rgb()};
+        options.monochromeColors = std::array<QRgb, 2>{Color(FState.textColor).rgb(), Color(FState.bkColor).rgb()};
         pattern = DecodeRecordDib(brush->record, brush->dib.offBmi, brush->dib.cbBmi, brush->dib.offBits,
                                   brush->dib.cbBits, options);
     } else {
@@ -299,7 +299,7 @@ std::optional<QBrush> Player::MakeBrush(const BrushObject* brush)
         }
         pattern = brush->pattern;
     }
-    if (pattern.isNull()) return QBrush(ColorRef(brush->color));
+    if (pattern.isNull()) return QBrush(Color(brush->color));
     QBrush b(pattern);
     const QPointF origin = FPlayback.map(QPointF(FState.brushOrigin));
     b.setTransform(QTransform::fromTranslate(origin.x(), origin.y()));
@@ -320,6 +320,23 @@ void Player::FillAreaWith(const QPainterPath& path, const BrushObject* brushObje
 
 void Player::FillArea(const QPainterPath& path) { FillAreaWith(path, FState.brush.get()); }
 
+// --- colours ---
+
+QColor Player::Color(uint32_t colorRef) const
+{
+    // PALETTEINDEX: an entry of the selected palette; with none selected, of the picture's
+    // own palette, which the picture is played with, else of the default palette. An index
+    // past the palette's end takes entry 0.
+    if ((colorRef >> 24) == 1) {
+        std::span<const uint32_t> palette = DefaultPalette();
+        if (FState.palette && !FState.palette->entries.empty()) palette = FState.palette->entries;
+        else if (!FPicture.PaletteEntries().empty()) palette = FPicture.PaletteEntries();
+        const uint32_t index = colorRef & 0xFFFF;
+        return ColorRef(index < palette.size() ? palette[index] : palette[0]);
+    }
+    return ColorRef(colorRef);  // RGB and PALETTERGB alike on a true-colour device
+}
+
 // --- pens ---
 
 bool Player::PenIsNull() const
@@ -339,7 +356,7 @@ double Player::PenWidthOut()
 QPen Player::MakePen(double widthOut)
 {
     const PenObject& pen = *FState.pen;
-    QPen qpen(ColorRef(pen.color), widthOut <= 1 ? 0 : widthOut);
+    QPen qpen(Color(pen.color), widthOut <= 1 ? 0 : widthOut);
     uint32_t style = pen.style & PS_STYLE_MASK;
     const bool geometric = !pen.cosmetic && widthOut > 1;
     // An old-style pen wider than one pixel draws solid whatever its style.
@@ -497,7 +514,7 @@ bool AddLinePixels(QPointF a, QPointF b, const QRectF& window, PixelRuns& runs)
 void Player::StrokeOutline(const QPainterPath& points)
 {
     if (PenIsNull() || points.isEmpty()) return;
-    QColor color = ColorRef(FState.pen->color);
+    QColor color = Color(FState.pen->color);
     Composition mode;
     if (!Rop2Composition(&color, &mode)) return;
     const double width = PenWidthOut();

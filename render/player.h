@@ -75,6 +75,8 @@ private:
     // The composition for the current ROP2; false when nothing is to be drawn. May replace
     // the colour (R2_BLACK, R2_WHITE).
     bool Rop2Composition(QColor* color, Composition* mode) const;
+    // A COLORREF as drawn: RGB, PALETTERGB, or PALETTEINDEX through the palette in use.
+    QColor Color(uint32_t colorRef) const;
     std::optional<QBrush> MakeBrush(const BrushObject* brush);
     bool PenIsNull() const;
     double PenWidthOut();               // pen width in output pixels

@@ -188,5 +188,32 @@ TEST(PlayerFidelity, TextInsideAPathBracketBecomesItsOutlines)
         for (int x = 0; x < bracketOnly.width(); ++x) ASSERT_EQ(bracketOnly.pixel(x, y), qRgb(255, 255, 255)) << x << "," << y;
 }
 
+TEST(PlayerFidelity, PaletteIndexColoursComeFromThePaletteInUse)
+{
+    // A solid brush of PALETTEINDEX(2) fills a box; the picture may carry a palette in its
+    // EOF record, and its records may select a palette of their own.
+    auto play = [](bool pictureHasPalette, bool selectOwn) {
+        EmfWriter w = PixelWriter();
+        if (selectOwn) {
+            emf::Payload p;
+            p.U32(3).U16(0x300).U16(3);
+            for (const uint32_t e : {emf::Rgb(1, 2, 3), emf::Rgb(4, 5, 6), emf::Rgb(10, 200, 30)}) p.U32(e);
+            w.Append(emf::kEmrCreatePalette, p);
+            w.Append(emf::kEmrSelectPalette, emf::Payload().U32(3));
+        }
+        w.CreateBrushIndirect(1, BS_SOLID, 0x01000002);
+        w.SelectObject(1);
+        w.SelectObject(Stock(NULL_PEN));
+        w.Rectangle({10, 10, 30, 30});
+        const uint32_t own[] = {emf::Rgb(0, 0, 0), emf::Rgb(0, 0, 0), emf::Rgb(250, 120, 0)};
+        emf::HENHMETAFILE picture = emf::SetEnhMetaFileBits(pictureHasPalette ? w.Finish(own) : w.Finish());
+        return Render(*picture).pixel(20, 20);
+    };
+    EXPECT_EQ(play(false, false), qRgb(0, 128, 0));     // the default palette's entry 2
+    EXPECT_EQ(play(true, false), qRgb(250, 120, 0));    // the picture's own palette
+    EXPECT_EQ(play(true, true), qRgb(10, 200, 30));     // the palette the records selected
+    EXPECT_EQ(play(false, true), qRgb(10, 200, 30));
+}
+
 }  // namespace
 }  // namespace qrp::render
