@@ -208,7 +208,7 @@ void TForm1::ConnectCommands()
 
 void TForm1::CreateShortcuts()
 {
-    auto shortcut = [this](const QKeySequence& keys, QAbstractButton* button, QWidget* scope, Qt::ShortcutContext context) {
+    auto shortcut = [](const QKeySequence& keys, QAbstractButton* button, QWidget* scope, Qt::ShortcutContext context) {
         auto* s = new QShortcut(keys, scope);
         s->setContext(context);
         // A disabled button ignores click(), as the command would.
