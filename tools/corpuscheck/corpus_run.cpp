@@ -256,9 +256,10 @@ QString ScoreTable(const std::vector<FileResult>& results)
     QString t;
     QTextStream out(&t);
     out << "# Corpus scores\n\n"
-           "Every corpus picture rendered by `qrptool render FILE --width W -o OUT.png` (W = the\n"
-           "reference's width, else 800; then once more 37 pixels wide, for crashes and hangs only)\n"
-           "and, where a GDI reference exists, scored against it:\n"
+           "Every corpus picture, and the placeable WMFs the check makes (`generated/`), rendered by\n"
+           "`qrptool render FILE --width W -o OUT.png` (W = the reference's width, else 800; then once\n"
+           "more 37 pixels wide, for crashes and hangs only) and, where a GDI reference exists, scored\n"
+           "against it:\n"
            "greyscale SSIM (Gaussian window 11, sigma 1.5), and SSIM after halving both images.\n"
            "A picture qrptool refuses is scored as a blank page. Regenerate with\n"
            "`build/tools/corpuscheck/corpuscheck --table docs/corpus-scores.md`.\n\n"
