@@ -2,7 +2,7 @@
 // Pages: the EMF files of corpus/emf/libreoffice-generated ($QRP_SHARED_DIR or the
 // repository's ../shared), each coded as one page as the page list does.
 #include "reportfile/qr_compress.h"
-#include "reportfile/qr_compress_reference.h"
+#include "testsupport/reference_codec.h"
 
 #include <benchmark/benchmark.h>
 
@@ -78,7 +78,7 @@ void BM_CompressReference(benchmark::State& state)
     for (auto _ : state) {
         for (const Bytes& p : Pages()) {
             out.SetPosition(0);
-            ReferenceCodec c(out, true);
+            qrp::testsupport::ReferenceCodec c(out, true);
             for (const uint8_t b : p) c.Compress(b);
             c.Close();
         }
@@ -115,7 +115,7 @@ void BM_ExpandReference(benchmark::State& state)
         for (size_t i = 0; i < inputs.size(); ++i) {
             plain.resize(Pages()[i].size());
             inputs[i]->SetPosition(0);
-            ReferenceCodec c(*inputs[i], false);
+            qrp::testsupport::ReferenceCodec c(*inputs[i], false);
             for (uint8_t& b : plain) b = c.Expand();
             benchmark::DoNotOptimize(plain.data());
         }

@@ -1,17 +1,13 @@
 #include "preview/preview_image.h"
 
 #include "platform/canvas.h"
-#include "platform/testing/test_print_system.h"
 #include "preview/paint_page.h"
 #include "preview/preview.h"
-#include "preview/test_reports.h"
-#include "printer/qr_printer.h"
-#include "printer/report_layout.h"
+#include "preview/test_preview_fixture.h"
 #include "reportfile/metafile.h"
 
 #include <QImage>
 #include <QPainter>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -89,19 +85,7 @@ TEST(PaintPageTest, AnOffsetRectangleIsDrawnAtItsPlace)
     EXPECT_EQ(image.pixelColor(9, 20), kBackground);
 }
 
-class PreviewImageTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        auto system = std::make_shared<testing::TestPrintSystem>();
-        system->AddPrinter("Office").SetA4(600);
-        FScope = std::make_unique<testing::ScopedPrintSystem>(system);
-        ASSERT_TRUE(FDir.isValid());
-    }
-    QTemporaryDir FDir;
-    TQRReportLayout FLayout{TQRPage{}};
-    std::unique_ptr<testing::ScopedPrintSystem> FScope;
-};
+using PreviewImageTest = PreviewFixture;
 
 TEST_F(PreviewImageTest, StartsEmptyAt100x50)
 {
@@ -120,10 +104,8 @@ TEST_F(PreviewImageTest, StartsEmptyAt100x50)
 
 TEST_F(PreviewImageTest, SamePageTwiceFetchesTwice)
 {
-    const QString path = FDir.filePath(QStringLiteral("r.QRP"));
-    testing::WriteReport(path, 2);
     TQRPrinter printer(&FLayout);
-    printer.Load(path.toStdString());
+    printer.Load(BandedReport(2));
     TQRPreviewImage image;
     image.SetQRPrinter(&printer);
     image.SetPageNumber(2);
@@ -137,10 +119,8 @@ TEST_F(PreviewImageTest, SamePageTwiceFetchesTwice)
 
 TEST_F(PreviewImageTest, PageAt90PercentShowsFrameWhitePaperAndShadowOnPixels)
 {
-    const QString path = FDir.filePath(QStringLiteral("blank.QRP"));
-    testing::WriteReport(path, 1, false, /*drawn=*/false);
     TQRPrinter printer(&FLayout);
-    printer.Load(path.toStdString());
+    printer.Load(BandedReport(1, /*drawn=*/false));
     TQRPreview preview;
     QPalette pal = preview.palette();
     pal.setColor(QPalette::Window, kBackground);
@@ -158,10 +138,8 @@ TEST_F(PreviewImageTest, PageAt90PercentShowsFrameWhitePaperAndShadowOnPixels)
 
 TEST_F(PreviewImageTest, DrawnPictureIsPlayedInsideTheSheet)
 {
-    const QString path = FDir.filePath(QStringLiteral("drawn.QRP"));
-    testing::WriteReport(path, 1);
     TQRPrinter printer(&FLayout);
-    printer.Load(path.toStdString());
+    printer.Load(BandedReport(1));
     TQRPreviewImage image;
     image.SetQRPrinter(&printer);
     image.resize(798, 1127);  // 100 % at 96 dpi

@@ -2,47 +2,19 @@
 // newly loaded report, and pictures whose frames no real paper has.
 #include "preview/preview.h"
 
-#include "platform/testing/test_print_system.h"
-#include "preview/test_reports.h"
-#include "printer/qr_printer.h"
-#include "printer/report_layout.h"
-
-#include <QTemporaryDir>
+#include "preview/test_preview_fixture.h"
 
 #include <gtest/gtest.h>
 
 namespace qrp {
 namespace {
 
-class PreviewShapeTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        auto system = std::make_shared<testing::TestPrintSystem>();
-        system->AddPrinter("Office").SetA4(600);
-        system->SetDefaultPrinter("Office");
-        FScope = std::make_unique<testing::ScopedPrintSystem>(system);
-        ASSERT_TRUE(FDir.isValid());
-    }
-
-    // A report with one page per frame (0.01 mm).
-    std::string Report(const std::vector<std::pair<int, int>>& frames)
-    {
-        const QString path = FDir.filePath(QStringLiteral("r%1.QRP").arg(++FFiles));
-        testing::WriteFramedReport(path, frames);
-        return path.toStdString();
-    }
-
-    QTemporaryDir FDir;
-    TQRReportLayout FLayout{TQRPage{}};
-    std::unique_ptr<testing::ScopedPrintSystem> FScope;
-    int FFiles = 0;
-};
+using PreviewShapeTest = PreviewFixture;
 
 TEST_F(PreviewShapeTest, EachPageOfAMixedReportIsShownInItsOwnShape)
 {
     TQRPrinter printer(&FLayout);
-    printer.Load(Report({{21000, 29700}, {29700, 21000}, {15000, 15000}, {21000, 29700}}));
+    printer.Load(FramedReport({{21000, 29700}, {29700, 21000}, {15000, 15000}, {21000, 29700}}));
     TQRPreview preview;
     preview.resize(1045, 493);
     preview.SetQRPrinter(&printer);
@@ -69,7 +41,7 @@ TEST_F(PreviewShapeTest, EachPageOfAMixedReportIsShownInItsOwnShape)
 TEST_F(PreviewShapeTest, ANewReportTakesItsOwnPaperAndKeepsTheZoom)
 {
     TQRPrinter printer(&FLayout);
-    printer.Load(Report({{21590, 27940}}));  // Letter
+    printer.Load(FramedReport({{21590, 27940}}));  // Letter
     TQRPreview preview;
     preview.resize(1045, 493);
     preview.SetQRPrinter(&printer);
@@ -77,7 +49,7 @@ TEST_F(PreviewShapeTest, ANewReportTakesItsOwnPaperAndKeepsTheZoom)
     const QSize letter = preview.PreviewImage()->size();
     EXPECT_LT(letter.width(), letter.height());
 
-    printer.Load(Report({{29700, 21000}, {21000, 29700}}));  // A4 landscape first
+    printer.Load(FramedReport({{29700, 21000}, {21000, 29700}}));  // A4 landscape first
     preview.SetQRPrinter(&printer);
     EXPECT_EQ(preview.Zoom(), 130);
     // 2970 x 1.3 x 0.37795 and 2100 x 1.3 x 0.37795, plus 4.
@@ -88,7 +60,7 @@ TEST_F(PreviewShapeTest, FramesNoPaperHasAreBoundedAndKeepTheirShape)
 {
     TQRPrinter printer(&FLayout);
     // 30 m by 3 m, and a sliver of 0.1 mm.
-    printer.Load(Report({{3000000, 300000}, {10, 29700}}));
+    printer.Load(FramedReport({{3000000, 300000}, {10, 29700}}));
     TQRPreview preview;
     preview.resize(1045, 493);
     preview.SetQRPrinter(&printer);

@@ -1,50 +1,20 @@
 #include "preview/preview.h"
 
-#include "platform/testing/test_print_system.h"
-#include "preview/test_reports.h"
+#include "preview/test_preview_fixture.h"
 #include "printer/notices.h"
-#include "printer/qr_printer.h"
-#include "printer/report_layout.h"
+#include "testsupport/reports.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QImage>
 #include <QScrollBar>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace qrp {
 namespace {
 
-class PreviewTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        auto system = std::make_shared<testing::TestPrintSystem>();
-        system->AddPrinter("Office").SetA4(600);
-        system->SetDefaultPrinter("Office");
-        FScope = std::make_unique<testing::ScopedPrintSystem>(system);
-        ASSERT_TRUE(FDir.isValid());
-    }
-
-    QString Path(const QString& name) const { return FDir.filePath(name); }
-
-    // A report printer holding a report of `pages` A4 pages.
-    std::unique_ptr<TQRPrinter> LoadedPrinter(int pages, bool drawn = true)
-    {
-        const QString path = Path(QStringLiteral("r%1.QRP").arg(++FFiles));
-        testing::WriteReport(path, pages, false, drawn);
-        auto printer = std::make_unique<TQRPrinter>(&FLayout);
-        printer->Load(path.toStdString());
-        return printer;
-    }
-
-    QTemporaryDir FDir;
-    TQRReportLayout FLayout{TQRPage{}};
-    std::unique_ptr<testing::ScopedPrintSystem> FScope;
-    int FFiles = 0;
-};
+using PreviewTest = PreviewFixture;
 
 TEST_F(PreviewTest, StartsUnboundAtZoom100OnPage1)
 {
@@ -259,11 +229,10 @@ TEST_F(PreviewTest, PageAvailableNoticesReachTheHandlerModulo65536)
 
 TEST_F(PreviewTest, UndecodablePageLeavesTheImageEmptyAndThePageNumberOld)
 {
-    const QString path = Path(QStringLiteral("bad.QRP"));
-    testing::WriteReport(path, 3);
-    testing::SpoilPage(path, 2);
+    const std::string path = BandedReport(3);
+    testsupport::SpoilPageInFile(path, 2);
     TQRPrinter printer(&FLayout);
-    printer.Load(path.toStdString());
+    printer.Load(path);
     TQRPreview preview;
     preview.SetQRPrinter(&printer);
     EXPECT_ANY_THROW(preview.SetPageNumber(2));

@@ -2,10 +2,9 @@
 // by rectangle, word and page and the text it copies, and the background search of a
 // report file (page order, a restart dropping the old results, unreadable pages).
 #include "emf/enh_metafile.h"
-#include "preview/test_reports.h"
-#include "preview/test_text_reports.h"
 #include "preview/text_search.h"
 #include "preview/text_selection.h"
+#include "testsupport/reports.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -15,6 +14,8 @@
 
 namespace qrp::testing {
 namespace {
+
+using namespace qrp::testsupport;
 
 // A results table: label, value and unit per row, one row per 20 pixels.
 const TestTextPage kTable = {
@@ -131,7 +132,7 @@ protected:
 TEST_F(TextSearchTest, SearchesEveryPageInOrderAndARestartDropsTheOldSearch)
 {
     const QString file = FDir.filePath(QStringLiteral("text.QRP"));
-    WriteTextReport(file, {kTable, {{60, 100, u"nada"}}, kTable, {{60, 100, u"hemácias"}}});
+    WriteTextReport(file.toStdString(), {kTable, {{60, 100, u"nada"}}, kTable, {{60, 100, u"hemácias"}}});
     TQRTextSearch search;
     // A search started and replaced at once: only the second one's results arrive.
     search.Start(file, 4, QStringLiteral("e"));
@@ -153,8 +154,8 @@ TEST_F(TextSearchTest, SearchesEveryPageInOrderAndARestartDropsTheOldSearch)
 TEST_F(TextSearchTest, UnreadablePagesAndFilesAreCountedAndTheSearchGoesOn)
 {
     const QString file = FDir.filePath(QStringLiteral("spoiled.QRP"));
-    WriteTextReport(file, {kTable, kTable, kTable});
-    SpoilPage(file, 2);
+    WriteTextReport(file.toStdString(), {kTable, kTable, kTable});
+    SpoilPageInFile(file.toStdString(), 2);
     TQRTextSearch search;
     EXPECT_EQ(Run(search, file, 3, QStringLiteral("hemacias")).size(), 3u);
     EXPECT_EQ(search.FailedPages(), 1);

@@ -2,14 +2,13 @@
 // print server of scripts/cups-test-server.sh (QRP_TEST_PRINTER, QRP_TEST_PRINTER_OUTPUT)
 // and the qrptool program of the same build; skips without them. QRP_PRINT_TEST_DUMP names a
 // folder to keep the printed and expected page images in.
-#include "base/stream.h"
 #include "emf/emf_writer.h"
 #include "platform/canvas.h"
-#include "printer/test_reports.h"
 #include "printer/test_ssim.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
-#include "reportfile/qr_stream.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
@@ -64,7 +63,7 @@ RunResult RunProgram(const QString& program, const QStringList& args, int timeou
 // A report page of the frame (0.01 mm) as a report generator records it at 96 dpi: a border,
 // a circle of 100 mm, and lines of text, so that the queue's PDF writer turns each page
 // upright by its text when it shows a landscape page.
-std::vector<uint8_t> TextPagePicture(const test::PageFrame& frame)
+std::vector<uint8_t> TextPagePicture(const testsupport::PageFrame& frame)
 {
     const auto px = [](int hundredthsMm) { return static_cast<int32_t>(std::lround(hundredthsMm * 96.0 / 2540)); };
     emf::EmfWriterOptions options;
@@ -90,20 +89,11 @@ std::vector<uint8_t> TextPagePicture(const test::PageFrame& frame)
     return w.Finish();
 }
 
-std::vector<uint8_t> TextReportBytes(const std::vector<test::PageFrame>& frames)
+std::vector<uint8_t> TextReportBytes(const std::vector<testsupport::PageFrame>& frames)
 {
-    TQRPageList list;
-    list.SetStream(std::make_shared<TQRStream>(1 << 20));
-    for (const test::PageFrame& frame : frames) {
-        TMetafile picture;
-        TMemoryStream bytes(TextPagePicture(frame));
-        picture.LoadFromStream(bytes);
-        list.AddPage(picture);
-    }
-    list.Finish();
-    TMemoryStream out;
-    list.SaveToStream(out);
-    return out.Bytes();
+    std::vector<std::vector<uint8_t>> pictures;
+    for (const testsupport::PageFrame& frame : frames) pictures.push_back(TextPagePicture(frame));
+    return testsupport::ReportBytes(pictures);
 }
 
 class PrintThroughCupsTest : public ::testing::Test {
@@ -117,7 +107,7 @@ protected:
         if (!QFileInfo(qrptool).isExecutable()) GTEST_SKIP() << "qrptool is not built";
         // The three-page sample report; a generated one when the samples are not built.
         const QString sample = Env("QRP_SOURCE_DIR") + "/samples/laudo.QRP";
-        report = QFileInfo::exists(sample) ? sample.toStdString() : scratch.Write("laudo.QRP", test::ReportBytes(3));
+        report = QFileInfo::exists(sample) ? sample.toStdString() : scratch.Write("laudo.QRP", testsupport::FramedReportBytes(3));
     }
 
     void TearDown() override
@@ -220,7 +210,7 @@ protected:
     // page asks for, and the page on it whole and undistorted. A queue that feeds every
     // sheet one way up (as this PDF queue does) prints a page of the other orientation
     // turned by a quarter: the sheet is then compared turned back.
-    void PrintFramesAndCheck(const std::vector<test::PageFrame>& frames, const std::vector<QSizeF>& papers)
+    void PrintFramesAndCheck(const std::vector<testsupport::PageFrame>& frames, const std::vector<QSizeF>& papers)
     {
         report = scratch.Write("frames.QRP", TextReportBytes(frames));
         const QString title = NewTitle();
@@ -298,7 +288,7 @@ protected:
 
     QString queue, output, qrptool;
     std::string report;
-    test::Scratch scratch;
+    testsupport::ScratchDir scratch;
     QStringList made;
 };
 

@@ -9,7 +9,8 @@
 #include "printer/qr_printer.h"
 #include "printer/report_layout.h"
 #include "printer/screen_metrics.h"
-#include "printer/test_reports.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -28,7 +29,7 @@
 namespace qrp {
 namespace {
 
-using test::kA4;
+using testsupport::kA4;
 
 int LiveProgressForms()
 {
@@ -60,7 +61,7 @@ protected:
     }
     ~PrintJobTest() override { SetScreenPixelsPerInchOverride(0); }
 
-    void Load(int pages) { printer->Load(scratch.Write("r.QRP", test::ReportBytes(pages))); }
+    void Load(int pages) { printer->Load(scratch.Write("r.QRP", testsupport::FramedReportBytes(pages))); }
     void Load(const std::vector<uint8_t>& bytes) { printer->Load(scratch.Write("r.QRP", bytes)); }
     void Range(int first, int last)
     {
@@ -80,7 +81,7 @@ protected:
     std::shared_ptr<testing::TestPrintSystem> system = std::make_shared<testing::TestPrintSystem>();
     testing::ScopedPrintSystem scope{system};
     TQRReportLayout layout{BlankLayoutPage(false, TQRPaperSize::A4)};
-    test::Scratch scratch;
+    testsupport::ScratchDir scratch;
     std::unique_ptr<TQRPrinter> printer;
 };
 
@@ -135,7 +136,7 @@ QRectF PictureOnSheet(const testing::RecordedPage& page)
 TEST_F(PrintJobTest, EachSheetLiesAsItsPageAndShowsItUndistorted)
 {
     // A4 portrait, A4 landscape, a square page, Letter landscape: a portrait job.
-    Load(test::ReportBytes({{21000, 29700}, {29700, 21000}, {15000, 15000}, {27940, 21590}}));
+    Load(testsupport::FramedReportBytes({{21000, 29700}, {29700, 21000}, {15000, 15000}, {27940, 21590}}));
     ASSERT_EQ(printer->Orientation(), poPortrait);
     printer->Print();
     const testing::RecordedJob& job = OnlyJob();
@@ -163,7 +164,7 @@ TEST_F(PrintJobTest, EachSheetLiesAsItsPageAndShowsItUndistorted)
 
 TEST_F(PrintJobTest, ALandscapeJobTurnsItsPortraitSheetsAndARangeStartsOnItsOwnPage)
 {
-    Load(test::ReportBytes({{29700, 21000}, {21000, 29700}, {29700, 21000}}));
+    Load(testsupport::FramedReportBytes({{29700, 21000}, {21000, 29700}, {29700, 21000}}));
     ASSERT_EQ(printer->Orientation(), poLandscape);
     Range(2, 3);
     printer->Print();
@@ -177,7 +178,7 @@ TEST_F(PrintJobTest, ALandscapeJobTurnsItsPortraitSheetsAndARangeStartsOnItsOwnP
 TEST_F(PrintJobTest, ADeviceThatCannotTurnItsSheetsFitsThePageUndistorted)
 {
     system->Find("Office")->TurnsSheets = false;
-    Load(test::ReportBytes({{21000, 29700}, {29700, 21000}}));
+    Load(testsupport::FramedReportBytes({{21000, 29700}, {29700, 21000}}));
     printer->Print();
     const testing::RecordedJob& job = OnlyJob();
     ASSERT_EQ(job.Pages.size(), 2u);
@@ -190,7 +191,7 @@ TEST_F(PrintJobTest, ADeviceThatCannotTurnItsSheetsFitsThePageUndistorted)
 
 TEST_F(PrintJobTest, ALetterReportAsksForLetterOnAnA4Printer)
 {
-    Load(test::ReportBytes({{21590, 27940}}));
+    Load(testsupport::FramedReportBytes({{21590, 27940}}));
     printer->Print();
     EXPECT_EQ(OnlyJob().DevMode.dmPaperSize, DMPAPER_LETTER);
     EXPECT_EQ(OnlyJob().DevMode.dmOrientation, DMORIENT_PORTRAIT);
@@ -199,7 +200,7 @@ TEST_F(PrintJobTest, ALetterReportAsksForLetterOnAnA4Printer)
 TEST_F(PrintJobTest, WithoutALayoutThePageFillsThePrintableArea)
 {
     TQRPrinter bare(nullptr);
-    bare.Load(scratch.Write("r.QRP", test::ReportBytes(1)));
+    bare.Load(scratch.Write("r.QRP", testsupport::FramedReportBytes(1)));
     EXPECT_EQ(PageRectangle(bare), Rect(0, 0, 4961 - 200, 7016 - 200));
     bare.Print();
     EXPECT_EQ(OnlyJob().Pages.size(), 1u);
@@ -208,7 +209,7 @@ TEST_F(PrintJobTest, WithoutALayoutThePageFillsThePrintableArea)
 
 TEST_F(PrintJobTest, AppliesTheSettingsToTheJob)
 {
-    Load(test::ReportBytes({{29700, 21000}}));  // A4 on its side
+    Load(testsupport::FramedReportBytes({{29700, 21000}}));  // A4 on its side
     ASSERT_EQ(printer->Orientation(), poLandscape);
     printer->Print();
     const DEVMODEW& dm = OnlyJob().DevMode;
@@ -346,7 +347,7 @@ TEST_F(PrintJobTest, NothingIsPrintedWithoutAFinishedReport)
 {
     printer->Print();
     EXPECT_TRUE(system->Jobs().empty());
-    EXPECT_THROW(Load(test::ReportBytes(0)), Exception);
+    EXPECT_THROW(Load(testsupport::FramedReportBytes(0)), Exception);
     printer->Print();
     EXPECT_TRUE(system->Jobs().empty());
 }
@@ -355,7 +356,7 @@ TEST_F(PrintJobTest, NothingIsPrintedWithoutAFinishedReport)
 
 TEST_F(PrintJobTest, AnUndecodablePageEndsTheJobWithTheSheetsAlreadySent)
 {
-    Load(test::ReportBytesWithDamagedPage(5, 3));
+    Load(testsupport::Spoiled(testsupport::FramedReportBytes(5), 3));
     QObject preview;
     printer->SetClient(&preview);
     try {

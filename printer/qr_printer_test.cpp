@@ -7,7 +7,8 @@
 #include "printer/notices.h"
 #include "printer/report_layout.h"
 #include "printer/screen_metrics.h"
-#include "printer/test_reports.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 #include "reportfile/metafile.h"
 
 #include <QCoreApplication>
@@ -22,8 +23,8 @@
 namespace qrp {
 namespace {
 
-using test::PageFrame;
-using test::kA4;
+using testsupport::PageFrame;
+using testsupport::kA4;
 
 // A print system with scripted printers, installed for the test, and a 96-dpi screen.
 class ReportPrinterTest : public ::testing::Test {
@@ -44,12 +45,12 @@ protected:
         return std::make_unique<TQRPrinter>(&layout);
     }
 
-    std::string Report(const std::vector<PageFrame>& pages) { return scratch.Write("r.QRP", test::ReportBytes(pages)); }
+    std::string Report(const std::vector<PageFrame>& pages) { return scratch.Write("r.QRP", testsupport::FramedReportBytes(pages)); }
 
     std::shared_ptr<testing::TestPrintSystem> system = std::make_shared<testing::TestPrintSystem>();
     testing::ScopedPrintSystem scope{system};
     TQRReportLayout layout{BlankLayoutPage(false, TQRPaperSize::A4)};
-    test::Scratch scratch;
+    testsupport::ScratchDir scratch;
 };
 
 struct InferenceCase {
@@ -99,7 +100,7 @@ TEST_F(ReportPrinterTest, InferenceLeavesPaperAloneWithoutPagesOrWithoutMatch)
     printer->SetOrientation(poLandscape);
     // A report whose header counts no pages, loaded from memory (a file load has no last
     // page to prove and refuses it).
-    std::vector<uint8_t> empty = test::ReportBytes(1);
+    std::vector<uint8_t> empty = testsupport::FramedReportBytes(1);
     std::fill(empty.begin() + 8, empty.begin() + 12, uint8_t{0});
     TMemoryStream stream(empty);
     printer->LoadFromStream(stream);
@@ -166,7 +167,7 @@ TEST_F(ReportPrinterTest, UnreadableFirstPageFailsTheLoadAfterCountingThePages)
     AddPrinter("Office");
     const auto printer = MakeReportPrinter();
     // The page list proves only the last page; page 1 fails in the paper inference.
-    const std::string path = scratch.Write("bad1.QRP", test::ReportBytesWithDamagedPage(4, 1));
+    const std::string path = scratch.Write("bad1.QRP", testsupport::Spoiled(testsupport::FramedReportBytes(4), 1));
     EXPECT_THROW(printer->Load(path), EInvalidGraphic);
     EXPECT_EQ(printer->PageCount(), 4);
     EXPECT_EQ(printer->Status(), mpReady);
@@ -183,7 +184,7 @@ TEST_F(ReportPrinterTest, SavesAnExactCopyOfTheReport)
     printer->Load(source);
     const std::string copy = scratch.File("copy.QRP");
     printer->Save(copy);
-    EXPECT_EQ(test::ReadBytes(copy), test::ReadBytes(source));
+    EXPECT_EQ(testsupport::ReadFile(copy), testsupport::ReadFile(source));
 }
 
 TEST_F(ReportPrinterTest, LoadTakesTheScreenFactorAndConversionsRoundHalvesToEven)

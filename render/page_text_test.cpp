@@ -9,7 +9,7 @@
 namespace qrp::render {
 namespace {
 
-using namespace testing;
+using namespace qrp::testsupport;
 using namespace emf::gdi;
 using emf::EmfWriter;
 

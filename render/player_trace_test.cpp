@@ -7,7 +7,7 @@
 namespace qrp::render {
 namespace {
 
-using namespace testing;
+using namespace qrp::testsupport;
 using namespace emf::gdi;
 using emf::EmfWriter;
 

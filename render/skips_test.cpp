@@ -9,7 +9,7 @@
 namespace qrp::render {
 namespace {
 
-using namespace testing;
+using namespace qrp::testsupport;
 using emf::EmfWriter;
 
 PlayStats Play(const std::vector<uint8_t>& bytes)

@@ -1,27 +1,18 @@
-// Helpers for the player's tests: pictures whose reference-device pixels land one to one on
-// the output, and a playback onto a white image.
+// Helpers for the player's tests: a playback of a PixelWriter picture onto a white image,
+// and its trace.
 #pragma once
 
-#include "emf/emf_writer.h"
 #include "emf/emr_types.h"
 #include "render/play.h"
 #include "render/trace.h"
+#include "testsupport/pictures.h"
 
 #include <QImage>
 #include <QPainter>
 
 #include <gtest/gtest.h>
 
-namespace qrp::render::testing {
-
-// The writer's default device has 1024 pixels on 320 mm: one pixel is 31.25 units of
-// 0.01 mm, so a frame of size * 31.25 played into size + 1 pixels maps one to one.
-inline emf::EmfWriter PixelWriter(int size = 64)
-{
-    emf::EmfWriterOptions options;
-    options.frame = {0, 0, static_cast<int32_t>(size * 3125 / 100), static_cast<int32_t>(size * 3125 / 100)};
-    return emf::EmfWriter(options);
-}
+namespace qrp::testsupport {
 
 inline emf::HENHMETAFILE Picture(emf::EmfWriter& writer)
 {
@@ -32,12 +23,12 @@ inline emf::HENHMETAFILE Picture(emf::EmfWriter& writer)
 
 inline QRect PixelRect(int size = 64) { return QRect(0, 0, size + 1, size + 1); }
 
-inline QImage Render(const emf::EnhMetaFile& picture, int size = 64, PlayStats* stats = nullptr)
+inline QImage Render(const emf::EnhMetaFile& picture, int size = 64, render::PlayStats* stats = nullptr)
 {
     QImage image(size + 1, size + 1, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    const PlayStats s = PlayEnhMetaFile(painter, picture, PixelRect(size));
+    const render::PlayStats s = render::PlayEnhMetaFile(painter, picture, PixelRect(size));
     if (stats) *stats = s;
     return image;
 }
@@ -46,9 +37,9 @@ inline bool Dark(const QImage& image, int x, int y) { return qGray(image.pixel(x
 
 inline std::string Trace(const emf::EnhMetaFile& picture, int size = 64)
 {
-    return TraceEnhMetaFile(picture, PixelRect(size));
+    return render::TraceEnhMetaFile(picture, PixelRect(size));
 }
 
 inline constexpr uint32_t Stock(uint32_t index) { return emf::gdi::STOCK_OBJECT | index; }
 
-}  // namespace qrp::render::testing
+}  // namespace qrp::testsupport

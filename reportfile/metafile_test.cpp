@@ -5,7 +5,9 @@
 #include "emf/header.h"
 #include "emf/wmf/test_wmf_builder.h"
 #include "reportfile/screen_metrics.h"
-#include "reportfile/test_pictures.h"
+#include "testsupport/files.h"
+#include "testsupport/pictures.h"
+#include "testsupport/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +37,7 @@ Bytes Placeable(int16_t right, int16_t bottom, uint16_t inch, bool goodChecksum)
 
 TEST(Metafile, EnhancedReadConsumesExactlyNBytesAndMeasuresTheFrame)
 {
-    Bytes bytes = testing::PagePicture(1);
+    Bytes bytes = testsupport::NumberedPagePicture(1);
     const size_t size = bytes.size();
     bytes.insert(bytes.end(), {9, 9, 9, 9, 9});
     TMemoryStream s(bytes);
@@ -65,7 +67,7 @@ TEST(Metafile, EnhancedReadConsumesExactlyNBytesAndMeasuresTheFrame)
 
 TEST(Metafile, DamagedEnhancedHeadersAreRejected)
 {
-    const Bytes good = testing::PagePicture(1);
+    const Bytes good = testsupport::NumberedPagePicture(1);
     auto load = [](const Bytes& b) {
         TMemoryStream s(b);
         TMetafile m;

@@ -2,14 +2,16 @@
 // link data follows the picture, so the back link is never read as a hyperlink count.
 #include "reportfile/page_list.h"
 
-#include "reportfile/test_pictures.h"
+#include "testsupport/files.h"
+#include "testsupport/pictures.h"
+#include "testsupport/reports.h"
 
 #include <gtest/gtest.h>
 
 namespace qrp {
 namespace {
 
-using testing::PageMetafile;
+using testsupport::NumberedPageMetafile;
 
 std::unique_ptr<THyperlinkList> LinksOf(TQRPageList& list, int page)
 {
@@ -23,7 +25,7 @@ std::unique_ptr<THyperlinkList> LinksOf(TQRPageList& list, int page)
 TEST(PageLinks, PagesWrittenWithoutLinksGiveNoListOnEveryPage)
 {
     // Middle pages used to read the back link as a count and parse the next record as links.
-    const std::vector<uint8_t> bytes = testing::ReportBytes(4, false);
+    const std::vector<uint8_t> bytes = testsupport::NumberedReportBytes(4, false);
     TMemoryStream in(bytes);
     TQRPageList list;
     list.LoadFromStream(in);
@@ -35,10 +37,10 @@ TEST(PageLinks, MixedPagesEachReadAsWritten)
     TQRPageList list;
     list.SetStream(std::make_shared<TQRStream>(250000));
     const THyperlinkList two = {THyperlink({1, 2, 3, 4}, "https://a.example/"), THyperlink({5, 6, 7, 8}, "")};
-    list.AddPage(PageMetafile(1));
-    list.AddPageEx(PageMetafile(2), &two);
-    list.AddPageEx(PageMetafile(3), nullptr);
-    list.AddPage(PageMetafile(4));
+    list.AddPage(NumberedPageMetafile(1));
+    list.AddPageEx(NumberedPageMetafile(2), &two);
+    list.AddPageEx(NumberedPageMetafile(3), nullptr);
+    list.AddPage(NumberedPageMetafile(4));
     list.Finish();
     EXPECT_EQ(LinksOf(list, 1), nullptr);
     const auto links = LinksOf(list, 2);
@@ -58,13 +60,13 @@ TEST(PageLinks, PagesWrittenWithLinksReadWithGetPageInEveryOrder)
 {
     // Loading proves a file with GetPage, and the preview reads pictures with it: the link
     // data is stepped over, so the walks along the records stay on record starts.
-    testing::ScratchDir dir;
+    testsupport::ScratchDir dir;
     const std::string path = dir.File("links.QRP");
     {
         TQRPageList list;
         list.SetStream(std::make_shared<TQRStream>(250000));
         const THyperlinkList links = {THyperlink({0, 0, 10, 10}, std::string(300, 'x'))};
-        for (int p = 1; p <= 4; ++p) list.AddPageEx(PageMetafile(p), p == 3 ? nullptr : &links);
+        for (int p = 1; p <= 4; ++p) list.AddPageEx(NumberedPageMetafile(p), p == 3 ? nullptr : &links);
         list.Finish();
         list.SaveToFile(path);
     }

@@ -4,7 +4,9 @@
 #include "reportfile/page_list.h"
 
 #include "base/exceptions.h"
-#include "reportfile/test_pictures.h"
+#include "testsupport/files.h"
+#include "testsupport/pictures.h"
+#include "testsupport/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +17,7 @@
 namespace qrp {
 namespace {
 
-using namespace qrp::testing;
+using namespace qrp::testsupport;
 using Bytes = std::vector<uint8_t>;
 
 void Put32(Bytes& b, size_t at, int32_t v) { std::memcpy(&b[at], &v, 4); }
@@ -61,7 +63,7 @@ TEST(PageListBadInput, EveryShorterCutFailsCleanly)
 {
     ScratchDir dir;
     for (const bool compressed : {false, true}) {
-        const Bytes file = ReportBytes(3, compressed, compressed ? -1 : 2);
+        const Bytes file = NumberedReportBytes(3, compressed, compressed ? -1 : 2);
         const bool links = !compressed;
         for (size_t length = 0; length < file.size(); ++length) {
             const Bytes cut(file.begin(), file.begin() + static_cast<long>(length));
@@ -101,7 +103,7 @@ TEST(PageListBadInput, ShortFilesFailWithReadError)
 
 TEST(PageListBadInput, CorruptingEveryHeaderByteNeverCrashes)
 {
-    const Bytes file = ReportBytes(2, false);
+    const Bytes file = NumberedReportBytes(2, false);
     for (size_t i = 0; i < 128; ++i) {
         for (const uint8_t v : {0x00, 0x01, 0x7F, 0xFF}) {
             Bytes bad = file;
@@ -117,7 +119,7 @@ TEST(PageListBadInput, CorruptingEveryHeaderByteNeverCrashes)
 
 TEST(PageListBadInput, LinksThatLoopOrLeaveTheFileEndTheWalk)
 {
-    const Bytes file = ReportBytes(4, false);
+    const Bytes file = NumberedReportBytes(4, false);
     const size_t first = 128;
     const auto second = static_cast<size_t>(Get32(file, first + 4));
     const auto third = static_cast<size_t>(Get32(file, second + 4));
@@ -153,22 +155,22 @@ TEST(PageListBadInput, LinksThatLoopOrLeaveTheFileEndTheWalk)
 TEST(PageListBadInput, SizesBeyondTheStreamAreRefusedBeforeAllocating)
 {
     // Picture nBytes far beyond the end.
-    Bytes plain = ReportBytes(1, false);
+    Bytes plain = NumberedReportBytes(1, false);
     Put32(plain, 136 + 48, 0x7FFFFFF0);
     EXPECT_EQ(LoadAndReadAll(plain), "Stream read error");
     // A picture's nBytes below the header size.
-    plain = ReportBytes(1, false);
+    plain = NumberedReportBytes(1, false);
     Put32(plain, 136 + 48, 100);
     EXPECT_EQ(LoadAndReadAll(plain), "Metafile is not valid");
     // Compressed count N above eight times the bytes left, and negative.
-    Bytes packed = ReportBytes(1, true);
+    Bytes packed = NumberedReportBytes(1, true);
     Put32(packed, 136, 0x7FFFFFFF);
     EXPECT_EQ(LoadAndReadAll(packed), "Stream read error");
     Put32(packed, 136, -1);
     EXPECT_EQ(LoadAndReadAll(packed), "Stream read error");
     // Hyperlink count and text length.
-    const Bytes linked = ReportBytes(1, false, 1);
-    const size_t count = 136 + PagePicture(1, 1).size();
+    const Bytes linked = NumberedReportBytes(1, false, 1);
+    const size_t count = 136 + NumberedPagePicture(1, 1).size();
     for (const auto& [at, value] : std::vector<std::pair<size_t, int32_t>>{
              {count, 0x7FFFFFFF}, {count + 20, 0x7FFFFFFF}, {count + 20, -5}}) {
         Bytes bad = linked;
@@ -223,14 +225,14 @@ TEST(PageListBadInput, AFailedLoadLeavesTheListReadyForTheNext)
     TQRPageList list;
     EXPECT_THROW(list.LoadFromFile(dir.File("missing.QRP")), EFOpenError);
     const std::string bad = dir.File("bad.QRP");
-    Bytes broken = ReportBytes(3, false);
+    Bytes broken = NumberedReportBytes(3, false);
     broken.resize(broken.size() - 1);
     WriteFile(bad, broken);
     EXPECT_THROW(list.LoadFromFile(bad), EReadError);
     EXPECT_FALSE(list.Stream());
     EXPECT_EQ(list.PageCount(), 0);
     const std::string good = dir.File("good.QRP");
-    WriteFile(good, ReportBytes(3, true));
+    WriteFile(good, NumberedReportBytes(3, true));
     list.LoadFromFile(good);
     EXPECT_EQ(list.PageCount(), 3);
     EXPECT_TRUE(list.GetPage(2));
@@ -246,7 +248,7 @@ TEST(PageListBadInput, APageThatFailsLeavesTheOtherPagesReadable)
 {
     // Page 2 of 3 with a spoilt picture signature: reading it fails, and page 3 (reached by
     // walking on from where the failed read left the position) still reads.
-    Bytes bytes = ReportBytes(3, false);
+    Bytes bytes = NumberedReportBytes(3, false);
     const size_t page2 = static_cast<size_t>(Get32(bytes, 132));
     Put32(bytes, page2 + 8 + 40, 0);
     TQRPageList list;
@@ -268,17 +270,17 @@ TEST(PageListBadInput, PageCountsTheRecordsCannotHoldFailTheLoadInOnePass)
 {
     ScratchDir dir;
     // One record claiming to be the last of 2^31 - 1 pages.
-    Bytes one = ReportBytes(1, false);
+    Bytes one = NumberedReportBytes(1, false);
     Put32(one, 8, 0x7FFFFFFF);
     Put32(one, 128, 0x7FFFFFFF);
     EXPECT_EQ(LoadFile(dir, one), "Stream read error");
     // One page more than the records: the last record numbered as that page.
-    Bytes three = ReportBytes(3, true);
+    Bytes three = NumberedReportBytes(3, true);
     Put32(three, 8, 4);
     Put32(three, static_cast<size_t>(Get32(three, three.size() - 4)), 4);
     EXPECT_EQ(LoadFile(dir, three), "Stream read error");
     // Fewer pages than records is what a header says: the first pages.
-    Bytes fewer = ReportBytes(3, false);
+    Bytes fewer = NumberedReportBytes(3, false);
     Put32(fewer, 8, 2);
     Put32(fewer, static_cast<size_t>(Get32(fewer, 132)), 2);
     EXPECT_EQ(LoadFile(dir, fewer), "");
@@ -289,7 +291,7 @@ TEST(PageListBadInput, PicturesOverTheCapAreRefusedBeforeTheyAreRead)
     ScratchDir dir;
     const std::string path = dir.File("big.QRP");
     // A picture claiming one byte more than the cap, in a file that holds that many.
-    Bytes plain = ReportBytes(1, false);
+    Bytes plain = NumberedReportBytes(1, false);
     Put32(plain, 136 + 48, kMaxPictureBytes + 1);
     WriteFile(path, plain);
     ASSERT_EQ(::truncate(path.c_str(), int64_t{kMaxPictureBytes} + 4096), 0);  // sparse
@@ -302,7 +304,7 @@ TEST(PageListBadInput, PicturesOverTheCapAreRefusedBeforeTheyAreRead)
         EXPECT_STREQ(e.what(), "Stream read error");
     }
     // A compressed page whose N is just over the cap, over enough coded bytes to allow it.
-    Bytes packed = ReportBytes(1, true);
+    Bytes packed = NumberedReportBytes(1, true);
     Put32(packed, 136, kMaxPictureBytes + 1);
     packed.resize(packed.size() + static_cast<size_t>(kMaxPictureBytes / 8) + 64, 0);
     EXPECT_EQ(LoadAndReadAll(packed), "Stream read error");

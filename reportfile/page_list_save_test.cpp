@@ -4,7 +4,9 @@
 #include "reportfile/page_list.h"
 
 #include "base/exceptions.h"
-#include "reportfile/test_pictures.h"
+#include "testsupport/files.h"
+#include "testsupport/pictures.h"
+#include "testsupport/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -16,13 +18,13 @@
 namespace qrp {
 namespace {
 
-using namespace qrp::testing;
+using namespace qrp::testsupport;
 using Bytes = std::vector<uint8_t>;
 
 TEST(PageListSave, CopiesTheFileExactlyAndKeepsTheModeOfAFileItReplaces)
 {
     ScratchDir dir;
-    const Bytes file = ReportBytes(4, true);
+    const Bytes file = NumberedReportBytes(4, true);
     WriteFile(dir.File("a.QRP"), file);
     WriteFile(dir.File("b.QRP"), Bytes(10, 1));
     ::chmod(dir.File("b.QRP").c_str(), 0640);
@@ -44,7 +46,7 @@ TEST(PageListSave, CopiesTheFileExactlyAndKeepsTheModeOfAFileItReplaces)
 TEST(PageListSave, SavingOntoTheLoadedFileFailsAndLeavesItUntouched)
 {
     ScratchDir dir;
-    const Bytes file = ReportBytes(2, false);
+    const Bytes file = NumberedReportBytes(2, false);
     WriteFile(dir.File("a.QRP"), file);
     ::symlink(dir.File("a.QRP").c_str(), dir.File("link.QRP").c_str());
     TQRPageList list;
@@ -66,7 +68,7 @@ TEST(PageListSave, AFailedCopyLeavesTheDestinationAndNoPartialFile)
 {
     ScratchDir dir;
     TQRPageList list;
-    TMemoryStream in(ReportBytes(40, false));
+    TMemoryStream in(NumberedReportBytes(40, false));
     list.LoadFromStream(in);
     const Bytes old(100, 7);
     WriteFile(dir.File("dest.QRP"), old);
@@ -89,7 +91,7 @@ TEST(PageListSave, AFailedCopyLeavesTheDestinationAndNoPartialFile)
 TEST(PageListSave, AReportCutOnDiskSinceItWasLoadedIsNotCopied)
 {
     ScratchDir dir;
-    const Bytes file = ReportBytes(3, false);
+    const Bytes file = NumberedReportBytes(3, false);
     WriteFile(dir.File("a.QRP"), file);
     WriteFile(dir.File("dest.QRP"), Bytes(5, 5));
     TQRPageList list;
@@ -111,7 +113,7 @@ TEST(PageListSave, DestinationsThatAreNoRegularFilesAreRefusedAndKept)
 {
     ScratchDir dir;
     TQRPageList list;
-    TMemoryStream in(ReportBytes(1, false));
+    TMemoryStream in(NumberedReportBytes(1, false));
     list.LoadFromStream(in);
     ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0644), 0);
     EXPECT_THROW(list.SaveToFile(dir.File("fifo")), EFCreateError);
@@ -125,7 +127,7 @@ TEST(PageListSave, UncreatableDestinationsRaiseTheCreateError)
 {
     ScratchDir dir;
     TQRPageList list;
-    TMemoryStream in(ReportBytes(1, false));
+    TMemoryStream in(NumberedReportBytes(1, false));
     list.LoadFromStream(in);
     EXPECT_THROW(list.SaveToFile(dir.File("no/such/folder.QRP")), EFCreateError);
     EXPECT_THROW(list.SaveToFile(dir.Path()), EFCreateError);

@@ -3,7 +3,9 @@
 #include "base/exceptions.h"
 #include "emf/bytes.h"
 #include "reportfile/qr_compress.h"
-#include "reportfile/test_pictures.h"
+#include "testsupport/files.h"
+#include "testsupport/pictures.h"
+#include "testsupport/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +14,9 @@
 namespace qrp {
 namespace {
 
-using testing::PageMetafile;
-using testing::PagePicture;
-using testing::ReportBytes;
+using testsupport::NumberedPageMetafile;
+using testsupport::NumberedPagePicture;
+using testsupport::NumberedReportBytes;
 using Bytes = std::vector<uint8_t>;
 
 int32_t I32At(const Bytes& b, size_t offset) { return emf::LoadI32(b.data() + offset); }
@@ -34,11 +36,11 @@ void Load(TQRPageList& list, const Bytes& bytes)
 
 TEST(PageListLayout, HeaderAndOnePageRecordAsWritten)
 {
-    const Bytes picture = PagePicture(1);
+    const Bytes picture = NumberedPagePicture(1);
     const auto P = static_cast<int32_t>(picture.size());
     TQRPageList list;
     list.SetStream(std::make_shared<TQRStream>(250000));
-    list.AddPage(PageMetafile(1));
+    list.AddPage(NumberedPageMetafile(1));
     TMemoryStream out;
     list.SaveToStream(out);
     const Bytes& f = out.Bytes();
@@ -62,9 +64,9 @@ TEST(PageListLayout, HeaderAndOnePageRecordAsWritten)
     EXPECT_EQ(I32At(f, 136 + static_cast<size_t>(P)), 128);
 
     // A second page and Finish: the header counts two.
-    const Bytes picture2 = PagePicture(2, 5);
+    const Bytes picture2 = NumberedPagePicture(2, 5);
     const auto P2 = static_cast<int32_t>(picture2.size());
-    list.AddPage(PageMetafile(2, 5));
+    list.AddPage(NumberedPageMetafile(2, 5));
     list.Finish();
     TMemoryStream out2;
     list.SaveToStream(out2);
@@ -78,7 +80,7 @@ TEST(PageListLayout, HeaderAndOnePageRecordAsWritten)
 
 TEST(PageListLayout, CompressedRecordCarriesCountThenCodedBytes)
 {
-    const Bytes picture = PagePicture(1);
+    const Bytes picture = NumberedPagePicture(1);
     TMemoryStream coded;
     {
         TQRCompress c(coded, true);
@@ -89,7 +91,7 @@ TEST(PageListLayout, CompressedRecordCarriesCountThenCodedBytes)
     TQRPageList list;
     list.SetStream(std::make_shared<TQRStream>(250000));
     list.SetCompression(true);
-    list.AddPage(PageMetafile(1));
+    list.AddPage(NumberedPageMetafile(1));
     TMemoryStream out;
     list.SaveToStream(out);
     const Bytes& f = out.Bytes();
@@ -103,13 +105,13 @@ TEST(PageListLayout, CompressedRecordCarriesCountThenCodedBytes)
 
 TEST(PageListLayout, HyperlinkEntriesAndEmptyPictures)
 {
-    const Bytes picture = PagePicture(1);
+    const Bytes picture = NumberedPagePicture(1);
     const size_t P = picture.size();
     TQRPageList list;
     list.SetStream(std::make_shared<TQRStream>(250000));
-    list.AddPageEx(PageMetafile(1), nullptr);
+    list.AddPageEx(NumberedPageMetafile(1), nullptr);
     THyperlinkList links = {THyperlink({1, 2, 3, 4}, "abc"), THyperlink({5, 6, 7, 8}, "")};
-    list.AddPageEx(PageMetafile(1), &links);
+    list.AddPageEx(NumberedPageMetafile(1), &links);
     list.AddPage(TMetafile());  // an empty picture: an empty page data field
     TMemoryStream out;
     list.SaveToStream(out);
@@ -142,7 +144,7 @@ TEST(PageListRoundTrip, PlainAndCompressedWithAndWithoutLinks)
         for (const int links : {-1, 0, 3}) {
             for (const int pages : {1, 2, 7}) {
                 SCOPED_TRACE(::testing::Message() << compressed << " " << links << " " << pages);
-                const Bytes file = ReportBytes(pages, compressed, links);
+                const Bytes file = NumberedReportBytes(pages, compressed, links);
                 TQRPageList list;
                 Load(list, file);
                 EXPECT_EQ(list.PageCount(), pages);
@@ -159,7 +161,7 @@ TEST(PageListRoundTrip, PlainAndCompressedWithAndWithoutLinks)
                         list.GetPageEx(p, m, l);
                     }
                     ASSERT_TRUE(m);
-                    EXPECT_EQ(PictureBytes(*m), PagePicture(p, p % 3));
+                    EXPECT_EQ(PictureBytes(*m), NumberedPagePicture(p, p % 3));
                     if (links > 0 && !compressed) {
                         ASSERT_TRUE(l);
                         ASSERT_EQ(l->size(), 3u);
@@ -184,7 +186,7 @@ TEST(PageListRoundTrip, LinkTextsAreOneBytePerCharacter)
     TQRPageList list;
     list.SetStream(std::make_shared<TQRStream>(250000));
     THyperlinkList links = {THyperlink({0, 0, 1, 1}, "Relatório €")};
-    list.AddPageEx(PageMetafile(1), &links);
+    list.AddPageEx(NumberedPageMetafile(1), &links);
     list.Finish();
     std::unique_ptr<TMetafile> m;
     std::unique_ptr<THyperlinkList> l;
@@ -226,7 +228,7 @@ Bytes WithOldHeader(const Bytes& file, int size)
 
 TEST(PageListHeaders, OlderHeaderSizesAreProbedAndRead)
 {
-    const Bytes file = ReportBytes(3, false);
+    const Bytes file = NumberedReportBytes(3, false);
     for (const int size : {124, 120, 96}) {
         SCOPED_TRACE(size);
         const Bytes old = WithOldHeader(file, size);
@@ -241,14 +243,14 @@ TEST(PageListHeaders, OlderHeaderSizesAreProbedAndRead)
         for (int p = 1; p <= list.PageCount(); ++p) {
             auto m = list.GetPage(p);
             ASSERT_TRUE(m);
-            EXPECT_EQ(PictureBytes(*m), PagePicture(p, p % 3));
+            EXPECT_EQ(PictureBytes(*m), NumberedPagePicture(p, p % 3));
         }
     }
 }
 
 TEST(PageListHeaders, ConvertOldHeaderMovesTheFields)
 {
-    const Bytes old = WithOldHeader(ReportBytes(2, false), 124);
+    const Bytes old = WithOldHeader(NumberedReportBytes(2, false), 124);
     TQRStream s(1 << 20);
     s.WriteBuffer(old.data(), static_cast<int32_t>(old.size()));
     std::array<uint8_t, 128> header{};
@@ -265,7 +267,7 @@ TEST(PageListHeaders, ConvertOldHeaderMovesTheFields)
 
 TEST(PageListHeaders, CompressionOnlyWhenTheFlagIsOne)
 {
-    Bytes file = ReportBytes(2, false);
+    Bytes file = NumberedReportBytes(2, false);
     file[25] = 2;
     TQRPageList list;
     Load(list, file);
@@ -275,7 +277,7 @@ TEST(PageListHeaders, CompressionOnlyWhenTheFlagIsOne)
 
 TEST(PageListWalk, ReachesAnyPageFromAnyPosition)
 {
-    const Bytes file = ReportBytes(9, true);
+    const Bytes file = NumberedReportBytes(9, true);
     TQRPageList list;
     Load(list, file);
     // Forward and backward walks from every position a read can leave.
@@ -284,7 +286,7 @@ TEST(PageListWalk, ReachesAnyPageFromAnyPosition)
             ASSERT_TRUE(list.GetPage(from));
             auto m = list.GetPage(to);
             ASSERT_TRUE(m);
-            EXPECT_EQ(PictureBytes(*m), PagePicture(to, to % 3)) << from << " -> " << to;
+            EXPECT_EQ(PictureBytes(*m), NumberedPagePicture(to, to % 3)) << from << " -> " << to;
         }
     }
 }

@@ -1,7 +1,9 @@
 // A generating thread appends pages while another reads the pages already written.
 #include "reportfile/page_list.h"
 
-#include "reportfile/test_pictures.h"
+#include "testsupport/files.h"
+#include "testsupport/pictures.h"
+#include "testsupport/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -19,7 +21,7 @@ TEST(PageListThreads, ReadsWhileAnotherThreadAppends)
         list.SetCompression(compressed);
         constexpr int kPages = 120;
         std::vector<TMetafile> pictures;
-        for (int p = 1; p <= kPages; ++p) pictures.push_back(testing::PageMetafile(p, p % 5));
+        for (int p = 1; p <= kPages; ++p) pictures.push_back(testsupport::NumberedPageMetafile(p, p % 5));
 
         std::atomic<bool> done{false};
         std::thread writer([&] {

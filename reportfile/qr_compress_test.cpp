@@ -1,7 +1,7 @@
 #include "reportfile/qr_compress.h"
 
 #include "base/exceptions.h"
-#include "reportfile/qr_compress_reference.h"
+#include "testsupport/reference_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,7 @@ Bytes CompressFast(const Bytes& plain, bool byteAtATime = false)
 Bytes CompressReference(const Bytes& plain)
 {
     TMemoryStream out;
-    ReferenceCodec codec(out, true);
+    testsupport::ReferenceCodec codec(out, true);
     for (const uint8_t b : plain) codec.Compress(b);
     codec.Close();
     return out.Bytes();

@@ -5,7 +5,9 @@
 
 #include "base/exceptions.h"
 #include "base/file_system.h"
-#include "reportfile/test_pictures.h"
+#include "testsupport/files.h"
+#include "testsupport/pictures.h"
+#include "testsupport/reports.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +18,7 @@
 namespace qrp {
 namespace {
 
-using namespace qrp::testing;
+using namespace qrp::testsupport;
 using Bytes = std::vector<uint8_t>;
 
 // Points the user's temporary directory at a scratch folder for one test.

@@ -19,7 +19,7 @@ protected:
     bool Open(TForm1& form, const std::vector<uint8_t>& bytes)
     {
         const QString path = Path(QStringLiteral("hostile.QRP"));
-        WriteAll(path, bytes);
+        WriteFile(path, bytes);
         const qsizetype before = FDialogs.Messages.size();
         form.OpenReport(path);
         const bool failed = FDialogs.Messages.size() > before;
@@ -43,14 +43,14 @@ TEST_F(BadInputTest, LyingCountsLoopingLinksAndCutPicturesAreInvalid)
 {
     TForm1& form = Start({});
     // The same bytes, told truthfully, make a sound report.
-    ASSERT_TRUE(Open(form, RawReport({A4PagePicture(1), A4PagePicture(2)}, 2)));
+    ASSERT_TRUE(Open(form, RawReport({BandedPagePicture(1), BandedPagePicture(2)}, 2)));
     try {
         SharedReportPrinter().Load(Path(QStringLiteral("hostile.QRP")).toStdString());
     } catch (const std::exception& e) {
         ADD_FAILURE() << e.what();
     }
-    const std::vector<uint8_t> page = A4PagePicture(1);
-    const std::vector<std::vector<uint8_t>> three{A4PagePicture(1), A4PagePicture(2), A4PagePicture(3)};
+    const std::vector<uint8_t> page = BandedPagePicture(1);
+    const std::vector<std::vector<uint8_t>> three{BandedPagePicture(1), BandedPagePicture(2), BandedPagePicture(3)};
     const int32_t firstRecord = 128;
     struct Case {
         const char* name;
@@ -103,7 +103,7 @@ TEST_F(BadInputTest, EveryCorpusPictureAsAOnePageReportOpensWithoutACrash)
         SCOPED_TRACE(file.toStdString());
         bool canPack = true;
         try {
-            WritePackedReport(report, file);
+            WritePackedReport(report.toStdString(), file.toStdString());
         } catch (const std::exception&) {
             canPack = false;
         }
@@ -119,7 +119,7 @@ TEST_F(BadInputTest, EveryCorpusPictureAsAOnePageReportOpensWithoutACrash)
             ++unpackable;
         }
         if (file.endsWith(QStringLiteral(".emf"), Qt::CaseInsensitive)) {
-            if (Open(form, RawReport({ReadAll(file)}, 1))) {
+            if (Open(form, RawReport({ReadFile(file)}, 1))) {
                 ++rawOpened;
                 PageAndPaint(form);
             } else {

@@ -120,7 +120,7 @@ TEST_F(ViewerTest, SaveAppendsTheExtensionOnlyWhenNoneIsInTheName)
 {
     const QString source = Report(QStringLiteral("source.QRP"), 3);
     TForm1& form = Start({source});
-    const std::vector<uint8_t> original = ReadAll(source);
+    const std::vector<uint8_t> original = ReadFile(source);
     const struct {
         QString chosen, written;
     } cases[] = {{QStringLiteral("relatorio"), QStringLiteral("relatorio.QRP")},
@@ -130,7 +130,7 @@ TEST_F(ViewerTest, SaveAppendsTheExtensionOnlyWhenNoneIsInTheName)
         FDialogs.SaveAnswers.push_back(Path(c.chosen));
         form.SpeedButton8->click();
         EXPECT_TRUE(QFileInfo::exists(Path(c.written))) << c.written.toStdString();
-        EXPECT_EQ(ReadAll(Path(c.written)), original) << c.written.toStdString();
+        EXPECT_EQ(ReadFile(Path(c.written)), original) << c.written.toStdString();
     }
     EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("Relatorio.qrp.QRP"))));
     EXPECT_EQ(FDialogs.OverwriteQuestions, 0);
@@ -141,17 +141,17 @@ TEST_F(ViewerTest, RefusedOverwriteLeavesTheFileUntouched)
 {
     TForm1& form = StartWith(2);
     const QString target = Path(QStringLiteral("kept.QRP"));
-    WriteAll(target, {'k', 'e', 'e', 'p'});
+    WriteFile(target, {'k', 'e', 'e', 'p'});
     FDialogs.SaveAnswers.push_back(target);
     FDialogs.OverwriteAnswers.push_back(false);
     form.SpeedButton8->click();
     EXPECT_EQ(FDialogs.OverwriteQuestions, 1);
-    EXPECT_EQ(ReadAll(target), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
+    EXPECT_EQ(ReadFile(target), (std::vector<uint8_t>{'k', 'e', 'e', 'p'}));
     // Yes replaces it.
     FDialogs.SaveAnswers.push_back(target);
     FDialogs.OverwriteAnswers.push_back(true);
     form.SpeedButton8->click();
-    EXPECT_EQ(ReadAll(target), ReadAll(Path(QStringLiteral("report.QRP"))));
+    EXPECT_EQ(ReadFile(target), ReadFile(Path(QStringLiteral("report.QRP"))));
     // Cancelling the dialog asks nothing.
     form.SpeedButton8->click();
     EXPECT_EQ(FDialogs.OverwriteQuestions, 2);
@@ -229,7 +229,7 @@ TEST_F(ViewerTest, FailureInsideAnEventReachesTheGeneralErrorHandler)
 TEST_F(ViewerTest, UndecodablePageShowsTheFailureAndLeavesTheViewerUsable)
 {
     const QString path = Report(QStringLiteral("spoilt.QRP"), 3);
-    SpoilPage(path, 2);
+    SpoilPageInFile(path.toStdString(), 2);
     TForm1& form = Start({path});
     form.show();
     ASSERT_TRUE(FDialogs.Messages.isEmpty());
@@ -251,12 +251,12 @@ TEST_F(ViewerTest, UndecodablePageShowsTheFailureAndLeavesTheViewerUsable)
 TEST_F(ViewerTest, CutReportsShowOnlyTheInvalidFileMessage)
 {
     const QString source = Report(QStringLiteral("whole.QRP"), 3);
-    const std::vector<uint8_t> whole = ReadAll(source);
+    const std::vector<uint8_t> whole = ReadFile(source);
     TForm1& form = Start({source});
     const QString cut = Path(QStringLiteral("cut.QRP"));
     int failures = 0;
     for (size_t length = 0; length < whole.size(); length += 7) {
-        WriteAll(cut, std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)));
+        WriteFile(cut, std::vector<uint8_t>(whole.begin(), whole.begin() + static_cast<std::ptrdiff_t>(length)));
         form.OpenReport(cut);
         failures = FDialogs.Messages.size();
         ASSERT_EQ(failures, FDialogs.Messages.count(QStringLiteral("Arquivo inválido.")));

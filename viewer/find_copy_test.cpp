@@ -5,7 +5,6 @@
 // links beside the selection, and the copied sample page against pdftotext of its PDF.
 #include "test_viewer_fixture.h"
 
-#include "preview/test_text_reports.h"
 #include "preview/text_layer.h"
 #include "preview/text_search.h"
 #include "preview/thumbnails.h"
@@ -41,12 +40,8 @@ protected:
     TForm1& Shown(const std::vector<TestTextPage>& pages)
     {
         const QString path = Path(QStringLiteral("text.QRP"));
-        WriteTextReport(path, pages);
-        TForm1& form = Start({path});
-        form.show();
-        form.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
-        return form;
+        WriteTextReport(path.toStdString(), pages);
+        return Activated(Start({path}));
     }
     static bool Searching(TForm1& form) { return form.FindBar->Search().Running(); }
     // Key by key, accented letters included.
@@ -298,7 +293,7 @@ TEST_F(FindCopyTest, MiddleDragScrollsAndLeftDragDoesNot)
 TEST_F(FindCopyTest, AClickOnALinkFollowsItAndADragFromItSelects)
 {
     const QString path = Path(QStringLiteral("links.QRP"));
-    WriteLinkedReport(path, {{{100, 100, 300, 200, "https://exemplo.com.br/laudo/1"}}});
+    WriteLinkedReport(path.toStdString(), {{{100, 100, 300, 200, "https://exemplo.com.br/laudo/1"}}});
     TForm1& form = Start({path});
     form.show();
     const QPoint link = At(form, 200, 150);

@@ -14,7 +14,7 @@ protected:
     TForm1& Open(const std::vector<std::vector<TestLink>>& pages)
     {
         const QString path = Path(QStringLiteral("links.QRP"));
-        WriteLinkedReport(path, pages);
+        WriteLinkedReport(path.toStdString(), pages);
         TForm1& form = Start({path});
         form.show();
         return form;
@@ -149,7 +149,7 @@ TEST_F(HyperlinkTest, CompressedAndUnlinkedReportsHaveNoAreas)
         EXPECT_FALSE(form.prev->PreviewImage()->HyperlinksOK()) << page;
     }
     const QString compressed = Path(QStringLiteral("compressed.QRP"));
-    WriteReport(compressed, 2, true);
+    WriteBandedReport(compressed.toStdString(), 2, true);
     form.OpenReport(compressed);
     EXPECT_FALSE(form.prev->PreviewImage()->HyperlinksOK());
     EXPECT_TRUE(FDialogs.Messages.isEmpty());

@@ -5,10 +5,6 @@
 #include "viewer/page_note.h"
 
 #include "emf/emf_writer.h"
-#include "emf/enh_metafile.h"
-#include "reportfile/metafile.h"
-#include "reportfile/page_list.h"
-#include "reportfile/qr_stream.h"
 
 namespace qrp::testing {
 namespace {
@@ -26,23 +22,10 @@ std::vector<uint8_t> PictureWithUnknownRecords(int count)
     return writer.Finish();
 }
 
-void WritePictures(const QString& path, const std::vector<std::vector<uint8_t>>& pictures)
-{
-    TQRPageList list;
-    list.SetStream(std::make_shared<TQRStream>(250000));
-    for (const auto& bytes : pictures) {
-        TMetafile picture;
-        picture.SetHandle(emf::SetEnhMetaFileBits(bytes));
-        list.AddPage(picture);
-    }
-    list.Finish();
-    list.SaveToFile(path.toStdString());
-}
-
 TEST_F(ViewerTest, PageNoteFollowsThePageShownAndStaysAwayFromCleanPages)
 {
     const QString path = Path(QStringLiteral("mixed.QRP"));
-    WritePictures(path, {A4PagePicture(1), PictureWithUnknownRecords(3), A4PagePicture(3)});
+    WriteReport(path.toStdString(), {BandedPagePicture(1), PictureWithUnknownRecords(3), BandedPagePicture(3)});
     TForm1& form = Start({path});
     const TPageNote& note = TPageNote::Of(form);
     EXPECT_TRUE(note.isHidden());

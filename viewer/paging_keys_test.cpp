@@ -14,14 +14,6 @@ namespace {
 
 class PagingTest : public ViewerTest {
 protected:
-    TForm1& Shown(int pages)
-    {
-        TForm1& form = StartWith(pages);
-        form.show();
-        form.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
-        return form;
-    }
     static int Scroll(TForm1& form) { return form.prev->verticalScrollBar()->value(); }
     static void Wheel(TForm1& form, int delta, Qt::KeyboardModifiers mods = Qt::NoModifier, QPoint at = {200, 200})
     {

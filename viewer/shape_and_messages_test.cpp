@@ -14,9 +14,9 @@ namespace {
 TEST_F(ViewerTest, ALaterReportTakesItsOwnPaperAndKeepsTheZoom)
 {
     const QString letter = Path(QStringLiteral("letter.QRP"));
-    WriteFramedReport(letter, {{21590, 27940}});
+    WriteFramedReport(letter.toStdString(), {{21590, 27940}});
     const QString landscape = Path(QStringLiteral("landscape.QRP"));
-    WriteFramedReport(landscape, {{29700, 21000}, {21000, 29700}});
+    WriteFramedReport(landscape.toStdString(), {{29700, 21000}, {21000, 29700}});
     TForm1& form = Start({letter});
     form.show();
     form.SpinEdit1->SetValue(110);
@@ -77,7 +77,7 @@ TEST_F(ViewerTest, SaveAfterAFailedOpenIsToldWithTheFileName)
     TForm1& form = StartWith(1);
     // A failed second Open leaves no report to save.
     const QString bad = Path(QStringLiteral("bad.QRP"));
-    WriteAll(bad, std::vector<uint8_t>(64, 0));
+    WriteFile(bad, std::vector<uint8_t>(64, 0));
     FDialogs.OpenAnswers.push_back(bad);
     form.SpeedButton9->click();
     const QString target = Path(QStringLiteral("copy.QRP"));

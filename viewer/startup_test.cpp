@@ -47,7 +47,7 @@ TEST_F(ViewerTest, MissingFileOrFolderIsIgnoredSilently)
 TEST_F(ViewerTest, InvalidFileShowsOneMessageAndEnds)
 {
     const QString path = Path(QStringLiteral("notes.txt"));
-    WriteAll(path, std::vector<uint8_t>(300, 'x'));
+    WriteFile(path, std::vector<uint8_t>(300, 'x'));
     TForm1& form = Start({path});
     EXPECT_EQ(FDialogs.Messages, QStringList{QStringLiteral("Arquivo inválido.")});
     EXPECT_TRUE(FDialogs.Errors.isEmpty());
@@ -97,7 +97,7 @@ TEST_F(ViewerTest, SecondLoadKeepsZoomAndEnabledState)
     EXPECT_EQ(form.Label1->text(), QStringLiteral("Página(s): 1 de 5"));
     // A failing later load: only the message; controls stay, the label keeps its text.
     const QString bad = Path(QStringLiteral("bad.QRP"));
-    WriteAll(bad, std::vector<uint8_t>(64, 0));
+    WriteFile(bad, std::vector<uint8_t>(64, 0));
     FDialogs.OpenAnswers.push_back(bad);
     form.SpeedButton9Click(form.SpeedButton9);
     EXPECT_EQ(FDialogs.Messages, QStringList{QStringLiteral("Arquivo inválido.")});

@@ -4,8 +4,9 @@
 
 #include "platform/testing/test_print_system.h"
 #include "preview/preview.h"
-#include "preview/test_reports.h"
 #include "printer/qr_printer.h"
+#include "testsupport/qt_files.h"
+#include "testsupport/reports.h"
 #include "viewer/form1.h"
 #include "viewer/spin_edit.h"
 #include "viewer/startup.h"
@@ -13,11 +14,14 @@
 
 #include <QLabel>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
 
 namespace qrp::testing {
+
+using namespace qrp::testsupport;
 
 class ViewerTest : public ::testing::Test {
 protected:
@@ -41,7 +45,7 @@ protected:
     QString Report(const QString& name, int pages)
     {
         const QString path = Path(name);
-        WriteReport(path, pages);
+        WriteBandedReport(path.toStdString(), pages);
         return path;
     }
     TForm1& Start(const QStringList& arguments)
@@ -50,6 +54,16 @@ protected:
         return *FStartup.Form;
     }
     TForm1& StartWith(int pages) { return Start({Report(QStringLiteral("report.QRP"), pages)}); }
+    // The window shown and active (keys reach it).
+    static TForm1& Activated(TForm1& form)
+    {
+        form.show();
+        form.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
+        return form;
+    }
+    // The window on a report of `pages` pages, shown and active.
+    TForm1& Shown(int pages) { return Activated(StartWith(pages)); }
 
     std::shared_ptr<TestPrintSystem> FSystem;
     std::unique_ptr<ScopedPrintSystem> FScope;

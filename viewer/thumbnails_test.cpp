@@ -11,17 +11,7 @@
 namespace qrp::testing {
 namespace {
 
-class ThumbnailTest : public ViewerTest {
-protected:
-    TForm1& Shown(int pages)
-    {
-        TForm1& form = StartWith(pages);
-        form.show();
-        form.activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(&form));
-        return form;
-    }
-};
+using ThumbnailTest = ViewerTest;
 
 TEST_F(ThumbnailTest, F4ShowsThePaneBesideThePageViewAndHidesItAgain)
 {

@@ -1,10 +1,7 @@
 // The report MIME type as the desktop sees it: the definition compiled into a scratch MIME
 // database, then files recognised by name and, without a telling name, by content.
 #include "emf/emf_writer.h"
-#include "emf/enh_metafile.h"
-#include "reportfile/metafile.h"
-#include "reportfile/page_list.h"
-#include "reportfile/qr_stream.h"
+#include "testsupport/reports.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <memory>
 
 namespace {
 
@@ -34,16 +30,8 @@ std::vector<uint8_t> PagePicture()
 
 QString WriteReport(const QString& name, bool compressed)
 {
-    qrp::TQRPageList list;
-    list.SetStream(std::make_shared<qrp::TQRStream>(1 << 20));
-    list.SetCompression(compressed);
-    qrp::TMetafile page;
-    page.SetHandle(qrp::emf::SetEnhMetaFileBits(PagePicture()));
-    list.AddPage(page);
-    list.AddPage(page);
-    list.Finish();
     const QString path = gData->filePath(name);
-    list.SaveToFile(path.toStdString());
+    qrp::testsupport::WriteReport(path.toStdString(), {PagePicture(), PagePicture()}, compressed);
     return path;
 }
 

@@ -1,7 +1,8 @@
 // AtomicOutputFile: the target appears complete or not at all, and is never replaced
 // unless asked to.
 #include "tools/qrptool/atomic_output.h"
-#include "tools/convert_tests/test_reports.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 #include "tools/convert_tests/tool_runner.h"
 
 #include <gmock/gmock.h>
@@ -25,7 +26,7 @@ void Write(const AtomicOutputFile& file, const std::string& text)
 
 std::string Read(const fs::path& path)
 {
-    const std::vector<uint8_t> bytes = ReadBytes(path);
+    const std::vector<uint8_t> bytes = qrp::testsupport::ReadFile(path);
     return {bytes.begin(), bytes.end()};
 }
 
@@ -67,7 +68,7 @@ TEST(AtomicOutputTest, TargetThatAppearsMeanwhileIsReplacedOnlyWhenAsked)
     {
         AtomicOutputFile file(scratch / "a.pdf");
         Write(file, "new");
-        WriteBytes(scratch / "a.pdf", {'o', 'l', 'd'});
+        qrp::testsupport::WriteFile(scratch / "a.pdf", {'o', 'l', 'd'});
         EXPECT_THROW(
             {
                 try {

@@ -1,6 +1,7 @@
 // qrptool's parts: the program runs its own commands alone and loads the module of a
 // drawing or printing command only for that command.
-#include "tools/convert_tests/test_reports.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 #include "tools/convert_tests/tool_runner.h"
 
 #include <gmock/gmock.h>
@@ -46,7 +47,7 @@ TEST(CommandPartsTest, ProgramWithoutItsModulesRunsItsOwnCommandsAndNamesTheMiss
     ScratchFolder scratch;
     const fs::path alone = scratch / "qrptool";
     fs::copy_file(QRPTOOL_PATH, alone);
-    WriteA4Report(scratch / "laudo.QRP", 2);
+    qrp::testsupport::WriteLabelledA4Report(scratch / "laudo.QRP", 2);
 
     RunResult r = RunProgramAt(alone, {"--version"});
     EXPECT_EQ(r.exitCode, 0);

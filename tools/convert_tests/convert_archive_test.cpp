@@ -1,6 +1,7 @@
 // qrptool convert over an archive: folder trees kept, shards run at once into one folder,
 // a second run that converts only what is missing, the JSON log, PDF/A output.
-#include "tools/convert_tests/test_reports.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 #include "tools/convert_tests/tool_runner.h"
 
 #include <gmock/gmock.h>
@@ -55,11 +56,13 @@ protected:
             fs::create_directories(archive / folder);
             for (int k = 1; k <= 3; ++k, ++n) {
                 const std::u16string text = u"Paciente " + std::u16string(1, static_cast<char16_t>(u'A' + n));
-                WriteReport(archive / folder / ("laudo" + std::to_string(k) + ".QRP"),
-                            std::vector<PageSpec>(static_cast<size_t>(1 + n % 3), PageSpec{{0, 0, 21000, 29700}, text}));
+                qrp::testsupport::WriteLabelledReport(
+                    archive / folder / ("laudo" + std::to_string(k) + ".QRP"),
+                    std::vector<qrp::testsupport::LabelledPage>(static_cast<size_t>(1 + n % 3),
+                                                                qrp::testsupport::LabelledPage{{0, 0, 21000, 29700}, text}));
             }
         }
-        WriteBytes(archive / "2019" / "cortado.QRP", {'Q', 'R', 'P'});
+        qrp::testsupport::WriteFile(archive / "2019" / "cortado.QRP", {'Q', 'R', 'P'});
     }
 
     ScratchFolder scratch;

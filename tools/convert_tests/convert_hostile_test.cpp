@@ -1,7 +1,8 @@
 // qrptool convert over hostile report files: every cut of a report, links that loop or
 // lead outside the file, absurd page counts and picture frames. Each is skipped with a
 // reason, nothing is left in the output folder, and the run ends.
-#include "tools/convert_tests/test_reports.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 #include "tools/convert_tests/tool_runner.h"
 
 #include <gmock/gmock.h>
@@ -27,8 +28,8 @@ TEST(ConvertHostileTest, EveryCutOfAReportIsSkipped)
     ScratchFolder scratch;
     const fs::path in = scratch / "in";
     fs::create_directories(in);
-    WriteA4Report(scratch / "laudo.QRP", 2);
-    const std::vector<uint8_t> whole = ReadBytes(scratch / "laudo.QRP");
+    qrp::testsupport::WriteLabelledA4Report(scratch / "laudo.QRP", 2);
+    const std::vector<uint8_t> whole = qrp::testsupport::ReadFile(scratch / "laudo.QRP");
     // Cuts inside the header, the first record's fields, the picture, the links; and one
     // byte short of the end.
     std::vector<size_t> cuts = {0, 1, 96, 127, 128, 135, 136, 175, 176, 180, 243, 300};
@@ -36,7 +37,7 @@ TEST(ConvertHostileTest, EveryCutOfAReportIsSkipped)
     cuts.push_back(whole.size() - 4);
     cuts.push_back(whole.size() - 1);
     for (size_t n : cuts) {
-        WriteBytes(in / ("cut" + std::to_string(n) + ".QRP"), {whole.begin(), whole.begin() + static_cast<long>(n)});
+        qrp::testsupport::WriteFile(in / ("cut" + std::to_string(n) + ".QRP"), {whole.begin(), whole.begin() + static_cast<long>(n)});
     }
 
     const RunResult r = RunQrptool({"convert", in.string(), "-o", (scratch / "out").string(), "-j", "2"});
@@ -52,8 +53,8 @@ TEST(ConvertHostileTest, DamagedLinksCountsAndFramesAreSkippedWithAReason)
     ScratchFolder scratch;
     const fs::path in = scratch / "in";
     fs::create_directories(in);
-    WriteA4Report(scratch / "laudo.QRP", 2);
-    const std::vector<uint8_t> whole = ReadBytes(scratch / "laudo.QRP");
+    qrp::testsupport::WriteLabelledA4Report(scratch / "laudo.QRP", 2);
+    const std::vector<uint8_t> whole = qrp::testsupport::ReadFile(scratch / "laudo.QRP");
     const uint32_t secondRecord = static_cast<uint32_t>(whole[whole.size() - 4]) |
                                   static_cast<uint32_t>(whole[whole.size() - 3]) << 8 |
                                   static_cast<uint32_t>(whole[whole.size() - 2]) << 16 |
@@ -61,24 +62,24 @@ TEST(ConvertHostileTest, DamagedLinksCountsAndFramesAreSkippedWithAReason)
 
     std::vector<uint8_t> bytes = whole;
     Put32(bytes, 8, 0x7fffffff);  // page count far beyond the records
-    WriteBytes(in / "contagem.QRP", bytes);
+    qrp::testsupport::WriteFile(in / "contagem.QRP", bytes);
 
     bytes = whole;
     Put32(bytes, 132, 128);  // the first record's forward link points at itself
     Put32(bytes, 8, 3);
-    WriteBytes(in / "laco.QRP", bytes);
+    qrp::testsupport::WriteFile(in / "laco.QRP", bytes);
 
     bytes = whole;
     Put32(bytes, bytes.size() - 4, 0x7ffffff0);  // the final back link leads outside the file
-    WriteBytes(in / "fora.QRP", bytes);
+    qrp::testsupport::WriteFile(in / "fora.QRP", bytes);
 
     bytes = whole;
     Put32(bytes, secondRecord, 7);  // the second record claims to be page 7
-    WriteBytes(in / "numero.QRP", bytes);
+    qrp::testsupport::WriteFile(in / "numero.QRP", bytes);
 
     // Frames no page can have: empty, and kilometres wide.
-    WriteReport(in / "vazio.QRP", {PageSpec{{0, 0, 0, 0}, u"x"}});
-    WriteReport(in / "enorme.QRP", {PageSpec{{0, 0, 2000000000, 29700}, u"x"}});
+    qrp::testsupport::WriteLabelledReport(in / "vazio.QRP", {qrp::testsupport::LabelledPage{{0, 0, 0, 0}, u"x"}});
+    qrp::testsupport::WriteLabelledReport(in / "enorme.QRP", {qrp::testsupport::LabelledPage{{0, 0, 2000000000, 29700}, u"x"}});
 
     for (const char* format : {"pdf", "png"}) {
         const fs::path out = scratch / (std::string("out-") + format);

@@ -1,6 +1,7 @@
 // qrptool convert end to end: the built program over folders of reports made by the
 // project's writers, damaged reports and other files.
-#include "tools/convert_tests/test_reports.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 #include "tools/convert_tests/tool_runner.h"
 
 #include <gmock/gmock.h>
@@ -49,24 +50,24 @@ protected:
 
 TEST_F(ConvertTest, FolderMixingReportsDamagedFilesAndOthersConvertsTheReportsAndListsTheRest)
 {
-    WriteA4Report(in / "laudo.QRP", 2);
+    qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 2);
     fs::create_directories(in / "sub");
-    WriteReport(in / "sub" / "paisagem.qrp", {PageSpec{{0, 0, 29700, 21000}, u"Landscape"}});
-    WriteA4Report(in / "sub" / "comprimido.QRP", 3, true);
+    qrp::testsupport::WriteLabelledReport(in / "sub" / "paisagem.qrp", {qrp::testsupport::LabelledPage{{0, 0, 29700, 21000}, u"Landscape"}});
+    qrp::testsupport::WriteLabelledA4Report(in / "sub" / "comprimido.QRP", 3, true);
     // A folder named like a report is searched, not converted.
     fs::create_directories(in / "arquivo.QRP");
-    WriteA4Report(in / "arquivo.QRP" / "interno.QRP", 1);
+    qrp::testsupport::WriteLabelledA4Report(in / "arquivo.QRP" / "interno.QRP", 1);
     // Damaged: cut short, noise, empty.
-    std::vector<uint8_t> cut = ReadBytes(in / "laudo.QRP");
+    std::vector<uint8_t> cut = qrp::testsupport::ReadFile(in / "laudo.QRP");
     cut.resize(cut.size() - 10);
-    WriteBytes(in / "cortado.QRP", cut);
+    qrp::testsupport::WriteFile(in / "cortado.QRP", cut);
     std::vector<uint8_t> noise(5000);
     for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<uint8_t>(i * 7919 % 251);
-    WriteBytes(in / "ruido.qrp", noise);
-    WriteBytes(in / "vazio.QRP", {});
+    qrp::testsupport::WriteFile(in / "ruido.qrp", noise);
+    qrp::testsupport::WriteFile(in / "vazio.QRP", {});
     // Not reports by name: left alone.
-    WriteBytes(in / "notas.txt", Text("not a report"));
-    WriteBytes(in / "laudo.QRP.bak", cut);
+    qrp::testsupport::WriteFile(in / "notas.txt", Text("not a report"));
+    qrp::testsupport::WriteFile(in / "laudo.QRP.bak", cut);
 
     const RunResult r = RunQrptool({"convert", in.string(), "-o", out.string(), "-j", "2"});
 
@@ -92,7 +93,7 @@ TEST_F(ConvertTest, FolderMixingReportsDamagedFilesAndOthersConvertsTheReportsAn
 TEST_F(ConvertTest, PdfKeepsTextAndLinesAsVectors)
 {
     if (!HaveProgram("pdftotext") || !HaveProgram("pdfimages")) GTEST_SKIP() << "poppler-utils missing";
-    WriteReport(in / "laudo.QRP", {PageSpec{{0, 0, 21000, 29700}, u"Hemograma completo"}});
+    qrp::testsupport::WriteLabelledReport(in / "laudo.QRP", {qrp::testsupport::LabelledPage{{0, 0, 21000, 29700}, u"Hemograma completo"}});
     const RunResult r = RunQrptool({"convert", in.string(), "-o", out.string()});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const fs::path pdf = out / "laudo.pdf";
@@ -108,8 +109,8 @@ TEST_F(ConvertTest, PdfKeepsTextAndLinesAsVectors)
 
 TEST_F(ConvertTest, AllConvertedExitsZeroAndPngPagesHaveTheirResolution)
 {
-    WriteA4Report(in / "laudo.QRP", 2);
-    WriteReport(in / "etiqueta.QRP", {PageSpec{{0, 0, 5080, 2540}, u"Etiqueta"}});
+    qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 2);
+    qrp::testsupport::WriteLabelledReport(in / "etiqueta.QRP", {qrp::testsupport::LabelledPage{{0, 0, 5080, 2540}, u"Etiqueta"}});
 
     const RunResult r = RunQrptool({"convert", (in / "laudo.QRP").string(), (in / "etiqueta.QRP").string(),
                                     "--output=" + out.string(), "--format", "png", "--dpi", "50"});
@@ -126,16 +127,16 @@ TEST_F(ConvertTest, AllConvertedExitsZeroAndPngPagesHaveTheirResolution)
 
 TEST_F(ConvertTest, ExistingOutputIsKeptUnlessForced)
 {
-    WriteA4Report(in / "laudo.QRP", 1);
+    qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 1);
     fs::create_directories(out);
-    WriteBytes(out / "laudo.pdf", Text("keep me"));
+    qrp::testsupport::WriteFile(out / "laudo.pdf", Text("keep me"));
 
     // An output in place counts as converted before: a resumed run is no error.
     RunResult r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string()});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_THAT(r.out, HasSubstr("Converted 0 of 1 report (0 pages)"));
     EXPECT_THAT(r.out, HasSubstr("1 report was already converted"));
-    EXPECT_EQ(ReadBytes(out / "laudo.pdf"), Text("keep me"));
+    EXPECT_EQ(qrp::testsupport::ReadFile(out / "laudo.pdf"), Text("keep me"));
 
     r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string(), "--force"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -145,15 +146,15 @@ TEST_F(ConvertTest, ExistingOutputIsKeptUnlessForced)
 
 TEST_F(ConvertTest, ExistingPngPageBlocksTheWholeReportUnlessForced)
 {
-    WriteA4Report(in / "laudo.QRP", 2);
+    qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 2);
     fs::create_directories(out);
-    WriteBytes(out / "laudo-2.png", Text("keep me"));
+    qrp::testsupport::WriteFile(out / "laudo-2.png", Text("keep me"));
 
     RunResult r = RunQrptool({"convert", in.string(), "-o", out.string(), "--format=png", "--dpi=20"});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_THAT(r.err, HasSubstr("laudo-2.png exists"));
     EXPECT_THAT(FolderNames(out), ElementsAre("laudo-2.png")) << "no partial set of pages";
-    EXPECT_EQ(ReadBytes(out / "laudo-2.png"), Text("keep me"));
+    EXPECT_EQ(qrp::testsupport::ReadFile(out / "laudo-2.png"), Text("keep me"));
 
     r = RunQrptool({"convert", in.string(), "-o", out.string(), "--format=png", "--dpi=20", "--force"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -165,8 +166,8 @@ TEST_F(ConvertTest, ReportsGivingTheSameOutputNameDoNotOverwriteEachOther)
 {
     fs::create_directories(in / "a");
     fs::create_directories(in / "b");
-    WriteA4Report(in / "a" / "laudo.QRP", 1);
-    WriteA4Report(in / "b" / "laudo.qrp", 2);
+    qrp::testsupport::WriteLabelledA4Report(in / "a" / "laudo.QRP", 1);
+    qrp::testsupport::WriteLabelledA4Report(in / "b" / "laudo.qrp", 2);
 
     // Named twice (directly and through its folder), a report is converted once; reports
     // named directly go to the top of the output folder, where the names meet.
@@ -181,7 +182,7 @@ TEST_F(ConvertTest, ReportsGivingTheSameOutputNameDoNotOverwriteEachOther)
 
 TEST_F(ConvertTest, MissingInputsAndEmptyFolders)
 {
-    WriteA4Report(in / "laudo.QRP", 1);
+    qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 1);
     RunResult r = RunQrptool({"convert", (in / "laudo.QRP").string(), (in / "falta.QRP").string(), "-o", out.string()});
     EXPECT_EQ(r.exitCode, 3);
     EXPECT_THAT(r.err, HasSubstr((in / "falta.QRP").string() + ": no such file or folder\n"));
@@ -217,7 +218,7 @@ TEST_F(ConvertTest, BadArgumentsAreUsageErrorsInOneLine)
 
 TEST_F(ConvertTest, InterruptLeavesOnlyCompleteOutputs)
 {
-    WriteA4Report(scratch / "laudo.QRP", 3);
+    qrp::testsupport::WriteLabelledA4Report(scratch / "laudo.QRP", 3);
     for (int i = 1; i <= 150; ++i) fs::copy_file(scratch / "laudo.QRP", in / ("laudo" + std::to_string(i) + ".QRP"));
     QProcess process;
     process.start(QStringLiteral(QRPTOOL_PATH),
@@ -256,7 +257,7 @@ TEST_F(ConvertTest, HelpAndVersion)
 
 TEST_F(ConvertTest, ProgressBarOnATerminal)
 {
-    for (int i = 1; i <= 3; ++i) WriteA4Report(in / ("laudo" + std::to_string(i) + ".QRP"), 1);
+    for (int i = 1; i <= 3; ++i) qrp::testsupport::WriteLabelledA4Report(in / ("laudo" + std::to_string(i) + ".QRP"), 1);
     const RunResult r = RunQrptoolOnTerminal({"convert", in.string(), "-o", out.string()});
     EXPECT_EQ(r.exitCode, 0) << r.out;
     EXPECT_THAT(r.out, HasSubstr("] 3/3"));

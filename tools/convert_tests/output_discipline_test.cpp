@@ -2,7 +2,8 @@
 // before they can block, an output that is an input (by any link) or not a regular file is
 // refused, a failing or interrupted command leaves every existing output as it was and no
 // temporary file behind, and a full disk is an error naming the file.
-#include "tools/convert_tests/test_reports.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 #include "tools/convert_tests/tool_runner.h"
 
 #include <gmock/gmock.h>
@@ -70,7 +71,7 @@ int Wait(Child& child, std::string* err = nullptr)
 {
     int status = 0;
     ::waitpid(child.pid, &status, 0);
-    const std::vector<uint8_t> bytes = ReadBytes(child.err);
+    const std::vector<uint8_t> bytes = qrp::testsupport::ReadFile(child.err);
     if (err) err->assign(bytes.begin(), bytes.end());
     fs::remove(child.err);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
@@ -86,12 +87,8 @@ int RunIn(const fs::path& folder, const std::vector<std::string>& args, std::str
 // A report whose second page's picture is spoilt: the first page plays, the second fails.
 void WriteReportWithABadSecondPage(const fs::path& path)
 {
-    WriteA4Report(path, 3);
-    std::vector<uint8_t> bytes = ReadBytes(path);
-    const uint32_t second = static_cast<uint32_t>(bytes[132]) | static_cast<uint32_t>(bytes[133]) << 8 |
-                            static_cast<uint32_t>(bytes[134]) << 16 | static_cast<uint32_t>(bytes[135]) << 24;
-    bytes[second + 8 + 40] = 'X';  // the EMF signature
-    WriteBytes(path, bytes);
+    qrp::testsupport::WriteLabelledA4Report(path, 3);
+    qrp::testsupport::SpoilPageInFile(path, 2);
 }
 
 TEST(OutputDisciplineTest, InputsThatAreNotRegularFilesAreRefusedAtOnce)
@@ -99,7 +96,7 @@ TEST(OutputDisciplineTest, InputsThatAreNotRegularFilesAreRefusedAtOnce)
     ScratchFolder scratch;
     ASSERT_EQ(::mkfifo((scratch / "fifo.QRP").c_str(), 0644), 0);
     fs::create_directories(scratch / "folder.QRP");
-    WriteA4Report(scratch / "r.QRP", 1);
+    qrp::testsupport::WriteLabelledA4Report(scratch / "r.QRP", 1);
     for (const std::string input : {"fifo.QRP", "folder.QRP"}) {
         for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
                  {"info", input}, {"extract", input, "-o", "pages"}, {"render", input, "-o", "p.png"},
@@ -115,8 +112,8 @@ TEST(OutputDisciplineTest, InputsThatAreNotRegularFilesAreRefusedAtOnce)
 TEST(OutputDisciplineTest, AnOutputThatIsTheInputByAnyPathIsRefusedAndTheInputKept)
 {
     ScratchFolder scratch;
-    WriteA4Report(scratch / "r.QRP", 2);
-    const std::vector<uint8_t> report = ReadBytes(scratch / "r.QRP");
+    qrp::testsupport::WriteLabelledA4Report(scratch / "r.QRP", 2);
+    const std::vector<uint8_t> report = qrp::testsupport::ReadFile(scratch / "r.QRP");
     fs::create_symlink("r.QRP", scratch / "sym.png");
     fs::create_hard_link(scratch / "r.QRP", scratch / "hard.pdf");
     fs::create_directories(scratch / "pages");
@@ -129,7 +126,7 @@ TEST(OutputDisciplineTest, AnOutputThatIsTheInputByAnyPathIsRefusedAndTheInputKe
     EXPECT_EQ(RunIn(scratch.Path(), {"extract", "r.QRP", "-o", "pages"}, &err), 3);
     EXPECT_THAT(err, HasSubstr("page-0002.emf"));
     EXPECT_EQ(RunIn(scratch.Path(), {"pack", "pages/page-0001.emf", "pages/page-0001.emf"}, &err), 3);
-    EXPECT_EQ(ReadBytes(scratch / "r.QRP"), report);
+    EXPECT_EQ(qrp::testsupport::ReadFile(scratch / "r.QRP"), report);
     EXPECT_TRUE(fs::is_symlink(scratch / "sym.png"));
     EXPECT_TRUE(fs::is_symlink(scratch / "pages" / "page-0002.emf"));
     EXPECT_THAT(FolderNames(scratch / "pages"), ElementsAre("page-0001.emf", "page-0002.emf"));
@@ -138,7 +135,7 @@ TEST(OutputDisciplineTest, AnOutputThatIsTheInputByAnyPathIsRefusedAndTheInputKe
 TEST(OutputDisciplineTest, DestinationsThatAreNoRegularFilesAreRefusedAndKept)
 {
     ScratchFolder scratch;
-    WriteA4Report(scratch / "r.QRP", 1);
+    qrp::testsupport::WriteLabelledA4Report(scratch / "r.QRP", 1);
     ASSERT_EQ(RunIn(scratch.Path(), {"extract", "r.QRP", "-o", "."}), 0);
     ASSERT_EQ(::mkfifo((scratch / "fifo.png").c_str(), 0644), 0);
     fs::create_directories(scratch / "folder.png");
@@ -161,20 +158,20 @@ TEST(OutputDisciplineTest, AFailingPageLeavesEveryExistingOutputAsItWas)
 {
     ScratchFolder scratch;
     WriteReportWithABadSecondPage(scratch / "bad.QRP");
-    WriteBytes(scratch / "existing.pdf", {'o', 'l', 'd'});
-    WriteBytes(scratch / "p1.png", {'o', 'l', 'd'});
+    qrp::testsupport::WriteFile(scratch / "existing.pdf", {'o', 'l', 'd'});
+    qrp::testsupport::WriteFile(scratch / "p1.png", {'o', 'l', 'd'});
     EXPECT_EQ(RunIn(scratch.Path(), {"render", "bad.QRP", "--all", "-o", "existing.pdf"}), 2);
     EXPECT_EQ(RunIn(scratch.Path(), {"render", "bad.QRP", "--all", "-o", "p%d.png"}), 2);
-    EXPECT_EQ(ReadBytes(scratch / "existing.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(ReadBytes(scratch / "p1.png"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(qrp::testsupport::ReadFile(scratch / "existing.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(qrp::testsupport::ReadFile(scratch / "p1.png"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_THAT(FolderNames(scratch.Path()), ElementsAre("bad.QRP", "existing.pdf", "p1.png"));
 }
 
 TEST(OutputDisciplineTest, AFullDiskIsAnErrorNamingTheFileAndLeavesNothingTruncated)
 {
     ScratchFolder scratch;
-    WriteA4Report(scratch / "r.QRP", 3);
-    WriteBytes(scratch / "old.pdf", {'o', 'l', 'd'});
+    qrp::testsupport::WriteLabelledA4Report(scratch / "r.QRP", 3);
+    qrp::testsupport::WriteFile(scratch / "old.pdf", {'o', 'l', 'd'});
     std::string err;
     EXPECT_EQ(RunIn(scratch.Path(), {"extract", "r.QRP", "-o", "pages"}, &err, 100), 3);
     EXPECT_THAT(err, HasSubstr("Cannot write file \"pages/page-0001.emf\". File too large"));
@@ -184,7 +181,7 @@ TEST(OutputDisciplineTest, AFullDiskIsAnErrorNamingTheFileAndLeavesNothingTrunca
     EXPECT_EQ(RunIn(scratch.Path(), {"extract", "r.QRP", "-o", "pages"}), 0);
     EXPECT_EQ(RunIn(scratch.Path(), {"pack", "new.QRP", "pages/page-0001.emf", "pages/page-0002.emf"}, &err, 100), 3);
     EXPECT_THAT(err, HasSubstr("File too large"));
-    EXPECT_EQ(ReadBytes(scratch / "old.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(qrp::testsupport::ReadFile(scratch / "old.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_THAT(FolderNames(scratch.Path()), ElementsAre("old.pdf", "pages", "r.QRP"));
 }
 
@@ -192,8 +189,8 @@ TEST(OutputDisciplineTest, AnInterruptedRenderLeavesTheOutputAndNoTemporary)
 {
     for (const int signal : {SIGTERM, SIGINT}) {
         ScratchFolder scratch;
-        WriteA4Report(scratch / "r.QRP", 400);
-        WriteBytes(scratch / "out.pdf", {'o', 'l', 'd'});
+        qrp::testsupport::WriteLabelledA4Report(scratch / "r.QRP", 400);
+        qrp::testsupport::WriteFile(scratch / "out.pdf", {'o', 'l', 'd'});
         Child child = Start(scratch.Path(), {"render", "r.QRP", "--all", "-o", "out.pdf"});
         // Interrupted once its temporary file exists.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -201,7 +198,7 @@ TEST(OutputDisciplineTest, AnInterruptedRenderLeavesTheOutputAndNoTemporary)
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         ::kill(child.pid, signal);
         EXPECT_EQ(Wait(child), 128 + signal);
-        EXPECT_EQ(ReadBytes(scratch / "out.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
+        EXPECT_EQ(qrp::testsupport::ReadFile(scratch / "out.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
         EXPECT_THAT(FolderNames(scratch.Path()), ElementsAre("out.pdf", "r.QRP"));
     }
 }
@@ -216,13 +213,13 @@ TEST(OutputDisciplineTest, OutOfMemoryIsOneLineAndItsOwnStatusNotAnAbort)
 #endif
 #endif
     ScratchFolder scratch;
-    WriteA4Report(scratch / "r.QRP", 1);
+    qrp::testsupport::WriteLabelledA4Report(scratch / "r.QRP", 1);
     ASSERT_EQ(RunIn(scratch.Path(), {"extract", "r.QRP", "-o", "."}), 0);
     // A picture of 200 MB (sparse: no disk used) read under a limit of 150 MB.
-    std::vector<uint8_t> picture = ReadBytes(scratch / "page-0001.emf");
+    std::vector<uint8_t> picture = qrp::testsupport::ReadFile(scratch / "page-0001.emf");
     const uint32_t size = 200u << 20;
     for (int i = 0; i < 4; ++i) picture[48 + static_cast<size_t>(i)] = static_cast<uint8_t>(size >> (8 * i));
-    WriteBytes(scratch / "big.emf", picture);
+    qrp::testsupport::WriteFile(scratch / "big.emf", picture);
     fs::resize_file(scratch / "big.emf", size);
     std::string err;
     EXPECT_EQ(RunIn(scratch.Path(), {"pack", "out.QRP", "big.emf"}, &err, 0, 150u << 20), 5);
@@ -233,7 +230,7 @@ TEST(OutputDisciplineTest, OutOfMemoryIsOneLineAndItsOwnStatusNotAnAbort)
 TEST(OutputDisciplineTest, PageNumbersAtTheLimitOfAnIntAreNoPage)
 {
     ScratchFolder scratch;
-    WriteA4Report(scratch / "r.QRP", 2);
+    qrp::testsupport::WriteLabelledA4Report(scratch / "r.QRP", 2);
     std::string err;
     EXPECT_EQ(RunIn(scratch.Path(), {"render", "r.QRP", "--page", "2147483647", "-o", "p.png"}, &err), 2);
     EXPECT_THAT(err, HasSubstr("no page 2147483647 (the file has 2 pages)"));

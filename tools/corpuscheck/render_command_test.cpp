@@ -1,9 +1,8 @@
 // `qrptool render` driven as a user drives it: a process with arguments, files out, an exit
 // status and one line of error.
 #include "emf/emf_writer.h"
-#include "reportfile/metafile.h"
-#include "reportfile/page_list.h"
-#include "reportfile/qr_stream.h"
+#include "testsupport/files.h"
+#include "testsupport/reports.h"
 
 #include <QFile>
 #include <QImage>
@@ -56,25 +55,17 @@ protected:
 
     QString WriteReport(const QString& name, const std::vector<RectL>& frames)
     {
-        qrp::TQRPageList list;
-        list.SetStream(std::make_shared<qrp::TQRStream>(1 << 20));
-        for (const RectL& frame : frames) {
-            qrp::TMetafile page;
-            page.SetHandle(qrp::emf::SetEnhMetaFileBits(Picture(frame)));
-            list.AddPage(page);
-        }
-        list.Finish();
+        std::vector<std::vector<uint8_t>> pictures;
+        for (const RectL& frame : frames) pictures.push_back(Picture(frame));
         const QString path = Path(name);
-        list.SaveToFile(path.toStdString());
+        qrp::testsupport::WriteReport(path.toStdString(), pictures);
         return path;
     }
 
     QString WritePicture(const QString& name, const RectL& frame)
     {
-        const std::vector<uint8_t> bytes = Picture(frame);
         const QString path = Path(name);
-        std::ofstream(path.toStdString(), std::ios::binary)
-            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        qrp::testsupport::WriteFile(path.toStdString(), Picture(frame));
         return path;
     }
 
@@ -178,16 +169,8 @@ TEST_F(RenderCommand, InfoVerboseListsTheSkippedRecordsOfEachPage)
     writer.Rectangle({1, 1, 8, 8});
     const size_t unknownAt = writer.Bytes().size();
     writer.Append(126);
-    qrp::TQRPageList list;
-    list.SetStream(std::make_shared<qrp::TQRStream>(1 << 20));
-    for (const auto& bytes : {Picture({0, 0, 1000, 1000}), writer.Finish()}) {
-        qrp::TMetafile page;
-        page.SetHandle(qrp::emf::SetEnhMetaFileBits(bytes));
-        list.AddPage(page);
-    }
-    list.Finish();
     const QString report = Path("odd.QRP");
-    list.SaveToFile(report.toStdString());
+    qrp::testsupport::WriteReport(report.toStdString(), {Picture({0, 0, 1000, 1000}), writer.Finish()});
 
     auto info = [](const QStringList& args) {
         QProcess process;

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-namespace qrp {
+namespace qrp::testsupport {
 
 class ReferenceCodec {
 public:
@@ -32,4 +32,4 @@ private:
     uint8_t Up[513];
 };
 
-}  // namespace qrp
+}  // namespace qrp::testsupport

@@ -1,6 +1,6 @@
-#include "reportfile/qr_compress_reference.h"
+#include "testsupport/reference_codec.h"
 
-namespace qrp {
+namespace qrp::testsupport {
 
 namespace {
 constexpr uint8_t BitMask[8] = {1, 2, 4, 8, 16, 32, 64, 128};
@@ -101,4 +101,4 @@ void ReferenceCodec::Close()
     }
 }
 
-}  // namespace qrp
+}  // namespace qrp::testsupport
