@@ -215,5 +215,26 @@ TEST(PlayerFidelity, PaletteIndexColoursComeFromThePaletteInUse)
     EXPECT_EQ(play(false, true), qRgb(10, 200, 30));
 }
 
+TEST(PlayerFidelity, PaletteIndexBitmapsUseThePicturesPalette)
+{
+    // A 2 x 1 DIB_PAL_COLORS bitmap whose colour table names palette entries 2 and 1.
+    auto play = [](bool pictureHasPalette) {
+        EmfWriter w = PixelWriter();
+        emf::Payload p;
+        p.I32(0).I32(0).I32(-1).I32(-1).I32(10).I32(10).I32(0).I32(0).I32(2).I32(1);
+        p.U32(80).U32(44).U32(124).U32(4).U32(DIB_PAL_COLORS).U32(0x00CC0020).I32(20).I32(10);
+        p.U32(40).I32(2).I32(1).U16(1).U16(8).U32(0).U32(4).I32(0).I32(0).U32(2).U32(0);
+        p.U16(2).U16(1);
+        p.U32(0x00000100);  // pixels 0, 1
+        w.Append(emf::kEmrStretchDIBits, p);
+        const uint32_t own[] = {emf::Rgb(0, 0, 0), emf::Rgb(10, 20, 30), emf::Rgb(200, 100, 50)};
+        emf::HENHMETAFILE picture = emf::SetEnhMetaFileBits(pictureHasPalette ? w.Finish(own) : w.Finish());
+        const QImage image = Render(*picture);
+        return std::pair{image.pixel(12, 12), image.pixel(27, 12)};
+    };
+    EXPECT_EQ(play(true), std::pair(qRgb(200, 100, 50), qRgb(10, 20, 30)));
+    EXPECT_EQ(play(false), std::pair(qRgb(0, 128, 0), qRgb(128, 0, 0)));  // the default palette
+}
+
 }  // namespace
 }  // namespace qrp::render
