@@ -37,7 +37,10 @@ void TForm1::CreateFindBar()
     });
     key(QKeySequence(Qt::Key_F3), [this] { FindBar->Step(1); });
     key(QKeySequence(Qt::SHIFT | Qt::Key_F3), [this] { FindBar->Step(-1); });
-    key(QKeySequence(Qt::Key_Escape), [this] { FindBar->Close(); });
+    // Escape belongs to the bar: its shortcut lives only while the bar shows.
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), FindBar);
+    escape->setContext(Qt::WindowShortcut);
+    connect(escape, &QShortcut::activated, this, [this] { FindBar->Close(); });
     key(QKeySequence::SelectAll, [this] { TextLayer->SelectAll(); });
     key(QKeySequence::Copy, [this] { TextLayer->CopySelection(); });
     // The page view gives the bar its room whenever it shows or hides (eventFilter).
