@@ -19,7 +19,7 @@
 namespace qrp {
 namespace {
 
-using testing::CupsTestQueue;
+using testsupport::CupsTestQueue;
 
 bool BarAlongLongEdge(const QImage& page)
 {
@@ -63,7 +63,7 @@ protected:
     // Prints `pages` pages, each with a black bar across two thirds of the printable width,
     // and returns the PDF's facts; `along` tells whether the bar lies along the long edge
     // of the first sheet as it comes out.
-    std::optional<testing::PdfFacts> PrintAndRead(int pages, bool* along = nullptr)
+    std::optional<testsupport::PdfFacts> PrintAndRead(int pages, bool* along = nullptr)
     {
         const QString title = CupsTestQueue::UniqueTitle("platform");
         printer->SetTitle(title);

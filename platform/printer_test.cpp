@@ -14,9 +14,9 @@
 namespace qrp {
 namespace {
 
-using testing::ScopedPrintSystem;
-using testing::TestPrinter;
-using testing::TestPrintSystem;
+using testsupport::ScopedPrintSystem;
+using testsupport::TestPrinter;
+using testsupport::TestPrintSystem;
 
 std::string MessageOf(const std::function<void()>& action)
 {
@@ -157,7 +157,7 @@ TEST_F(PrinterTest, DocumentsAreRecordedPageByPage)
     EXPECT_EQ(printer->PageNumber(), 0);
 
     ASSERT_EQ(system->Jobs().size(), 1u);
-    const testing::RecordedJob& job = system->Jobs()[0];
+    const testsupport::RecordedJob& job = system->Jobs()[0];
     EXPECT_EQ(job.Printer, "Home");
     EXPECT_EQ(job.Title, "report");
     EXPECT_TRUE(job.Started);

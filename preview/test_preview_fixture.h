@@ -21,10 +21,10 @@ class PreviewFixture : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        auto system = std::make_shared<testing::TestPrintSystem>();
+        auto system = std::make_shared<testsupport::TestPrintSystem>();
         system->AddPrinter("Office").SetA4(600);
         system->SetDefaultPrinter("Office");
-        FScope = std::make_unique<testing::ScopedPrintSystem>(system);
+        FScope = std::make_unique<testsupport::ScopedPrintSystem>(system);
         ASSERT_TRUE(FDir.isValid());
     }
 
@@ -55,7 +55,7 @@ protected:
 
     QTemporaryDir FDir;
     TQRReportLayout FLayout{TQRPage{}};
-    std::unique_ptr<testing::ScopedPrintSystem> FScope;
+    std::unique_ptr<testsupport::ScopedPrintSystem> FScope;
 
 private:
     std::string NextPath() { return Path("r" + std::to_string(++FFiles) + ".QRP"); }

@@ -12,10 +12,10 @@
 
 #include <gtest/gtest.h>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
 
-using namespace qrp::testsupport;
+using namespace testsupport;
 
 // A results table: label, value and unit per row, one row per 20 pixels.
 const TestTextPage kTable = {
@@ -166,4 +166,4 @@ TEST_F(TextSearchTest, UnreadablePagesAndFilesAreCountedAndTheSearchGoesOn)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

@@ -68,7 +68,7 @@ protected:
         printer->SetFirstPage(first);
         printer->SetLastPage(last);
     }
-    const testing::RecordedJob& OnlyJob() const
+    const testsupport::RecordedJob& OnlyJob() const
     {
         EXPECT_EQ(system->Jobs().size(), 1u);
         return system->Jobs().back();
@@ -76,10 +76,10 @@ protected:
     // The progress window of the running job, if it is the real one.
     TQRProgressForm* Form() const { return qobject_cast<TQRProgressForm*>(printer->Client()); }
     // True once the player draws pictures (sheets of the pages of a report are then not empty).
-    static bool PlayerDraws(const testing::RecordedJob& job) { return !job.Pages.empty() && !job.Pages[0].Calls.empty(); }
+    static bool PlayerDraws(const testsupport::RecordedJob& job) { return !job.Pages.empty() && !job.Pages[0].Calls.empty(); }
 
-    std::shared_ptr<testing::TestPrintSystem> system = std::make_shared<testing::TestPrintSystem>();
-    testing::ScopedPrintSystem scope{system};
+    std::shared_ptr<testsupport::TestPrintSystem> system = std::make_shared<testsupport::TestPrintSystem>();
+    testsupport::ScopedPrintSystem scope{system};
     TQRReportLayout layout{BlankLayoutPage(false, TQRPaperSize::A4)};
     testsupport::ScratchDir scratch;
     std::unique_ptr<TQRPrinter> printer;
@@ -91,7 +91,7 @@ TEST_F(PrintJobTest, PrintsTheWholeReportAsOneJobAndGivesTheClientBack)
     QObject preview;
     printer->SetClient(&preview);
     printer->Print();
-    const testing::RecordedJob& job = OnlyJob();
+    const testsupport::RecordedJob& job = OnlyJob();
     EXPECT_TRUE(job.Started);
     EXPECT_TRUE(job.Ended);
     EXPECT_FALSE(job.Aborted);
@@ -113,7 +113,7 @@ TEST_F(PrintJobTest, EachPageCoversThePhysicalSheet)
     Load(2);
     EXPECT_EQ(PageRectangle(*printer), Rect(-100, -100, 4861, 6916));
     printer->Print();
-    const testing::RecordedJob& job = OnlyJob();
+    const testsupport::RecordedJob& job = OnlyJob();
     if (!PlayerDraws(job)) GTEST_SKIP() << "the picture player draws nothing yet";
     // The test page's border is inset by 5 % of the frame's width on every side.
     const QRectF drawn = job.Pages[0].Bounds();
@@ -125,7 +125,7 @@ TEST_F(PrintJobTest, EachPageCoversThePhysicalSheet)
 
 // The border of a test page as drawn on its sheet, in sheet coordinates (origin at the
 // sheet's corner), grown back by its inset (5 % of the width) to the whole picture.
-QRectF PictureOnSheet(const testing::RecordedPage& page)
+QRectF PictureOnSheet(const testsupport::RecordedPage& page)
 {
     const QRectF border = page.Bounds().translated(page.Caps.PhysicalOffsetX, page.Caps.PhysicalOffsetY);
     const double w = border.width() / 0.9;
@@ -139,7 +139,7 @@ TEST_F(PrintJobTest, EachSheetLiesAsItsPageAndShowsItUndistorted)
     Load(testsupport::FramedReportBytes({{21000, 29700}, {29700, 21000}, {15000, 15000}, {27940, 21590}}));
     ASSERT_EQ(printer->Orientation(), poPortrait);
     printer->Print();
-    const testing::RecordedJob& job = OnlyJob();
+    const testsupport::RecordedJob& job = OnlyJob();
     ASSERT_EQ(job.Pages.size(), 4u);
     const bool landscape[] = {false, true, false, true};
     for (size_t i = 0; i < 4; ++i)
@@ -148,7 +148,7 @@ TEST_F(PrintJobTest, EachSheetLiesAsItsPageAndShowsItUndistorted)
 
     const double aspect[] = {210.0 / 297, 297.0 / 210, 1.0, 279.4 / 215.9};
     for (size_t i = 0; i < 4; ++i) {
-        const testing::RecordedPage& page = job.Pages[i];
+        const testsupport::RecordedPage& page = job.Pages[i];
         const QRectF picture = PictureOnSheet(page);
         const QRectF sheet(0, 0, page.Caps.PhysicalWidth, page.Caps.PhysicalHeight);
         EXPECT_NEAR(picture.width() / picture.height(), aspect[i], 0.01) << "sheet " << i + 1;
@@ -168,7 +168,7 @@ TEST_F(PrintJobTest, ALandscapeJobTurnsItsPortraitSheetsAndARangeStartsOnItsOwnP
     ASSERT_EQ(printer->Orientation(), poLandscape);
     Range(2, 3);
     printer->Print();
-    const testing::RecordedJob& job = OnlyJob();
+    const testsupport::RecordedJob& job = OnlyJob();
     EXPECT_EQ(job.DevMode.dmOrientation, DMORIENT_LANDSCAPE);
     ASSERT_EQ(job.Pages.size(), 2u);
     EXPECT_LT(job.Pages[0].Caps.PhysicalWidth, job.Pages[0].Caps.PhysicalHeight) << "page 2 is portrait";
@@ -180,7 +180,7 @@ TEST_F(PrintJobTest, ADeviceThatCannotTurnItsSheetsFitsThePageUndistorted)
     system->Find("Office")->TurnsSheets = false;
     Load(testsupport::FramedReportBytes({{21000, 29700}, {29700, 21000}}));
     printer->Print();
-    const testing::RecordedJob& job = OnlyJob();
+    const testsupport::RecordedJob& job = OnlyJob();
     ASSERT_EQ(job.Pages.size(), 2u);
     EXPECT_LT(job.Pages[1].Caps.PhysicalWidth, job.Pages[1].Caps.PhysicalHeight);
     if (!PlayerDraws(job)) GTEST_SKIP() << "the picture player draws nothing yet";
@@ -280,7 +280,7 @@ TEST_F(PrintJobTest, CancelDuringAPageEndsTheJobAfterThatSheet)
             form->CancelButton()->click();
     });
     printer->Print();
-    const testing::RecordedJob& job = OnlyJob();
+    const testsupport::RecordedJob& job = OnlyJob();
     EXPECT_TRUE(job.Aborted);
     EXPECT_FALSE(job.Ended);
     EXPECT_EQ(job.Pages.size(), 3u) << "page 2 drawn, the next sheet started, then the abort";
@@ -298,7 +298,7 @@ TEST_F(PrintJobTest, CancelNoticedAfterTheLastPageDiscardsTheWholeJob)
     });
     printer->Print();
     {
-        const testing::RecordedJob& job = OnlyJob();
+        const testsupport::RecordedJob& job = OnlyJob();
         EXPECT_TRUE(job.Aborted);
         EXPECT_EQ(job.Pages.size(), 3u);
         EXPECT_EQ(printer->PageNumber(), 3) << "every page was drawn";
@@ -325,7 +325,7 @@ TEST_F(PrintJobTest, RangesOutsideTheReportPrintEmptySheets)
     system->ClearJobs();
     Range(-1, 5);  // pages -1, 0, 1, 2, 3, 4, 5
     printer->Print();
-    const testing::RecordedJob& job = OnlyJob();
+    const testsupport::RecordedJob& job = OnlyJob();
     EXPECT_TRUE(job.Ended);
     ASSERT_EQ(job.Pages.size(), 7u);
     for (size_t sheet : {0u, 1u, 5u, 6u}) EXPECT_TRUE(job.Pages[sheet].Calls.empty()) << "sheet " << sheet;
@@ -365,7 +365,7 @@ TEST_F(PrintJobTest, AnUndecodablePageEndsTheJobWithTheSheetsAlreadySent)
     } catch (const EInvalidGraphic& e) {
         EXPECT_STREQ(e.what(), "Metafile is not valid");
     }
-    const testing::RecordedJob& job = OnlyJob();
+    const testsupport::RecordedJob& job = OnlyJob();
     EXPECT_TRUE(job.Ended) << "ended normally, so pages 1 and 2 are printed";
     EXPECT_FALSE(job.Aborted);
     EXPECT_EQ(job.Pages.size(), 3u);

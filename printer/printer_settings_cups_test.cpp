@@ -17,7 +17,7 @@
 namespace qrp {
 namespace {
 
-using testing::CupsTestQueue;
+using testsupport::CupsTestQueue;
 
 TEST(PrinterSettingsOnCups, ReadsTheQueueAndPrintsWithTheAppliedSettings)
 {

@@ -13,9 +13,9 @@ namespace qrp {
 namespace {
 
 using PS = TQRPaperSize;
-using testing::ScopedPrintSystem;
-using testing::TestPrinter;
-using testing::TestPrintSystem;
+using testsupport::ScopedPrintSystem;
+using testsupport::TestPrinter;
+using testsupport::TestPrintSystem;
 
 class PrinterSettingsTest : public ::testing::Test {
 protected:

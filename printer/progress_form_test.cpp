@@ -15,8 +15,8 @@ namespace {
 
 class ProgressFormTest : public ::testing::Test {
 protected:
-    std::shared_ptr<testing::TestPrintSystem> system = std::make_shared<testing::TestPrintSystem>();
-    testing::ScopedPrintSystem scope{system};
+    std::shared_ptr<testsupport::TestPrintSystem> system = std::make_shared<testsupport::TestPrintSystem>();
+    testsupport::ScopedPrintSystem scope{system};
     TQRPrinter printer{nullptr};
     TQRProgressForm form{printer};
 };

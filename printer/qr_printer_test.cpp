@@ -33,9 +33,9 @@ protected:
     ~ReportPrinterTest() override { SetScreenPixelsPerInchOverride(0); }
 
     // An A4 printer at 600 dpi offering the given paper codes.
-    testing::TestPrinter& AddPrinter(const QString& name, std::vector<int16_t> papers = {1, 5, 9, 11})
+    testsupport::TestPrinter& AddPrinter(const QString& name, std::vector<int16_t> papers = {1, 5, 9, 11})
     {
-        testing::TestPrinter& printer = system->AddPrinter(name);
+        testsupport::TestPrinter& printer = system->AddPrinter(name);
         printer.Papers = std::move(papers);
         return printer;
     }
@@ -47,8 +47,8 @@ protected:
 
     std::string Report(const std::vector<PageFrame>& pages) { return scratch.Write("r.QRP", testsupport::FramedReportBytes(pages)); }
 
-    std::shared_ptr<testing::TestPrintSystem> system = std::make_shared<testing::TestPrintSystem>();
-    testing::ScopedPrintSystem scope{system};
+    std::shared_ptr<testsupport::TestPrintSystem> system = std::make_shared<testsupport::TestPrintSystem>();
+    testsupport::ScopedPrintSystem scope{system};
     TQRReportLayout layout{BlankLayoutPage(false, TQRPaperSize::A4)};
     testsupport::ScratchDir scratch;
 };
@@ -239,7 +239,7 @@ TEST_F(ReportPrinterTest, PaperValuesFollowTheOrientation)
 TEST_F(ReportPrinterTest, SwitchingPrinterReplacesTheInferredPaper)
 {
     AddPrinter("Office");
-    testing::TestPrinter& letters = AddPrinter("Letters", {1, 5});
+    testsupport::TestPrinter& letters = AddPrinter("Letters", {1, 5});
     letters.DefaultDevMode->dmPaperSize = DMPAPER_LETTER;
     const auto printer = MakeReportPrinter();
     printer->Load(Report({{29700, 21000}}));

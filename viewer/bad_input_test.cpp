@@ -10,8 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 class BadInputTest : public ViewerTest {
 protected:
@@ -135,4 +137,4 @@ TEST_F(BadInputTest, EveryCorpusPictureAsAOnePageReportOpensWithoutACrash)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

@@ -12,8 +12,10 @@
 #include <QUrl>
 #include <QWheelEvent>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 TEST_F(ViewerTest, ZoomStepsStopAt190And30)
 {
@@ -322,4 +324,4 @@ TEST_F(ViewerTest, ControlPlusAndMinusStepTheZoomByTwenty)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

@@ -25,8 +25,10 @@
 
 #include <optional>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 // Three pages: "hemácias" once on page 1, never on page 2, twice on page 3.
 const std::vector<TestTextPage> kPages = {
@@ -341,4 +343,4 @@ TEST_F(FindCopyTest, TheCopiedSamplePageReadsAsPdftotextReadsTheConvertedPdf)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

@@ -6,8 +6,10 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 class HyperlinkTest : public ViewerTest {
 protected:
@@ -156,4 +158,4 @@ TEST_F(HyperlinkTest, CompressedAndUnlinkedReportsHaveNoAreas)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

@@ -6,8 +6,10 @@
 
 #include "emf/emf_writer.h"
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 // An A4 page with count records of a type no player knows after its drawing.
 std::vector<uint8_t> PictureWithUnknownRecords(int count)
@@ -49,4 +51,4 @@ TEST_F(ViewerTest, PageNoteFollowsThePageShownAndStaysAwayFromCleanPages)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

@@ -9,8 +9,10 @@
 
 #include <tuple>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 class PagingTest : public ViewerTest {
 protected:
@@ -200,4 +202,4 @@ TEST_F(PagingTest, ControlWheelKeepsThePointUnderTheMouse)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 TEST_F(ViewerTest, ALaterReportTakesItsOwnPaperAndKeepsTheZoom)
 {
@@ -125,4 +127,4 @@ TEST_F(ViewerTest, TheLogoCarriesOnlyTheProductsName)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QPushButton>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 void ExpectEmptyWindow(TForm1& form)
 {
@@ -136,4 +138,4 @@ TEST_F(ViewerTest, WindowLayoutFollowsItsAnchors)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

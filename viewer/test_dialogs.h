@@ -10,7 +10,7 @@
 #include <deque>
 #include <optional>
 
-namespace qrp::testing {
+namespace qrp::testsupport {
 
 class ScriptedDialogs : public TViewerDialogs {
 public:
@@ -90,4 +90,4 @@ private:
     }
 };
 
-}  // namespace qrp::testing
+}  // namespace qrp::testsupport

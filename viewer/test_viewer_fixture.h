@@ -19,9 +19,7 @@
 
 #include <gtest/gtest.h>
 
-namespace qrp::testing {
-
-using namespace qrp::testsupport;
+namespace qrp::testsupport {
 
 class ViewerTest : public ::testing::Test {
 protected:
@@ -72,4 +70,4 @@ protected:
     TStartup FStartup;
 };
 
-}  // namespace qrp::testing
+}  // namespace qrp::testsupport

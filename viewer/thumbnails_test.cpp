@@ -8,8 +8,10 @@
 #include <QFile>
 #include <QTest>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 using ThumbnailTest = ViewerTest;
 
@@ -74,4 +76,4 @@ TEST_F(ThumbnailTest, AnotherReportReplacesTheThumbnails)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

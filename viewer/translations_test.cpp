@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QTimer>
 
-namespace qrp::testing {
+namespace qrp {
 namespace {
+
+using namespace testsupport;
 
 class TranslationsTest : public ViewerTest {
 protected:
@@ -95,4 +97,4 @@ TEST_F(TranslationsTest, SaveSuggestsTheOpenReport)
 }
 
 }  // namespace
-}  // namespace qrp::testing
+}  // namespace qrp

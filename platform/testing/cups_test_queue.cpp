@@ -14,7 +14,7 @@
 
 #include <cstdlib>
 
-namespace qrp::testing {
+namespace qrp::testsupport {
 
 namespace {
 
@@ -132,4 +132,4 @@ bool CupsTestQueue::RejectJobs(const QString& name) const { return Run(Tool("cup
 
 void CupsTestQueue::RemoveQueue(const QString& name) const { Run(Tool("lpadmin"), {"-x", name}); }
 
-}  // namespace qrp::testing
+}  // namespace qrp::testsupport

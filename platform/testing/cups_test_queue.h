@@ -1,8 +1,8 @@
 // The PDF queue of the private CUPS server that scripts/cups-test-server.sh starts for the
 // tests (CUPS_SERVER, QRP_TEST_PRINTER, QRP_TEST_PRINTER_OUTPUT), and reading what it made.
 //
-//   const auto queue = qrp::testing::CupsTestQueue::FromEnvironment();
-//   if (!queue) GTEST_SKIP() << qrp::testing::CupsTestQueue::kSkipReason;
+//   const auto queue = qrp::testsupport::CupsTestQueue::FromEnvironment();
+//   if (!queue) GTEST_SKIP() << qrp::testsupport::CupsTestQueue::kSkipReason;
 #pragma once
 
 #include <QImage>
@@ -10,7 +10,7 @@
 
 #include <optional>
 
-namespace qrp::testing {
+namespace qrp::testsupport {
 
 struct PdfFacts {
     int Pages = 0;
@@ -49,4 +49,4 @@ private:
     QString FOutputDir;
 };
 
-}  // namespace qrp::testing
+}  // namespace qrp::testsupport

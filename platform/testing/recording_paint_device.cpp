@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-namespace qrp::testing {
+namespace qrp::testsupport {
 
 class RecordingPaintEngine : public QPaintEngine {
 public:
@@ -108,4 +108,4 @@ int RecordingPaintDevice::metric(PaintDeviceMetric metric) const
     }
 }
 
-}  // namespace qrp::testing
+}  // namespace qrp::testsupport

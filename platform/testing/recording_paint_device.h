@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-namespace qrp::testing {
+namespace qrp::testsupport {
 
 class RecordingPaintEngine;
 
@@ -32,4 +32,4 @@ private:
     std::unique_ptr<RecordingPaintEngine> FEngine;
 };
 
-}  // namespace qrp::testing
+}  // namespace qrp::testsupport

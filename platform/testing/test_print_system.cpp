@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <utility>
 
-namespace qrp::testing {
+namespace qrp::testsupport {
 
 TestPrinter& TestPrinter::SetA4(int dpi)
 {
@@ -288,4 +288,4 @@ ScopedPrintSystem::ScopedPrintSystem(std::shared_ptr<PrintSystem> system)
 
 ScopedPrintSystem::~ScopedPrintSystem() { InstallPrintSystem(std::move(FPrevious)); }
 
-}  // namespace qrp::testing
+}  // namespace qrp::testsupport

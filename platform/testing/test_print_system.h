@@ -2,9 +2,9 @@
 // default device mode, a paper list, a resolution, a sheet and offsets; every document
 // started on it is recorded with its pages and the drawing calls made on each page.
 //
-//   auto system = std::make_shared<qrp::testing::TestPrintSystem>();
+//   auto system = std::make_shared<qrp::testsupport::TestPrintSystem>();
 //   system->AddPrinter("Office").SetA4(600);
-//   qrp::testing::ScopedPrintSystem scope(system);   // process-wide, process printer reset
+//   qrp::testsupport::ScopedPrintSystem scope(system);   // process-wide, process printer reset
 //   ... print through qrp::TPrinter ...
 //   system->Jobs()[0].Pages.size();
 #pragma once
@@ -23,7 +23,7 @@
 #include <optional>
 #include <vector>
 
-namespace qrp::testing {
+namespace qrp::testsupport {
 
 struct TestPrinter {
     QString Name;
@@ -131,4 +131,4 @@ private:
     std::shared_ptr<PrintSystem> FPrevious;
 };
 
-}  // namespace qrp::testing
+}  // namespace qrp::testsupport
