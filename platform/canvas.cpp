@@ -67,7 +67,8 @@ void TCanvas::StretchDraw(const TRect& rect, const TMetafile& picture)
 {
     const emf::EnhMetaFile* handle = picture.Handle();
     if (!handle) return;
-    render::PlayEnhMetaFile(*FPainter, *handle, QRect(QPoint(rect.Left, rect.Top), QPoint(rect.Right - 1, rect.Bottom - 1)));
+    render::PlayEnhMetaFile(*FPainter, *handle, QRect(QPoint(rect.Left, rect.Top), QPoint(rect.Right - 1, rect.Bottom - 1)),
+                            FTextMode);
 }
 
 }  // namespace qrp

@@ -5,6 +5,7 @@
 
 #include "base/rect.h"
 #include "platform/color.h"
+#include "render/text_mode.h"
 
 class QPainter;
 
@@ -25,6 +26,8 @@ public:
     void SetPenColor(TColor color) { FPenColor = color; }
     int PenWidth() const { return FPenWidth; }
     void SetPenWidth(int width) { FPenWidth = width; }
+    // How pictures drawn by StretchDraw draw their text (GDI's pixels unless set).
+    void SetTextMode(render::TextMode mode) { FTextMode = mode; }
 
     // Fills the inside with the brush and outlines it with the pen, right and bottom
     // edges excluded.
@@ -41,6 +44,7 @@ private:
     TColor FBrushColor = clWhite;
     TColor FPenColor = clBlack;
     int FPenWidth = 1;
+    render::TextMode FTextMode = render::TextMode::kGdi;
     int FPenX = 0;
     int FPenY = 0;
 };

@@ -66,6 +66,7 @@ QSize TQRPreviewImage::PagePaper() const
 void TQRPreviewImage::DrawPage(QPainter& painter)
 {
     TCanvas canvas(&painter);
+    canvas.SetTextMode(render::TextMode::kSmooth);  // a screen: text for reading
     PaintPage(FMetafile.get(), canvas, Rect(0, 0, width(), height()), false);
 }
 

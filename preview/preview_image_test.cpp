@@ -4,6 +4,7 @@
 #include "preview/paint_page.h"
 #include "preview/preview.h"
 #include "preview/test_preview_fixture.h"
+#include "emf/emf_writer.h"
 #include "reportfile/metafile.h"
 
 #include <QImage>
@@ -153,6 +154,57 @@ TEST_F(PreviewImageTest, DrawnPictureIsPlayedInsideTheSheet)
     EXPECT_EQ(shot.pixelColor(200, 235), QColor(30, 60, 160));
     EXPECT_EQ(shot.pixelColor(400, 600), QColor(Qt::white));
     EXPECT_TRUE(IsBlack(shot, 0, 500));
+}
+
+int GreyPixels(const QImage& image)
+{
+    int grey = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) grey += qGray(image.pixel(x, y)) > 40 && qGray(image.pixel(x, y)) < 215;
+    return grey;
+}
+
+TEST_F(PreviewImageTest, TheScreensPageDrawsSmoothTextWhereGdiHasNoGreyLevels)
+{
+    // An A4 page recorded at 96 dpi with a 13-pixel em: GDI's pixels are black or white.
+    emf::EmfWriterOptions options;
+    options.frame = {0, 0, 21000, 29700};
+    options.devicePixels = {794, 1123};
+    options.deviceMillimeters = {210, 297};
+    emf::EmfWriter writer(options);
+    emf::LogFontW font;
+    font.height = -13;
+    font.faceName = u"Arial";
+    writer.ExtCreateFontIndirectW(1, font);
+    writer.SelectObject(1);
+    writer.ExtTextOutW({100, 100}, u"Bastonetes Segmentados Eosinófilos", {});
+    const std::string path = Path("words.QRP");
+    testsupport::WriteReport(path, {writer.Finish()});
+    TQRPrinter printer(&FLayout);
+    printer.Load(path);
+
+    TQRPreviewImage image;
+    image.SetQRPrinter(&printer);
+    for (const QSize size : {QSize(798, 1127), QSize(718, 1014)}) {  // 100 % and 90 %
+        image.resize(size);
+        image.SetPageNumber(1);
+        QImage screen(size, QImage::Format_RGB32);
+        screen.fill(Qt::white);
+        QPainter painter(&screen);
+        image.DrawPage(painter);
+        painter.end();
+        const QImage text = screen.copy(60, 60, 400, 80);
+        EXPECT_GT(GreyPixels(text), 100) << size.width();
+
+        // The same page through a canvas left as it comes: GDI's text.
+        QImage gdi(size, QImage::Format_RGB32);
+        gdi.fill(Qt::white);
+        QPainter gdiPainter(&gdi);
+        TCanvas canvas(&gdiPainter);
+        PaintPage(printer.GetPage(1).get(), canvas, Rect(0, 0, size.width(), size.height()), false);
+        gdiPainter.end();
+        EXPECT_EQ(GreyPixels(gdi.copy(60, 60, 400, 80)), 0) << size.width();
+    }
 }
 
 }  // namespace

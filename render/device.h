@@ -3,6 +3,8 @@
 // does all of GDI's geometry, the device only paints.
 #pragma once
 
+#include "render/text_mode.h"
+
 #include <QBrush>
 #include <QImage>
 #include <QPainter>
@@ -55,6 +57,8 @@ public:
     virtual QRectF Bounds() const { return {}; }
     // Drawing costs work per pixel (a raster image or screen), not per element (PDF, SVG).
     virtual bool Raster() const { return false; }
+    // How the player places and rasterises text for this device.
+    virtual TextMode TextDrawing() const { return TextMode::kGdi; }
 };
 
 }  // namespace qrp::render

@@ -23,6 +23,12 @@ int Weight(const emf::LogFont& lf)
     return std::clamp(lf.weight, 1, 1000);
 }
 
+// The weight and the rendering in one key part.
+int Style(const emf::LogFont& lf, bool antialias, bool hinted)
+{
+    return Weight(lf) * 4 + (antialias ? 1 : 0) + (hinted ? 2 : 0);
+}
+
 }  // namespace
 
 QString FaceName(const emf::LogFont& lf)
@@ -94,9 +100,9 @@ const QString& FontCache::Family(const emf::LogFont& lf)
     return *it;
 }
 
-const QRawFont& FontCache::Base(const emf::LogFont& lf, bool antialias)
+const QRawFont& FontCache::Base(const emf::LogFont& lf, bool antialias, bool hinted)
 {
-    const Key key{Family(lf), Weight(lf) * 2 + (antialias ? 1 : 0), lf.italic != 0};
+    const Key key{Family(lf), Style(lf, antialias, hinted), lf.italic != 0};
     auto it = FBase.find(key);
     if (it != FBase.end()) return it->second;
     if (FBase.size() >= kMaxEntries) FBase.clear();  // sized fonts keep their own copies
@@ -105,21 +111,21 @@ const QRawFont& FontCache::Base(const emf::LogFont& lf, bool antialias)
     font.setWeight(static_cast<QFont::Weight>(Weight(lf)));
     font.setItalic(lf.italic != 0);
     font.setStyleHint(QFont::SansSerif);
-    font.setHintingPreference(QFont::PreferDefaultHinting);
+    font.setHintingPreference(hinted ? QFont::PreferDefaultHinting : QFont::PreferNoHinting);
     if (!antialias) font.setStyleStrategy(QFont::NoAntialias);
     QRawFont raw = QRawFont::fromFont(font);
     if (!raw.isValid()) raw = QRawFont::fromFont(QFont(QStringLiteral("Liberation Sans"), static_cast<int>(kBaseSize)));
     return FBase.emplace(key, raw).first->second;
 }
 
-QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias)
+QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias, bool hinted)
 {
     // Sizes are kept to 1/64 pixel.
     const int size64 = std::max(1, static_cast<int>(std::lround(pixelSize * 64)));
-    const auto key = std::make_tuple(Family(lf), Weight(lf) * 2 + (antialias ? 1 : 0), lf.italic != 0, size64);
+    const auto key = std::make_tuple(Family(lf), Style(lf, antialias, hinted), lf.italic != 0, size64);
     auto it = FSized.find(key);
     if (it != FSized.end()) return it->second;
-    QRawFont raw = Base(lf, antialias);
+    QRawFont raw = Base(lf, antialias, hinted);
     raw.setPixelSize(size64 / 64.0);
     if (FSized.size() >= kMaxEntries) FSized.clear();
     return FSized.emplace(key, raw).first->second;

@@ -25,16 +25,17 @@ public:
     void Clear();
 
     // The font for lf with an em of pixelSize output pixels; without antialias its glyphs
-    // are whole pixels.
-    QRawFont Get(const emf::LogFont& lf, double pixelSize, bool antialias = true);
+    // are whole pixels; without hinting its outlines and advances are the design's, scaled.
+    QRawFont Get(const emf::LogFont& lf, double pixelSize, bool antialias = true, bool hinted = true);
     // (ascent + descent) / em of lf's font: turns a cell height into an em height.
     double CellRatio(const emf::LogFont& lf);
     // Average character width / em, for LOGFONT widths.
     double AverageWidthRatio(const emf::LogFont& lf);
 
 private:
+    // Family, weight and rendering (antialias, hinting), italic.
     using Key = std::tuple<QString, int, bool>;
-    const QRawFont& Base(const emf::LogFont& lf, bool antialias = true);
+    const QRawFont& Base(const emf::LogFont& lf, bool antialias = true, bool hinted = true);
     const QString& Family(const emf::LogFont& lf);
     std::map<Key, QRawFont> FBase;
     std::map<std::tuple<QString, int, bool, int>, QRawFont> FSized;

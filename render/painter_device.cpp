@@ -1,11 +1,13 @@
 #include "render/painter_device.h"
 
+#include "render/image_reuse.h"
+
 #include <QGlyphRun>
 #include <QPaintEngine>
 
 namespace qrp::render {
 
-PainterDevice::PainterDevice(QPainter& painter) : FPainter(painter)
+PainterDevice::PainterDevice(QPainter& painter, TextMode text) : FPainter(painter), FText(text)
 {
     FPainter.save();
     FBaseTransform = FPainter.transform();
@@ -77,7 +79,8 @@ void PainterDevice::DrawImage(const QImage& image, const QRectF& source, const Q
     SetComposition(mode);
     FPainter.setTransform(imageToOutput * FBaseTransform);
     FPainter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-    FPainter.drawImage(source, image, source);
+    // A document keeps images by identity: the same pixels again are the same image.
+    FPainter.drawImage(source, FRasterOps ? image : SameImage(image), source);
     FPainter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     FPainter.setTransform(FBaseTransform);
 }

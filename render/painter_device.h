@@ -1,5 +1,5 @@
 // The Device that paints on a QPainter. Shapes are drawn without antialiasing, as GDI
-// draws them; text is antialiased in grey levels.
+// draws them; text as its TextMode says.
 #pragma once
 
 #include "render/device.h"
@@ -9,7 +9,7 @@ namespace qrp::render {
 class PainterDevice : public Device {
 public:
     // Saves the painter's state; the destructor restores it.
-    explicit PainterDevice(QPainter& painter);
+    explicit PainterDevice(QPainter& painter, TextMode text = TextMode::kGdi);
     ~PainterDevice() override;
     PainterDevice(const PainterDevice&) = delete;
     PainterDevice& operator=(const PainterDevice&) = delete;
@@ -22,6 +22,7 @@ public:
     void SetClip(const std::optional<QRegion>& clip) override;
     QRectF Bounds() const override;
     bool Raster() const override { return FRasterOps; }
+    TextMode TextDrawing() const override { return FText; }
 
 private:
     void SetComposition(Composition mode);
@@ -31,6 +32,7 @@ private:
     bool FBaseClipping = false;
     QPainterPath FBaseClip;
     bool FRasterOps = false;
+    TextMode FText;
     Composition FMode = QPainter::CompositionMode_SourceOver;
 };
 

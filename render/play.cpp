@@ -7,10 +7,10 @@
 
 namespace qrp::render {
 
-PlayStats PlayEnhMetaFile(QPainter& painter, const emf::EnhMetaFile& picture, const QRect& rect)
+PlayStats PlayEnhMetaFile(QPainter& painter, const emf::EnhMetaFile& picture, const QRect& rect, TextMode text)
 {
     if (!painter.isActive()) return {};
-    PainterDevice device(painter);
+    PainterDevice device(painter, text);
     Player player(device, picture, rect);
     return player.Play();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "emf/enh_metafile.h"
+#include "render/text_mode.h"
 
 #include <QRect>
 
@@ -60,8 +61,10 @@ std::string_view RecordTypeName(uint32_t type);
 
 // Maps the picture's frame onto rect (frame left/top to rect.left()/top(), frame
 // right/bottom to rect.right()/bottom(), both inclusive, as QRect's right() and bottom()
-// are) and plays every record. Never throws; leaves the painter's state as it found it.
-PlayStats PlayEnhMetaFile(QPainter& painter, const emf::EnhMetaFile& picture, const QRect& rect);
+// are) and plays every record, drawing text as text says. Never throws; leaves the
+// painter's state as it found it.
+PlayStats PlayEnhMetaFile(QPainter& painter, const emf::EnhMetaFile& picture, const QRect& rect,
+                          TextMode text = TextMode::kGdi);
 
 // Plays picture into rect onto a device that draws nothing: what a playback would skip,
 // without pixels. Never throws.

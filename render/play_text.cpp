@@ -71,21 +71,29 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     }
     if (run.text.empty()) return;
 
-    // The em height GDI realises: a negative height is the character height, a positive
-    // one the cell height (ascent + descent).
+    const TextRendering how = RenderingOf(FDevice.TextDrawing());
+    // Whole output pixels where GDI's rounding is wanted; fractions otherwise.
+    auto whole = [&](double v) { return how.wholePixels ? std::round(v) : v; };
+
+    // The em height: a negative height is the character height, a positive one the cell
+    // height (ascent + descent).
     const double xScale = ScaleX(), yScale = ScaleY();
     double em;
-    // A scaled character height is cut to whole pixels, as GDI realises it.
-    if (lf.height < 0) em = std::floor(-static_cast<double>(lf.height) * yScale + 1e-6);
-    else if (lf.height > 0) em = std::round(std::round(lf.height * yScale) / FFonts.CellRatio(lf));
-    else em = std::round(std::round(16 * yScale) / FFonts.CellRatio(lf));
+    if (lf.height < 0) {
+        em = -static_cast<double>(lf.height) * yScale;
+        // GDI cuts a scaled character height to whole pixels when it realises the font.
+        if (how.wholePixels) em = std::floor(em + 1e-6);
+    } else {
+        const double cell = (lf.height > 0 ? lf.height : 16) * yScale;
+        em = whole(whole(cell) / FFonts.CellRatio(lf));
+    }
     if (!std::isfinite(em) || em > kMaxEm) return;
-    const bool visible = em >= 1;
+    const bool visible = how.wholePixels ? em >= 1 : em >= 0.5;
 
     // The substituted faces ask for whole-pixel glyphs without grey levels from 10 to 17
     // pixels (their grid-fitting table), and GDI follows it.
-    const bool antialias = em < 10 || em >= 18;
-    const QRawFont font = FFonts.Get(lf, std::max(em, 1.0), antialias);
+    const bool antialias = !how.gdiGreyLevels || em < 10 || em >= 18;
+    const QRawFont font = FFonts.Get(lf, std::max(em, 1.0), antialias, how.hinted);
     const QString chars = QString::fromUtf16(run.text.data(), static_cast<qsizetype>(run.text.size()));
     QList<quint32> glyphs;
     if (run.options & ETO_GLYPH_INDEX) {
@@ -122,19 +130,22 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
             rise[i + 1] = sumY * yScale;
         }
     } else {
-        const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+        const QList<QPointF> advances = font.advancesForGlyphIndexes(
+            glyphs, how.hinted ? QRawFont::SeparateAdvances : QRawFont::UseDesignMetrics);
         for (size_t i = 0; i < count; ++i)
-            offsets[i + 1] = offsets[i] + std::round(advances[static_cast<qsizetype>(i)].x() * stretch);
+            offsets[i + 1] = offsets[i] + whole(advances[static_cast<qsizetype>(i)].x() * stretch);
     }
     const double width = offsets[count];
 
-    const double ascent = std::round(font.ascent()), descent = std::round(font.descent());
+    const double ascent = whole(font.ascent()), descent = whole(font.descent());
     QPointF start = total.map(reference);
+    // Upright text on whole pixels: GDI rounds the reference point and every glyph origin.
     const bool upright = std::abs(direction.y()) < 1e-9 && direction.x() > 0;
-    if (upright) start = Snap(start);
+    const bool snapped = upright && how.wholePixels;
+    if (snapped) start = Snap(start);
     switch (FState.textAlign & TA_CENTER) {
     case TA_RIGHT: start -= direction * width; break;
-    case TA_CENTER: start -= direction * std::round(width / 2); break;
+    case TA_CENTER: start -= direction * whole(width / 2); break;
     default: break;
     }
     if (updateCp && (FState.textAlign & TA_CENTER) != TA_CENTER) {
@@ -191,7 +202,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     glyphRun.positions.resize(count);
     for (size_t i = 0; i < count; ++i) {
         QPointF p = start + direction * offsets[i] - up * rise[i];
-        if (upright) p = QPointF(std::round(p.x()), std::round(p.y()));
+        if (snapped) p = QPointF(std::round(p.x()), std::round(p.y()));
         glyphRun.positions[i] = p;
     }
     glyphRun.end = start + direction * width - up * rise[count];

@@ -125,6 +125,39 @@ TEST_F(ConvertTest, AllConvertedExitsZeroAndPngPagesHaveTheirResolution)
     EXPECT_EQ(QImage(QString::fromStdString((out / "etiqueta-1.png").string())).size(), QSize(100, 50));
 }
 
+// Pixels neither near black nor near white: the grey levels of smoothed glyph edges.
+int GreyPixels(const QImage& image)
+{
+    int grey = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) grey += qGray(image.pixel(x, y)) > 40 && qGray(image.pixel(x, y)) < 215;
+    return grey;
+}
+
+TEST_F(ConvertTest, PngPagesDrawSmoothTextUnlessGdiTextIsAsked)
+{
+    // Text of a 16-pixel em at 100 dpi: GDI draws it without grey levels.
+    qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 1);
+    for (const char* mode : {"", "smooth", "gdi"}) {
+        std::vector<std::string> args = {"convert", (in / "laudo.QRP").string(), "-o", (out / mode).string(),
+                                         "--format=png", "--dpi=100"};
+        if (*mode) args.insert(args.end(), {"--text", mode});
+        const RunResult r = RunQrptool(args);
+        ASSERT_EQ(r.exitCode, 0) << mode << r.err;
+    }
+    auto grey = [&](const char* mode) { return GreyPixels(QImage(QString::fromStdString((out / mode / "laudo-1.png").string()))); };
+    EXPECT_GT(grey(""), 100) << "smooth by default";
+    EXPECT_EQ(grey(""), grey("smooth"));
+    EXPECT_EQ(grey("gdi"), 0);
+
+    RunResult r = RunQrptool({"convert", in.string(), "-o", out.string(), "--format=png", "--text", "cleartype"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.err, HasSubstr("unknown text mode 'cleartype' (gdi or smooth)"));
+    r = RunQrptool({"convert", in.string(), "-o", out.string(), "--text=gdi"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_THAT(r.err, HasSubstr("--text draws PNG pages: it needs --format png"));
+}
+
 TEST_F(ConvertTest, ExistingOutputIsKeptUnlessForced)
 {
     qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 1);

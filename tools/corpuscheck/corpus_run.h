@@ -1,6 +1,6 @@
-// The corpus check: renders every corpus picture with `qrptool render` in its own process
-// (so a crash or a hang is seen, not suffered), and scores those that have a GDI reference
-// rendering against it.
+// The corpus check: renders every corpus picture with `qrptool render --text gdi` in its own
+// process (so a crash or a hang is seen, not suffered), and scores those that have a GDI
+// reference rendering against it; those once more with smooth text, for their own score.
 #pragma once
 
 #include <QString>
@@ -36,6 +36,7 @@ struct FileResult {
     bool hasReference = false;
     std::optional<double> ssim;
     std::optional<double> ssimHalf;
+    std::optional<double> ssimHalfSmooth;  // SSIM-half of the rendering with smooth text
     QString caveats;  // from the reference index
     QString note;     // first line of qrptool's error output, or a size mismatch
     int milliseconds = 0;
@@ -46,6 +47,7 @@ struct CorpusSummary {
     int scored = 0;
     double meanSsim = 0;
     double meanSsimHalf = 0;
+    double meanSsimHalfSmooth = 0;  // of the same files, text drawn smooth
     double worstSsimHalf = 1;
     int belowFloor = 0;  // scored files with SSIM-half below 0.85
     int refused = 0;

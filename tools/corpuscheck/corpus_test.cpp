@@ -16,6 +16,8 @@ namespace {
 // Raised as the player improves; the aim is 0.95 mean and no file below 0.85.
 constexpr double kMeanSsimFloor = 0.93;
 constexpr double kMeanSsimHalfFloor = 0.94;
+// Smooth text sits a little below GDI's pixels, never far.
+constexpr double kMeanSsimHalfSmoothFloor = 0.93;
 
 
 TEST(Corpus, EveryPicturePlaysAndScoresAboveTheFloor)
@@ -49,8 +51,9 @@ TEST(Corpus, EveryPicturePlaysAndScoresAboveTheFloor)
                           << r.note.toStdString();
     EXPECT_GE(s.meanSsim, kMeanSsimFloor);
     EXPECT_GE(s.meanSsimHalf, kMeanSsimHalfFloor);
+    EXPECT_GE(s.meanSsimHalfSmooth, kMeanSsimHalfSmoothFloor);
     std::cout << "corpus: " << s.scored << " scored, mean SSIM " << s.meanSsim << ", mean SSIM-half "
-              << s.meanSsimHalf << ", " << s.belowFloor << " below 0.85; table in "
+              << s.meanSsimHalf << " (smooth text " << s.meanSsimHalfSmooth << "), " << s.belowFloor << " below 0.85; table in "
               << table.fileName().toStdString() << "\n";
 }
 

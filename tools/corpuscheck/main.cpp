@@ -69,7 +69,8 @@ int main(int argc, char** argv)
     const auto s = corpuscheck::Summarize(results);
     std::cout << "files " << s.files << ", scored " << s.scored << ", mean SSIM "
               << qPrintable(QString::number(s.meanSsim, 'f', 3)) << ", mean SSIM-half "
-              << qPrintable(QString::number(s.meanSsimHalf, 'f', 3)) << ", below 0.85: " << s.belowFloor
+              << qPrintable(QString::number(s.meanSsimHalf, 'f', 3)) << " (smooth text "
+              << qPrintable(QString::number(s.meanSsimHalfSmooth, 'f', 3)) << "), below 0.85: " << s.belowFloor
               << ", refused " << s.refused << ", crashed " << s.crashed << ", timed out " << s.timedOut << "\n";
     if (!table.isEmpty()) {
         QFile file(table);

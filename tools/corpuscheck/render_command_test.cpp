@@ -121,6 +121,42 @@ TEST_F(RenderCommand, AllPagesNameFilesByNumberAndPdfPagesTakeTheFrameSize)
     EXPECT_EQ(boxes, (QStringList{"595x842", "842x595", "420x595"}));
 }
 
+TEST_F(RenderCommand, TextIsSmoothUnlessGdiIsAsked)
+{
+    // 100 x 50 mm on the writer's 81-dpi device: 320 x 160 pixels; a 14-pixel em, which GDI
+    // draws without grey levels.
+    EmfWriterOptions options;
+    options.frame = {0, 0, 10000, 5000};
+    EmfWriter writer(options);
+    qrp::emf::LogFontW font;
+    font.height = -14;
+    font.faceName = u"Arial";
+    writer.ExtCreateFontIndirectW(1, font);
+    writer.SelectObject(1);
+    writer.ExtTextOutW({10, 20}, u"Bastonetes Segmentados Eosinófilos", {});
+    const std::vector<uint8_t> bytes = writer.Finish();
+    const QString emf = Path("words.emf");
+    std::ofstream(emf.toStdString(), std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+
+    auto grey = [](const QImage& image) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) n += qGray(image.pixel(x, y)) > 40 && qGray(image.pixel(x, y)) < 215;
+        return n;
+    };
+    ASSERT_EQ(Render({emf, "--width", "321", "-o", Path("default.png")}).exitCode, 0);
+    ASSERT_EQ(Render({emf, "--width", "321", "--text", "smooth", "-o", Path("smooth.png")}).exitCode, 0);
+    ASSERT_EQ(Render({emf, "--width", "321", "--text", "gdi", "-o", Path("gdi.png")}).exitCode, 0);
+    EXPECT_GT(grey(QImage(Path("default.png"))), 100);
+    EXPECT_EQ(QImage(Path("default.png")), QImage(Path("smooth.png")));
+    EXPECT_EQ(grey(QImage(Path("gdi.png"))), 0);
+
+    const RunResult bad = Render({emf, "--text", "subpixel", "-o", Path("bad.png")});
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_NE(bad.err.find("--text needs gdi or smooth"), std::string::npos) << bad.err;
+}
+
 TEST_F(RenderCommand, TracePrintsEachPagesDrawingCalls)
 {
     const QString report = WriteReport("two.QRP", {{0, 0, 21000, 29700}, {0, 0, 29700, 21000}});

@@ -164,7 +164,7 @@ extern const Command kConvertCommand = {
     "convert",
     "convert reports (files, folders) to PDF or PNG pages",
     "Usage: qrptool convert INPUT... -o OUTDIR [--format pdf|png] [--pdfa] [-j N] [--dpi N]\n"
-    "                       [--force] [--log FILE] [--shard K/N]\n"
+    "                       [--text gdi|smooth] [--force] [--log FILE] [--shard K/N]\n"
     "\n"
     "Converts report files to one PDF per report (OUTDIR/NAME.pdf, each page the size of its\n"
     "picture, text and lines as vectors) or to PNG pages (OUTDIR/NAME-1.png, ...). An INPUT is\n"
@@ -176,6 +176,9 @@ extern const Command kConvertCommand = {
     "  --format pdf|png      output format (default pdf)\n"
     "  -j, --jobs N          convert N reports at a time (default 1)\n"
     "  --dpi N               resolution of PNG pages (default 150)\n"
+    "  --text gdi|smooth     text of PNG pages: smooth, with grey levels and glyphs placed to\n"
+    "                        fractions of a pixel (default), or gdi, pixel for pixel as GDI\n"
+    "                        draws it without font smoothing\n"
     "  --force               replace outputs that exist (never replaced otherwise)\n"
     "  --pdfa                PDF/A-1b: fonts embedded, no transparency, XMP metadata\n"
     "  --log FILE            append one JSON line per report to FILE: input, output, pages,\n"

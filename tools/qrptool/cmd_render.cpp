@@ -23,7 +23,8 @@ int RunRender(const std::vector<std::string>& args);
 extern const Command kRenderCommand = {
     "render",
     "render report pages or an EMF/WMF picture to PNG, SVG or PDF",
-    "Usage: qrptool render FILE [--page N | --all] [--width W | --dpi D] -o OUT [--trace]\n"
+    "Usage: qrptool render FILE [--page N | --all] [--width W | --dpi D] -o OUT\n"
+    "                      [--text gdi|smooth] [--trace]\n"
     "\n"
     "Plays the pictures of FILE as the platform's GDI draws them.\n"
     "  FILE       a report (.QRP), an enhanced metafile (.emf) or a Windows\n"
@@ -35,6 +36,10 @@ extern const Command kRenderCommand = {
     "             H = 1 + round((W-1) x frame height / frame width)\n"
     "  --dpi D    D pixels per inch of the picture's frame (default 96)\n"
     "  -o OUT     the output: .png, .svg or .pdf (PDF and SVG keep vectors)\n"
+    "  --text gdi|smooth\n"
+    "             smooth: text with grey levels, glyphs placed to fractions of a\n"
+    "             pixel (default); gdi: pixel for pixel as GDI draws it without\n"
+    "             font smoothing\n"
     "  --trace    print each page's drawing calls on standard output\n"
     "\n"
     "A page with records the player skipped (damaged or not supported) is still\n"
@@ -54,6 +59,7 @@ struct RenderOptions {
     bool all = false;
     std::optional<SizeRule> size;
     bool trace = false;
+    qrp::render::TextMode text = qrp::render::TextMode::kSmooth;
 };
 
 template <typename T>
@@ -92,6 +98,11 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args, 
             const auto v = value();
             if (!v || v->empty()) return "-o needs an output file name";
             o.output = *v;
+        } else if (a == "--text") {
+            const auto v = value();
+            const auto mode = v ? qrp::render::ParseTextMode(*v) : std::nullopt;
+            if (!mode) return "--text needs gdi or smooth";
+            o.text = *mode;
         } else if (a == "--trace") {
             o.trace = true;
         } else if (!a.empty() && a[0] == '-' && a != "-") {
@@ -163,7 +174,7 @@ int RunRender(const std::vector<std::string>& args)
 
     std::unique_ptr<PageWriter> writer;
     try {
-        writer = MakePageWriter(format, o.output, rule, o.all && format != OutputFormat::kPdf, {o.input});
+        writer = MakePageWriter(format, o.output, rule, o.all && format != OutputFormat::kPdf, {o.input}, o.text);
     } catch (const OutputError& e) {
         std::cerr << "qrptool render: " << e.what() << "\n";
         return kExitInvalidFile;

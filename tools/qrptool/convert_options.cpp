@@ -40,7 +40,8 @@ std::optional<std::string> ParseConvertOptions(const std::vector<std::string>& a
             value = arg.substr(2);
         }
         const bool takesValue = name == "-o" || name == "--output" || name == "--format" || name == "-j" ||
-                                name == "--jobs" || name == "--dpi" || name == "--log" || name == "--shard";
+                                name == "--jobs" || name == "--dpi" || name == "--log" || name == "--shard" ||
+                                name == "--text";
         if (name == "--force" && !value) {
             o.force = true;
             continue;
@@ -65,6 +66,11 @@ std::optional<std::string> ParseConvertOptions(const std::vector<std::string>& a
             } else {
                 return "unknown format '" + *value + "' (pdf or png)";
             }
+        } else if (name == "--text") {
+            const auto mode = qrp::render::ParseTextMode(*value);
+            if (!mode) return "unknown text mode '" + *value + "' (gdi or smooth)";
+            o.text = *mode;
+            o.textGiven = true;
         } else if (name == "--log") {
             if (value->empty()) return "option --log needs a file name";
             o.logFile = *value;
@@ -92,6 +98,7 @@ std::optional<std::string> ParseConvertOptions(const std::vector<std::string>& a
     if (o.inputs.empty()) return "no input: name report files or folders";
     if (o.outputDir.empty()) return "no output folder: give -o OUTDIR";
     if (o.pdfa && o.format != ConvertFormat::kPdf) return "--pdfa makes PDF files: it cannot go with --format png";
+    if (o.textGiven && o.format != ConvertFormat::kPng) return "--text draws PNG pages: it needs --format png";
     return std::nullopt;
 }
 

@@ -85,7 +85,8 @@ void PdfPageWriter::Finish()
     if (!FPainter->end()) throw PageOutputError("cannot finish the PDF document");
 }
 
-QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi, qrp::render::PlayStats* stats)
+QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi, qrp::render::PlayStats* stats,
+                       qrp::render::TextMode text)
 {
     const QSizeF size = PageSizeMillimetres(picture);
     const int width = DevicePixels(size.width(), dpi);
@@ -101,7 +102,7 @@ QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi, qrp::rende
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
     QPainter painter(&image);
-    qrp::render::PlayStats played = qrp::render::PlayEnhMetaFile(painter, picture, QRect(0, 0, width, height));
+    qrp::render::PlayStats played = qrp::render::PlayEnhMetaFile(painter, picture, QRect(0, 0, width, height), text);
     painter.end();
     if (stats) *stats = std::move(played);
     return image;

@@ -60,8 +60,10 @@ private:
 // Pages rendered larger than this many pixels are refused (about a gigabyte of image).
 constexpr qint64 kMaxPagePixels = qint64{1} << 28;
 
-// The picture played on white paper at dpi; the image records the resolution. Throws
-// PageOutputError when the frame is refused or the image would be too large.
-QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi, qrp::render::PlayStats* stats = nullptr);
+// The picture played on white paper at dpi, its text drawn as text says; the image records
+// the resolution. Throws PageOutputError when the frame is refused or the image would be
+// too large.
+QImage RenderPageImage(const qrp::emf::EnhMetaFile& picture, int dpi, qrp::render::PlayStats* stats = nullptr,
+                       qrp::render::TextMode text = qrp::render::TextMode::kGdi);
 
 }  // namespace qrptool

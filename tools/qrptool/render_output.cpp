@@ -90,8 +90,8 @@ std::string SizeError(const qrp::emf::EnhMetaFile& picture)
 
 class PngWriter : public PageWriter {
 public:
-    PngWriter(std::string out, SizeRule rule, bool pattern, std::vector<std::string> inputs)
-        : FOut(std::move(out)), FRule(rule), FPattern(pattern), FOutputs(std::move(inputs))
+    PngWriter(std::string out, SizeRule rule, bool pattern, std::vector<std::string> inputs, qrp::render::TextMode text)
+        : FOut(std::move(out)), FRule(rule), FPattern(pattern), FOutputs(std::move(inputs)), FText(text)
     {
     }
 
@@ -105,7 +105,7 @@ public:
         qrp::render::PlayStats stats;
         {
             QPainter painter(&image);
-            stats = qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size));
+            stats = qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size), FText);
         }
         const std::string name = FPattern ? PageFileName(FOut, page) : FOut;
         QFile file;
@@ -124,12 +124,13 @@ private:
     SizeRule FRule;
     bool FPattern;
     Outputs FOutputs;
+    qrp::render::TextMode FText;
 };
 
 class SvgWriter : public PageWriter {
 public:
-    SvgWriter(std::string out, SizeRule rule, bool pattern, std::vector<std::string> inputs)
-        : FOut(std::move(out)), FRule(rule), FPattern(pattern), FOutputs(std::move(inputs))
+    SvgWriter(std::string out, SizeRule rule, bool pattern, std::vector<std::string> inputs, qrp::render::TextMode text)
+        : FOut(std::move(out)), FRule(rule), FPattern(pattern), FOutputs(std::move(inputs)), FText(text)
     {
     }
 
@@ -150,7 +151,7 @@ public:
             svg.setResolution(std::max(1, static_cast<int>(std::lround(size->width() / frameWidthInches))));
             QPainter painter(&svg);
             painter.fillRect(WholeDevice(*size), Qt::white);
-            stats = qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size));
+            stats = qrp::render::PlayEnhMetaFile(painter, picture, WholeDevice(*size), FText);
         }
         FOutputs.Close(file, name);
         return stats;
@@ -163,13 +164,14 @@ private:
     SizeRule FRule;
     bool FPattern;
     Outputs FOutputs;
+    qrp::render::TextMode FText;
 };
 
 // One document; every page sized to its picture's frame, played at one resolution.
 class PdfWriter : public PageWriter {
 public:
-    PdfWriter(std::string out, SizeRule rule, std::vector<std::string> inputs)
-        : FOut(std::move(out)), FRule(rule), FOutputs(std::move(inputs))
+    PdfWriter(std::string out, SizeRule rule, std::vector<std::string> inputs, qrp::render::TextMode text)
+        : FOut(std::move(out)), FRule(rule), FOutputs(std::move(inputs)), FText(text)
     {
     }
 
@@ -193,7 +195,7 @@ public:
         }
         const QRect page(0, 0, FWriter->width(), FWriter->height());
         FPainter.fillRect(page, Qt::white);
-        return qrp::render::PlayEnhMetaFile(FPainter, picture, page);
+        return qrp::render::PlayEnhMetaFile(FPainter, picture, page, FText);
     }
 
     void Finish() override
@@ -215,6 +217,7 @@ private:
     std::string FOut;
     SizeRule FRule;
     Outputs FOutputs;
+    qrp::render::TextMode FText;
     QFile FFile;
     std::unique_ptr<QPdfWriter> FWriter;
     QPainter FPainter;
@@ -264,17 +267,18 @@ std::string PageFileName(const std::string& pattern, int page)
 }
 
 std::unique_ptr<PageWriter> MakePageWriter(OutputFormat format, const std::string& out, const SizeRule& rule,
-                                           bool pattern, const std::vector<std::string>& inputs)
+                                           bool pattern, const std::vector<std::string>& inputs,
+                                           qrp::render::TextMode text)
 {
     switch (format) {
     case OutputFormat::kPng:
-        return std::make_unique<PngWriter>(out, rule, pattern, inputs);
+        return std::make_unique<PngWriter>(out, rule, pattern, inputs, text);
     case OutputFormat::kSvg:
-        return std::make_unique<SvgWriter>(out, rule, pattern, inputs);
+        return std::make_unique<SvgWriter>(out, rule, pattern, inputs, text);
     case OutputFormat::kPdf:
         break;
     }
-    return std::make_unique<PdfWriter>(out, rule, inputs);
+    return std::make_unique<PdfWriter>(out, rule, inputs, text);
 }
 
 }  // namespace qrptool

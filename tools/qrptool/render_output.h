@@ -55,7 +55,9 @@ public:
 // output goes to a temporary file and replaces its name only in Finish, once every page
 // was written: a failure leaves existing outputs as they were. An output that is one of
 // inputs, or exists and is not a regular file, is refused.
+// text: how pages draw their text.
 std::unique_ptr<PageWriter> MakePageWriter(OutputFormat format, const std::string& out, const SizeRule& rule,
-                                           bool pattern, const std::vector<std::string>& inputs = {});
+                                           bool pattern, const std::vector<std::string>& inputs = {},
+                                           qrp::render::TextMode text = qrp::render::TextMode::kSmooth);
 
 }  // namespace qrptool

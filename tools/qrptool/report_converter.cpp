@@ -91,7 +91,7 @@ void WritePngs(qrp::TQRPageList& list, const std::vector<fs::path>& targets, con
         const auto page = LoadPage(list, n);
         QImage image;
         qrp::render::PlayStats stats;
-        OnPage(n, [&] { image = RenderPageImage(*page->Handle(), options.dpi, &stats); });
+        OnPage(n, [&] { image = RenderPageImage(*page->Handle(), options.dpi, &stats, options.text); });
         Note(damage, n, std::move(stats));
         auto output = std::make_unique<AtomicOutputFile>(targets[static_cast<size_t>(n - 1)]);
         QFile file;
