@@ -27,6 +27,10 @@ function(qrp_test)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  # The sanitizers make everything some times slower.
+  if(QRP_SANITIZE)
+    math(EXPR T_TIMEOUT "${T_TIMEOUT} * 3")
+  endif()
   # CTest hands a test only the first variable of a list-valued ENVIRONMENT, so the
   # folders the tests need are also compiled in, as defaults for unset variables.
   target_sources(${T_NAME} PRIVATE ${PROJECT_SOURCE_DIR}/cmake/test_environment.cpp)

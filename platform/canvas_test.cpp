@@ -66,7 +66,7 @@ TEST(Canvas, StretchDrawPullsTheRightAndBottomEdgesInByOnePixel)
     {
         QPainter painter(&image);
         TCanvas canvas(&painter);
-        canvas.StretchDraw(TRect(10, 10, 50, 40), picture);
+        canvas.StretchDraw(TRect{10, 10, 50, 40}, picture);
     }
     EXPECT_TRUE(Dark(image, 10, 10));
     // PlayEnhMetaFile into (10, 10)-(49, 39): the frame's right and bottom land there.
@@ -81,7 +81,7 @@ TEST(Canvas, StretchDrawPullsTheRightAndBottomEdgesInByOnePixel)
     {
         QPainter painter(&blank);
         TCanvas canvas(&painter);
-        canvas.StretchDraw(TRect(0, 0, 20, 20), empty);
+        canvas.StretchDraw(TRect{0, 0, 20, 20}, empty);
     }
     EXPECT_EQ(blank.pixel(10, 10), qRgb(255, 255, 255));
 }

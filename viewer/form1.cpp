@@ -212,7 +212,7 @@ void TForm1::CreateShortcuts()
         auto* s = new QShortcut(keys, scope);
         s->setContext(context);
         // A disabled button ignores click(), as the command would.
-        connect(s, &QShortcut::activated, button, [button] { button->click(); });
+        QObject::connect(s, &QShortcut::activated, button, [button] { button->click(); });
     };
     shortcut(QKeySequence::Open, SpeedButton9, this, Qt::WindowShortcut);
     shortcut(QKeySequence::Save, SpeedButton8, this, Qt::WindowShortcut);

@@ -21,6 +21,7 @@ TSpinEditText::TSpinEditText(TSpinEdit* owner) : QLineEdit(owner), FOwner(owner)
 
 void TSpinEditText::keyPressEvent(QKeyEvent* event)
 {
+    if (!FOwner) return QLineEdit::keyPressEvent(event);
     if (event->key() == Qt::Key_Up && !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
         FOwner->StepUp();
         return;
@@ -42,7 +43,7 @@ void TSpinEditText::focusOutEvent(QFocusEvent* event)
 {
     QLineEdit::focusOutEvent(event);
     // A popup (the context menu) or another window taking the focus is no exit.
-    if (event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) FOwner->CheckOnExit();
+    if (FOwner && event->reason() != Qt::PopupFocusReason && event->reason() != Qt::ActiveWindowFocusReason) FOwner->CheckOnExit();
 }
 
 // ---- step buttons ----
@@ -132,6 +133,8 @@ TSpinEdit::TSpinEdit(QWidget* parent)
         StepDown();
     });
 }
+
+TSpinEdit::~TSpinEdit() { FEdit->Orphan(); }
 
 bool TSpinEdit::IsValidChar(QChar c)
 {

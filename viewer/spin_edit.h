@@ -23,6 +23,8 @@ class TSpinEditText : public QLineEdit {
     Q_OBJECT
 public:
     explicit TSpinEditText(TSpinEdit* owner);
+    // The owner is being destroyed: the focus it takes away is no exit to check.
+    void Orphan() { FOwner = nullptr; }
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -63,6 +65,7 @@ class TSpinEdit : public QWidget {
     Q_OBJECT
 public:
     explicit TSpinEdit(QWidget* parent = nullptr);
+    ~TSpinEdit() override;
 
     int MinValue() const { return FMinValue; }
     void SetMinValue(int v) { FMinValue = v; }
