@@ -77,6 +77,16 @@ std::string CreateUniqueFile(const std::string& directory, const std::string& pr
 // it vanishes when closed, even when the process is killed. EFCreateError naming directory.
 FileHandle CreateSpillFile(const std::string& directory);
 bool RemoveFile(const std::string& path);
+
+// One name in a folder and what it is itself: a link is kLink (not followed), a device,
+// FIFO or socket kOther.
+struct FolderEntry {
+    std::string name;
+    FileKind kind = FileKind::kMissing;
+};
+// The names in folder ("." and ".." left out), sorted by their bytes. False with the
+// system's error number when the folder cannot be read; entries then holds what was read.
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, int* lastError = nullptr);
 // Creates a folder and the folders above it that are missing. EFCreateError naming path.
 void CreateFolders(const std::string& path);
 

@@ -98,6 +98,31 @@ TEST(PortableFileSystem, NamesKeepTheirAccentsThroughEveryCall)
     EXPECT_EQ(StatusOf(dir / "Relatórios/2019/março").kind, FileKind::kDirectory);
 }
 
+TEST(PortableFileSystem, AFolderListsItsNamesSortedWithWhatEachIs)
+{
+    Folder dir;
+    Put(dir / "b.QRP", "b");
+    Put(dir / "Relatório.QRP", "r");
+    CreateFolders(dir / "a");
+    std::vector<FolderEntry> entries;
+    ASSERT_TRUE(ListFolder(dir / "", entries));
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].name, "Relatório.QRP");
+    EXPECT_EQ(entries[0].kind, FileKind::kRegular);
+    EXPECT_EQ(entries[1].name, "a");
+    EXPECT_EQ(entries[1].kind, FileKind::kDirectory);
+    EXPECT_EQ(entries[2].name, "b.QRP");
+    EXPECT_TRUE(ListFolder(dir / "a", entries));
+    EXPECT_TRUE(entries.empty());
+    // A missing folder and a file are no folders to list.
+    int error = 0;
+    EXPECT_FALSE(ListFolder(dir / "missing", entries, &error));
+    EXPECT_NE(error, 0);
+    error = 0;
+    EXPECT_FALSE(ListFolder(dir / "b.QRP", entries, &error));
+    EXPECT_NE(error, 0);
+}
+
 TEST(PortableFileSystem, AnOutputReplacesOnlyOnCommitAndNeverAnInputOrAFolder)
 {
     Folder dir;

@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <random>
 #include <sys/stat.h>
@@ -325,6 +326,41 @@ FileHandle CreateSpillFile(const std::string& directory)
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, int* lastError)
+{
+    entries.clear();
+    // Opened as a folder, never a FIFO or device to block on.
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NONBLOCK | O_CLOEXEC);
+    DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+    if (!dir) {
+        if (lastError) *lastError = errno;
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
+    bool ok = true;
+    for (;;) {
+        errno = 0;
+        const dirent* entry = ::readdir(dir);
+        if (!entry) {
+            if (errno != 0) {
+                if (lastError) *lastError = errno;
+                ok = false;
+            }
+            break;
+        }
+        const std::string name = entry->d_name;
+        if (name == "." || name == "..") continue;
+        struct stat info {};
+        const int result = ::fstatat(fd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW);
+        // A name that vanished while listed is left out.
+        if (result != 0) continue;
+        entries.push_back({name, KindOf(info.st_mode)});
+    }
+    ::closedir(dir);
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return ok;
+}
 
 void CreateFolders(const std::string& path)
 {

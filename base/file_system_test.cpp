@@ -20,6 +20,7 @@
 #include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace qrp {
@@ -95,6 +96,26 @@ TEST(FileSystem, InputsThatAreNotRegularFilesAreRefusedWithoutBlocking)
     Put(dir / "big", std::string(101, 'x'));
     EXPECT_THROW(ReadWholeFile(dir / "big", 100), EReadError);
     EXPECT_EQ(Get(dir / "big").size(), 101u);
+}
+
+TEST(FileSystem, AFolderListsLinksAsLinksAndSpecialFilesAsOtherWithoutOpeningThem)
+{
+    Scratch dir;
+    Put(dir / "r.QRP", "r");
+    ASSERT_EQ(::mkfifo((dir / "fifo.QRP").c_str(), 0644), 0);
+    ASSERT_EQ(::symlink(".", (dir / "loop").c_str()), 0);
+    ASSERT_EQ(::symlink("r.QRP", (dir / "link.QRP").c_str()), 0);
+    std::vector<FolderEntry> entries;
+    ASSERT_TRUE(ListFolder(dir.Path(), entries));
+    std::vector<std::pair<std::string, FileKind>> got;
+    for (const FolderEntry& e : entries) got.emplace_back(e.name, e.kind);
+    const std::vector<std::pair<std::string, FileKind>> expected = {
+        {"fifo.QRP", FileKind::kOther}, {"link.QRP", FileKind::kLink}, {"loop", FileKind::kLink}, {"r.QRP", FileKind::kRegular}};
+    EXPECT_EQ(got, expected);
+    // A FIFO given as the folder is refused without waiting for a writer.
+    int error = 0;
+    EXPECT_FALSE(ListFolder(dir / "fifo.QRP", entries, &error));
+    EXPECT_EQ(error, ENOTDIR);
 }
 
 TEST(FileSystem, IdentityFollowsLinksAndCountsHardLinksAsOneFile)

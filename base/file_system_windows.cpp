@@ -344,6 +344,41 @@ FileHandle CreateSpillFile(const std::string& directory)
 
 bool RemoveFile(const std::string& path) { return ::DeleteFileW(Wide(path).c_str()) != 0; }
 
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries, int* lastError)
+{
+    entries.clear();
+    WIN32_FIND_DATAW found{};
+    const HANDLE h = ::FindFirstFileExW(Wide(Join(folder, "*")).c_str(), FindExInfoBasic, &found,
+                                        FindExSearchNameMatch, nullptr, 0);
+    if (h == INVALID_HANDLE_VALUE) {
+        const int error = LastError();
+        // An empty folder has no first name; a file is no folder.
+        if (error == ERROR_FILE_NOT_FOUND && StatusOf(folder).kind == FileKind::kDirectory) return true;
+        if (lastError) *lastError = error == ERROR_FILE_NOT_FOUND ? ERROR_DIRECTORY : error;
+        return false;
+    }
+    bool ok = true;
+    do {
+        const std::wstring name = found.cFileName;
+        if (name == L"." || name == L"..") continue;
+        FileKind kind = FileKind::kRegular;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+            kind = FileKind::kLink;
+        } else if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            kind = FileKind::kDirectory;
+        }
+        entries.push_back({Utf8(name), kind});
+    } while (::FindNextFileW(h, &found));
+    const int error = LastError();
+    if (error != ERROR_NO_MORE_FILES) {
+        if (lastError) *lastError = error;
+        ok = false;
+    }
+    ::FindClose(h);
+    std::sort(entries.begin(), entries.end(), [](const FolderEntry& a, const FolderEntry& b) { return a.name < b.name; });
+    return ok;
+}
+
 void CreateFolders(const std::string& path)
 {
     if (path.empty()) throw EFCreateError(path, SystemErrorText(ERROR_PATH_NOT_FOUND));

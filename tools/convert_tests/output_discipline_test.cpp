@@ -100,13 +100,40 @@ TEST(OutputDisciplineTest, InputsThatAreNotRegularFilesAreRefusedAtOnce)
     for (const std::string input : {"fifo.QRP", "folder.QRP"}) {
         for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
                  {"info", input}, {"extract", input, "-o", "pages"}, {"render", input, "-o", "p.png"},
-                 {"pack", "packed.QRP", input}}) {
+                 {"pack", "packed.QRP", input}, {"thumbnail", input, "t.png"}}) {
             std::string err;
             EXPECT_EQ(RunIn(scratch.Path(), args, &err), 2) << args[0] << " " << input;
             EXPECT_THAT(err, HasSubstr(input)) << args[0];
         }
     }
     EXPECT_THAT(FolderNames(scratch.Path()), ElementsAre("fifo.QRP", "folder.QRP", "r.QRP"));
+}
+
+// Folders given to convert and grep: only regular report files are taken (a FIFO named like
+// a report never blocks the walk), links to folders are not followed, and convert takes a
+// file reached by several names (links, hard links) once.
+TEST(OutputDisciplineTest, FoldersOfInputsTakeRegularReportsOnceAndNeverBlock)
+{
+    ScratchFolder scratch;
+    const fs::path in = scratch / "in";
+    fs::create_directories(in / "sub" / "empty.QRP");
+    qrp::testsupport::WriteLabelledA4Report(in / "a.QRP", 1);
+    qrp::testsupport::WriteLabelledA4Report(in / "sub" / "b.qrp", 1);
+    ASSERT_EQ(::mkfifo((in / "fifo.QRP").c_str(), 0644), 0);
+    fs::create_symlink("..", in / "sub" / "loop");
+    fs::create_hard_link(in / "a.QRP", in / "sub" / "again.QRP");
+    fs::create_symlink("b.qrp", in / "sub" / "link.QRP");
+    fs::create_symlink("missing.QRP", in / "sub" / "dangling.QRP");
+
+    std::string err;
+    EXPECT_EQ(RunIn(scratch.Path(), {"convert", "in", "-o", "out"}, &err), 0) << err;
+    EXPECT_THAT(FolderNames(scratch / "out"), ElementsAre("a.pdf", "sub"));
+    EXPECT_THAT(FolderNames(scratch / "out" / "sub"), ElementsAre("b.pdf"));
+
+    // grep searches every name it finds; the FIFO is an error naming it, not a wait.
+    EXPECT_EQ(RunIn(scratch.Path(), {"grep", "-r", "-c", "zzzz", "in"}, &err), 2);
+    EXPECT_THAT(err, HasSubstr("fifo.QRP"));
+    EXPECT_THAT(err, ::testing::Not(HasSubstr("loop")));
 }
 
 TEST(OutputDisciplineTest, AnOutputThatIsTheInputByAnyPathIsRefusedAndTheInputKept)
@@ -126,6 +153,10 @@ TEST(OutputDisciplineTest, AnOutputThatIsTheInputByAnyPathIsRefusedAndTheInputKe
     EXPECT_EQ(RunIn(scratch.Path(), {"extract", "r.QRP", "-o", "pages"}, &err), 3);
     EXPECT_THAT(err, HasSubstr("page-0002.emf"));
     EXPECT_EQ(RunIn(scratch.Path(), {"pack", "pages/page-0001.emf", "pages/page-0001.emf"}, &err), 3);
+    EXPECT_EQ(RunIn(scratch.Path(), {"thumbnail", "r.QRP", "hard.pdf"}, &err), 3);
+    EXPECT_THAT(err, HasSubstr("hard.pdf"));
+    EXPECT_EQ(RunIn(scratch.Path(), {"thumbnail", "r.QRP", "sym.png"}, &err), 3);
+    EXPECT_THAT(err, HasSubstr("sym.png"));
     EXPECT_EQ(qrp::testsupport::ReadFile(scratch / "r.QRP"), report);
     EXPECT_TRUE(fs::is_symlink(scratch / "sym.png"));
     EXPECT_TRUE(fs::is_symlink(scratch / "pages" / "page-0002.emf"));
@@ -148,6 +179,8 @@ TEST(OutputDisciplineTest, DestinationsThatAreNoRegularFilesAreRefusedAndKept)
         EXPECT_EQ(RunIn(scratch.Path(), {"pack", target, "page-0001.emf"}, &err), 3) << target;
         EXPECT_THAT(err, HasSubstr(target));
         EXPECT_EQ(RunIn(scratch.Path(), {"render", "r.QRP", "-o", target}, &err), 2) << target;
+        EXPECT_THAT(err, HasSubstr(target));
+        EXPECT_EQ(RunIn(scratch.Path(), {"thumbnail", "r.QRP", target}, &err), 3) << target;
         EXPECT_THAT(err, HasSubstr(target));
         EXPECT_EQ(fs::symlink_status(scratch / target).type(), before) << target;
     }

@@ -9,11 +9,11 @@
 #include "tools/qrptool/report_inputs.h"
 
 #include "base/exceptions.h"
+#include "base/file_system.h"
 
 #include <algorithm>
 #include <atomic>
 #include <csignal>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -22,7 +22,6 @@
 
 namespace qrptool {
 
-namespace fs = std::filesystem;
 
 extern const Command kConvertCommand;
 
@@ -63,11 +62,10 @@ int RunConvert(const std::vector<std::string>& args)
     ConvertOptions options;
     if (const auto error = ParseConvertOptions(args, options)) return UsageError(kConvertCommand, *error);
 
-    std::error_code error;
-    std::filesystem::create_directories(options.outputDir, error);
-    if (error || !std::filesystem::is_directory(options.outputDir)) {
-        std::cerr << "qrptool convert: " << options.outputDir << ": cannot make the output folder"
-                  << (error ? ": " + error.message() : std::string()) << "\n";
+    try {
+        qrp::CreateFolders(options.outputDir);
+    } catch (const std::exception& e) {
+        std::cerr << "qrptool convert: cannot make the output folder: " << e.what() << "\n";
         return kExitUsage;
     }
 
@@ -85,9 +83,8 @@ int RunConvert(const std::vector<std::string>& args)
 
     std::unique_ptr<ConvertLog> log;
     if (!options.logFile.empty()) {
-        std::error_code same;
         for (const ReportInput& in : inputs) {
-            if (fs::equivalent(in.path, options.logFile, same)) {
+            if (qrp::SameFile(in.path.string(), options.logFile)) {
                 std::cerr << "qrptool convert: " << options.logFile << ": the log would overwrite an input\n";
                 return kExitUsage;
             }

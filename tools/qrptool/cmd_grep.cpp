@@ -5,6 +5,9 @@
 #include "tools/qrptool/qt_start.h"
 #include "tools/qrptool/render_input.h"
 
+#include "base/exceptions.h"
+#include "base/file_system.h"
+
 #include <QRegularExpression>
 
 #include <algorithm>
@@ -113,25 +116,25 @@ struct Input {
     std::string error;
 };
 
+// Files first, then the folders below, each in name order; links to folders are not
+// followed, so a link loop cannot trap the walk.
 void CollectFolder(const std::filesystem::path& folder, std::vector<Input>& inputs)
 {
-    std::error_code ec;
-    std::vector<std::filesystem::path> files, folders;
-    std::filesystem::directory_iterator it(folder, ec), end;
-    if (ec) {
-        inputs.push_back({folder.string(), "cannot read the folder: " + ec.message()});
+    std::vector<qrp::FolderEntry> entries;
+    int error = 0;
+    if (!qrp::ListFolder(folder.string(), entries, &error) && entries.empty()) {
+        inputs.push_back({folder.string(), "cannot read the folder: " + qrp::SystemErrorText(error)});
         return;
     }
-    for (; it != end; it.increment(ec)) {
-        if (ec) break;
-        const auto status = it->symlink_status(ec);
-        if (ec) continue;
-        if (std::filesystem::is_directory(status)) folders.push_back(it->path());
-        else if (IsReportName(it->path()) && !std::filesystem::is_directory(it->status(ec))) files.push_back(it->path());
+    std::vector<std::filesystem::path> folders;
+    for (const qrp::FolderEntry& entry : entries) {
+        const std::filesystem::path path = folder / entry.name;
+        if (entry.kind == qrp::FileKind::kDirectory) {
+            folders.push_back(path);
+        } else if (IsReportName(path) && qrp::StatusOf(path.string()).kind != qrp::FileKind::kDirectory) {
+            inputs.push_back({path.string(), {}});
+        }
     }
-    std::sort(files.begin(), files.end());
-    std::sort(folders.begin(), folders.end());
-    for (const auto& f : files) inputs.push_back({f.string(), {}});
     for (const auto& f : folders) CollectFolder(f, inputs);
 }
 
@@ -139,8 +142,7 @@ std::vector<Input> CollectInputs(const GrepOptions& o)
 {
     std::vector<Input> inputs;
     for (const std::string& path : o.paths) {
-        std::error_code ec;
-        if (std::filesystem::is_directory(path, ec)) {
+        if (qrp::StatusOf(path).kind == qrp::FileKind::kDirectory) {
             if (o.recursive) CollectFolder(path, inputs);
             else inputs.push_back({path, "is a folder (search folders with -r)"});
         } else {

@@ -5,13 +5,12 @@
 #include "tools/qrptool/qt_start.h"
 #include "tools/qrptool/render_input.h"
 
+#include "base/file_system.h"
 #include "render/play.h"
 
 #include <QFile>
 #include <QImage>
 #include <QPainter>
-
-#include <sys/stat.h>
 
 #include <charconv>
 #include <cmath>
@@ -86,16 +85,14 @@ int RunThumbnail(const std::vector<std::string>& args)
     const std::string& input = files[0];
     const std::string& output = files[1];
     // Only a regular file is ever replaced, and never the input itself.
-    struct stat inStat {}, outStat {};
-    if (::lstat(output.c_str(), &outStat) == 0) {
-        if (!S_ISREG(outStat.st_mode)) {
-            std::cerr << "qrptool thumbnail: " << output << ": not a regular file, left as it is\n";
-            return kExitPartial;
-        }
-        if (::stat(input.c_str(), &inStat) == 0 && inStat.st_dev == outStat.st_dev && inStat.st_ino == outStat.st_ino) {
-            std::cerr << "qrptool thumbnail: " << output << ": is the input\n";
-            return kExitPartial;
-        }
+    const qrp::FileKind outputKind = qrp::LinkStatusOf(output).kind;
+    if (outputKind != qrp::FileKind::kMissing && outputKind != qrp::FileKind::kRegular) {
+        std::cerr << "qrptool thumbnail: " << output << ": not a regular file, left as it is\n";
+        return kExitPartial;
+    }
+    if (qrp::SameFile(input, output)) {
+        std::cerr << "qrptool thumbnail: " << output << ": is the input\n";
+        return kExitPartial;
     }
 
     qrp::emf::HENHMETAFILE picture;

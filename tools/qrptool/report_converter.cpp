@@ -1,5 +1,6 @@
 #include "tools/qrptool/report_converter.h"
 
+#include "base/file_system.h"
 #include "reportfile/page_list.h"
 #include "tools/qrptool/atomic_output.h"
 #include "tools/qrptool/page_output.h"
@@ -120,11 +121,7 @@ std::vector<fs::path> OutputPaths(const ReportInput& input, const ConvertOptions
 
 namespace {
 
-bool Exists(const fs::path& path)
-{
-    std::error_code error;
-    return fs::exists(fs::symlink_status(path, error));
-}
+bool Exists(const fs::path& path) { return qrp::LinkStatusOf(path.string()).kind != qrp::FileKind::kMissing; }
 
 ConvertOutcome Convert(const ReportInput& input, const ConvertOptions& options, const std::atomic<bool>& cancel)
 {
@@ -162,9 +159,7 @@ ConvertOutcome Convert(const ReportInput& input, const ConvertOptions& options, 
             }
         }
         // The report's folder in the output tree.
-        std::error_code error;
-        fs::create_directories(targets.front().parent_path(), error);
-        if (error) throw OutputFileError("cannot make " + targets.front().parent_path().string() + ": " + error.message());
+        qrp::CreateFolders(targets.front().parent_path().string());
         if (options.format == ConvertFormat::kPdf) {
             WritePdf(list, targets.front(), input, options, cancel, outcome.damage);
         } else {

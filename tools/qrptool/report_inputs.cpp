@@ -1,10 +1,13 @@
 #include "tools/qrptool/report_inputs.h"
 
+#include "base/exceptions.h"
+#include "base/file_system.h"
+
 #include <algorithm>
 #include <cctype>
 #include <map>
 #include <set>
-#include <system_error>
+#include <utility>
 
 namespace qrptool {
 
@@ -27,38 +30,30 @@ ReportInput Input(const fs::path& path, const fs::path& relative, std::string er
     return ReportInput{path, relative.generic_string(), stem.generic_string(), std::move(error)};
 }
 
-
-
 // The report files below folder, in path order; a folder that cannot be read becomes an
 // input with its error, and the walk goes on with the others. Links to folders are not
-// followed, so a link loop cannot trap the walk.
+// followed, so a link loop cannot trap the walk; a link to a file is taken when the file is
+// a regular one.
 void CollectFolder(const fs::path& folder, const fs::path& relative, std::vector<ReportInput>& out)
 {
-    std::error_code error;
-    fs::directory_iterator it(folder, error);
-    if (error) {
-        out.push_back(Input(folder, relative, "cannot read the folder: " + error.message()));
+    std::vector<qrp::FolderEntry> entries;
+    int error = 0;
+    const bool complete = qrp::ListFolder(folder.string(), entries, &error);
+    if (!complete && entries.empty()) {
+        out.push_back(Input(folder, relative, "cannot read the folder: " + qrp::SystemErrorText(error)));
         return;
     }
-    std::vector<fs::directory_entry> entries;
-    for (const fs::directory_iterator end; it != end;) {
-        entries.push_back(*it);
-        it.increment(error);
-        if (error) {
-            out.push_back(Input(folder, relative, "cannot read the folder: " + error.message()));
-            break;
+    for (const qrp::FolderEntry& entry : entries) {
+        const fs::path path = folder / entry.name;
+        if (entry.kind == qrp::FileKind::kDirectory) {
+            CollectFolder(path, relative / entry.name, out);
+        } else if (HasReportExtension(entry.name) &&
+                   (entry.kind == qrp::FileKind::kRegular ||
+                    (entry.kind == qrp::FileKind::kLink && qrp::StatusOf(path.string()).kind == qrp::FileKind::kRegular))) {
+            out.push_back(Input(path, relative / entry.name));
         }
     }
-    std::sort(entries.begin(), entries.end(),
-              [](const fs::directory_entry& a, const fs::directory_entry& b) { return a.path() < b.path(); });
-    for (const fs::directory_entry& entry : entries) {
-        std::error_code typeError;
-        if (entry.is_directory(typeError) && !entry.is_symlink(typeError)) {
-            CollectFolder(entry.path(), relative / entry.path().filename(), out);
-        } else if (HasReportExtension(entry.path()) && entry.is_regular_file(typeError)) {
-            out.push_back(Input(entry.path(), relative / entry.path().filename()));
-        }
-    }
+    if (!complete) out.push_back(Input(folder, relative, "cannot read the folder: " + qrp::SystemErrorText(error)));
 }
 
 }  // namespace
@@ -70,28 +65,29 @@ std::vector<ReportInput> CollectReportInputs(const std::vector<std::string>& arg
     std::vector<ReportInput> collected;
     for (const std::string& argument : arguments) {
         const fs::path path(argument);
-        std::error_code error;
-        const fs::file_status status = fs::status(path, error);
-        if (error || !fs::exists(status)) {
+        const qrp::FileStatus status = qrp::StatusOf(argument);
+        if (status.kind == qrp::FileKind::kMissing) {
             collected.push_back(Input(path, path.filename(), "no such file or folder"));
-        } else if (fs::is_directory(status)) {
+        } else if (status.kind == qrp::FileKind::kDirectory) {
             CollectFolder(path, fs::path(), collected);
-        } else if (!fs::is_regular_file(status)) {
+        } else if (status.kind != qrp::FileKind::kRegular) {
             collected.push_back(Input(path, path.filename(), "not a regular file"));
         } else {
             collected.push_back(Input(path, path.filename()));
         }
     }
 
-    // The same file reached twice (named and inside a folder, or through two names).
+    // The same file reached twice (named and inside a folder, through two names or two
+    // hard links).
     std::vector<ReportInput> inputs;
-    std::set<fs::path> seenFiles;
+    std::set<std::pair<uint64_t, uint64_t>> seenFiles;
     std::map<std::string, fs::path> ownerOfStem;
     for (ReportInput& input : collected) {
         if (input.error.empty()) {
-            std::error_code error;
-            const fs::path canonical = fs::canonical(input.path, error);
-            if (!seenFiles.insert(error ? input.path : canonical).second) continue;
+            const qrp::FileStatus status = qrp::StatusOf(input.path.string());
+            if (status.kind != qrp::FileKind::kMissing &&
+                !seenFiles.insert({status.identity.volume, status.identity.index}).second)
+                continue;
             auto [owner, isNew] = ownerOfStem.emplace(input.outputStem, input.path);
             if (!isNew) input.error = "same output name as " + owner->second.string();
         }

@@ -3,19 +3,26 @@
 //   laudo-compressed.QRP  the same pages, compressed
 #include "tools/samplegen/laudo.h"
 
-#include <fstream>
+#include "base/file_system.h"
+
+#include <exception>
 #include <iostream>
 #include <string>
 
 namespace {
 
+// Replaces path as a whole: a reader never sees half a sample, a failure leaves the old one.
 bool Write(const std::string& path, const std::vector<uint8_t>& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) std::cerr << "qrp-samplegen: cannot write " << path << "\n";
-    return static_cast<bool>(out);
+    try {
+        qrp::TAtomicFile out(path);
+        out.Write(bytes.data(), static_cast<int64_t>(bytes.size()));
+        out.Commit();
+        return true;
+    } catch (const std::exception& e) {
+        std::cerr << "qrp-samplegen: " << e.what() << "\n";
+        return false;
+    }
 }
 
 }  // namespace
