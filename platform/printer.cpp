@@ -1,6 +1,7 @@
 #include "platform/printer.h"
 
 #include "base/exceptions.h"
+#include "base/swallowed.h"
 #include "platform/canvas.h"
 #include "platform/messages.h"
 
@@ -38,6 +39,7 @@ TPrinter::~TPrinter()
             EndDoc();
         } catch (...) {
             // A destructor cannot report; the job is closed either way.
+            LogSwallowed("ending the print job of a printer object that goes");
         }
     }
 }

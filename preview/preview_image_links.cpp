@@ -1,8 +1,10 @@
 // The page image's hyperlink areas: read with the page, hit under the mouse (a pointing hand
 // and the link as a tooltip) and followed by a click, through the OnHyperlink handler.
+#include "base/swallowed.h"
 #include "preview/hyperlinks.h"
 #include "preview/preview_image.h"
 #include "printer/qr_printer.h"
+#include "printer/screen_metrics.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
 
@@ -25,6 +27,7 @@ void TQRPreviewImage::ReadHyperlinks()
         if (links && links->size() > kMaxHyperlinks) links->erase(links->begin() + kMaxHyperlinks, links->end());
         if (links && !links->empty()) FHyperlinks = std::move(links);
     } catch (...) {
+        LogSwallowed("reading the page's hyperlinks");
         FHyperlinks.reset();
     }
 }
@@ -32,7 +35,8 @@ void TQRPreviewImage::ReadHyperlinks()
 int TQRPreviewImage::HyperlinkAt(QPoint pos) const
 {
     if (!FHyperlinks || !FMetafile) return -1;
-    const double pw = FMetafile->Width(), ph = FMetafile->Height();
+    const int pixelsPerInch = ScreenPixelsPerInch();
+    const double pw = FMetafile->Width(pixelsPerInch), ph = FMetafile->Height(pixelsPerInch);
     if (pw <= 0 || ph <= 0 || width() <= 0 || height() <= 0) return -1;
     // The image point in the picture's pixels, as the picture is stretched over the image.
     const double x = (pos.x() + 0.5) * pw / width();

@@ -1,5 +1,6 @@
 #include "preview/text_layer.h"
 
+#include "base/swallowed.h"
 #include "preview/preview.h"
 #include "reportfile/metafile.h"
 
@@ -82,6 +83,7 @@ const render::PageText& TQRTextLayer::PageText()
                 *FText = render::PictureText(*picture->Handle());
             } catch (...) {
                 // A page whose playback fails has no text to select.
+                LogSwallowed("reading the text of the page shown");
             }
         }
     }

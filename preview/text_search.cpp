@@ -1,5 +1,6 @@
 #include "preview/text_search.h"
 
+#include "base/swallowed.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
 
@@ -89,6 +90,7 @@ void TQRTextSearch::Start(const QString& fileName, int pageCount, const QString&
             list = std::make_unique<TQRPageList>();
             list->LoadFromFile(work->FileName);
         } catch (...) {
+            LogSwallowed("opening the report to search");
             list.reset();
         }
         int total = 0;
@@ -104,6 +106,7 @@ void TQRTextSearch::Start(const QString& fileName, int pageCount, const QString&
                         hits = FindInPage(render::PictureText(*picture->Handle()), work->Needle, room);
                     }
                 } catch (...) {
+                    LogSwallowed("searching a page");
                     failed = true;  // an unreadable page has no matches; the search goes on
                 }
             }

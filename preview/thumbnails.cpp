@@ -1,5 +1,6 @@
 #include "preview/thumbnails.h"
 
+#include "base/swallowed.h"
 #include "platform/canvas.h"
 #include "preview/paint_page.h"
 #include "reportfile/metafile.h"
@@ -164,6 +165,7 @@ void TQRThumbnails::RequestVisible()
             list = std::make_unique<TQRPageList>();
             list->LoadFromFile(work->FileName);
         } catch (...) {
+            LogSwallowed("opening the report for its thumbnails");
             list.reset();
         }
         for (;;) {
@@ -182,6 +184,7 @@ void TQRThumbnails::RequestVisible()
             try {
                 image = DrawThumbnail(*list, page);
             } catch (...) {
+                LogSwallowed("drawing a thumbnail");
                 image = QImage();  // a page that cannot be read keeps its placeholder
             }
             if (work->Stop) continue;

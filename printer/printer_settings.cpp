@@ -2,9 +2,10 @@
 
 #include "base/arith.h"
 #include "base/exceptions.h"
+#include "base/swallowed.h"
 #include "platform/messages.h"
-#include "platform/printer.h"
 #include "platform/print_system.h"
+#include "platform/printer.h"
 
 #include <algorithm>
 #include <vector>
@@ -74,6 +75,7 @@ void TPrinterSettings::GetSettings()
         FIndex = FPrinter->PrinterIndex();
     } catch (...) {
         // A failed read leaves what was read so far and unbinds the printer object.
+        LogSwallowed("reading the printer's settings");
         UnlockDeviceMode();
         FPrinter = nullptr;
     }
@@ -247,6 +249,7 @@ TQRPaperSize DefaultPrinterPaperSize()
         GlobalUnlock(deviceMode);
         return size;
     } catch (...) {
+        LogSwallowed("reading the default printer's paper size");
         return TQRPaperSize::Default;
     }
 }

@@ -1,13 +1,13 @@
 #include "printer/qr_printer.h"
 
 #include "base/arith.h"
+#include "base/swallowed.h"
 #include "platform/printer.h"
 #include "printer/notices.h"
 #include "printer/report_layout.h"
 #include "printer/screen_metrics.h"
 #include "reportfile/metafile.h"
 #include "reportfile/page_list.h"
-#include "reportfile/screen_metrics.h"
 
 #include <QCoreApplication>
 
@@ -64,6 +64,7 @@ TQRPrinter::~TQRPrinter()
         } catch (...) {
             // An AfterPreview handler that raises cannot stop the destruction; the preview
             // is unbound either way.
+            LogSwallowed("unbinding the preview of a report printer that goes");
         }
     }
 }
@@ -95,8 +96,6 @@ void TQRPrinter::LoadWith(const std::function<void()>& loadPageList)
     loadPageList();
     FPageCount = FPageList->PageCount();
     const int pixelsPerInch = ScreenPixelsPerInch();
-    // Pictures measure themselves against the same screen.
-    SetScreenPixelsPerInchY(pixelsPerInch);
     FXFactor = static_cast<long double>(pixelsPerInch) / kTenthsPerInch;
     FYFactor = FXFactor;
     if (FPageCount > 0) InferPaperFromFirstPage();

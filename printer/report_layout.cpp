@@ -1,5 +1,6 @@
 #include "printer/report_layout.h"
 
+#include "base/swallowed.h"
 #include "platform/locale_measure.h"
 
 namespace qrp {
@@ -17,6 +18,7 @@ TQRPaperSize DefaultPaperOrDefault()
         return DefaultPrinterPaperSize();
     } catch (...) {
         // Any failure reading the process printer's paper leaves the page's own measures.
+        LogSwallowed("reading the process printer's paper");
         return TQRPaperSize::Default;
     }
 }

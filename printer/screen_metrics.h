@@ -1,5 +1,7 @@
-// The screen's logical pixels per inch, as the report printer converts page measures for the
-// preview. Works without a display: no GUI application or no screen gives 96.
+// The screen's logical pixels per inch: the one place the screen resolution is known. Its
+// readers pass it down: the report printer to its page-measure factors on every load, the
+// page image to TMetafile::Width/Height of placeable pictures for its hyperlink areas.
+// Works without a display: no GUI application or no screen gives 96.
 #pragma once
 
 namespace qrp {

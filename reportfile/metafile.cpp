@@ -4,7 +4,6 @@
 #include "base/exceptions.h"
 #include "emf/header.h"
 #include "emf/wmf/wmf_convert.h"
-#include "reportfile/screen_metrics.h"
 
 #include <algorithm>
 #include <array>
@@ -181,17 +180,17 @@ void TMetafile::WritePlaceablePicture(TStream& stream) const
     stream.WriteBuffer(body.data(), static_cast<int32_t>(body.size()));
 }
 
-int32_t TMetafile::Width() const
+int32_t TMetafile::Width(int32_t screenPixelsPerInch) const
 {
-    if (FImage->FInch != 0) return MulDiv(FImage->FWidth, ScreenPixelsPerInchY(), 2540);
+    if (FImage->FInch != 0) return MulDiv(FImage->FWidth, screenPixelsPerInch, 2540);
     if (!FImage->FHandle) return FImage->FTempWidth;
     const emf::EnhMetaHeader& h = FImage->FHandle->Header();
     return MulDiv(FImage->FWidth, h.szlDevice.cx, HundredthsOf(h.szlMillimeters.cx));
 }
 
-int32_t TMetafile::Height() const
+int32_t TMetafile::Height(int32_t screenPixelsPerInch) const
 {
-    if (FImage->FInch != 0) return MulDiv(FImage->FHeight, ScreenPixelsPerInchY(), 2540);
+    if (FImage->FInch != 0) return MulDiv(FImage->FHeight, screenPixelsPerInch, 2540);
     if (!FImage->FHandle) return FImage->FTempHeight;
     const emf::EnhMetaHeader& h = FImage->FHandle->Header();
     return MulDiv(FImage->FHeight, h.szlDevice.cy, HundredthsOf(h.szlMillimeters.cy));

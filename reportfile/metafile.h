@@ -25,6 +25,9 @@ struct TMetafileImage {
     int32_t FTempHeight = 0;
 };
 
+// The screen resolution assumed where no screen is known.
+inline constexpr int32_t kDefaultScreenPixelsPerInch = 96;
+
 class TMetafile {
 public:
     TMetafile();
@@ -35,9 +38,11 @@ public:
     // Writes the picture at the stream's position in the form chosen by Enhanced.
     void SaveToStream(TStream& stream) const;
 
-    // Size in pixels: at the recording device's resolution for an enhanced picture.
-    int32_t Width() const;
-    int32_t Height() const;
+    // Size in pixels: at the recording device's resolution for an enhanced picture; a
+    // placeable read measures itself against the screen's pixels per inch, which the caller
+    // (the report printer, owner of the screen's resolution) passes down.
+    int32_t Width(int32_t screenPixelsPerInch = kDefaultScreenPixelsPerInch) const;
+    int32_t Height(int32_t screenPixelsPerInch = kDefaultScreenPixelsPerInch) const;
     int32_t MMWidth() const { return FImage->FWidth; }
     int32_t MMHeight() const { return FImage->FHeight; }
     uint16_t Inch() const { return FImage->FInch; }

@@ -4,7 +4,6 @@
 #include "emf/emf_writer.h"
 #include "emf/header.h"
 #include "emf/wmf/test_wmf_builder.h"
-#include "reportfile/screen_metrics.h"
 #include "testsupport/files.h"
 #include "testsupport/pictures.h"
 #include "testsupport/reports.h"
@@ -111,9 +110,8 @@ TEST(Metafile, PlaceableHeaderIsCheckedAndGivesTheSizes)
             EXPECT_EQ(m.Inch(), 1440);
             EXPECT_EQ(m.MMWidth(), 2540);
             EXPECT_EQ(m.MMHeight(), 1270);
-            SetScreenPixelsPerInchY(120);
-            EXPECT_EQ(m.Width(), 120);
-            SetScreenPixelsPerInchY(96);
+            EXPECT_EQ(m.Width(120), 120);
+            EXPECT_EQ(m.Height(120), 60);
             EXPECT_EQ(m.Width(), 96);
         } else {
             EXPECT_EQ(m.Inch(), 0);

@@ -15,7 +15,7 @@ class TApplication : public QApplication {
 public:
     TApplication(int& argc, char** argv);
 
-    // The general error handler; unset, failures are dropped after the event.
+    // The general error handler; unset, failures are written to standard error after the event.
     void SetOnException(std::function<void(const std::exception_ptr&)> handler) { FOnException = std::move(handler); }
 
     bool notify(QObject* receiver, QEvent* event) override;

@@ -2,6 +2,7 @@
 #include "viewer/form1.h"
 
 #include "base/exceptions.h"
+#include "base/swallowed.h"
 #include "platform/printer.h"
 #include "preview/preview.h"
 #include "printer/qr_printer.h"
@@ -54,6 +55,7 @@ void TForm1::FormShow(QObject*)
         TPageNote::Of(*this).ShowFor(printer, prev->PageNumber());
     } catch (...) {
         // The label keeps its caption.
+        LogSwallowed("refreshing the page label");
     }
 }
 
@@ -85,6 +87,8 @@ void TForm1::OpenReport(const QString& fileName)
     try {
         prepara(fileName);
     } catch (...) {
+        // The message says only "invalid file"; the reason goes to standard error.
+        LogSwallowed(("opening " + fileName.toStdString()).c_str());
         FDialogs.ShowMessage(this, texts::kInvalidFile);
         return;
     }
@@ -211,6 +215,7 @@ void TForm1::SpeedButton4Click(QObject*)
         if (TQRPrinter* printer = prev->QRPrinter()) prev->SetPageNumber(printer->PageCount());
     } catch (...) {
         // Failures of the last-page step are swallowed; the label is refreshed all the same.
+        LogSwallowed("going to the last page");
     }
     FormShow(this);
 }

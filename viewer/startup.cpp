@@ -1,8 +1,9 @@
 #include "viewer/startup.h"
 
+#include "base/swallowed.h"
 #include "preview/preview.h"
-#include "viewer/application.h"
 #include "printer/qr_printer.h"
+#include "viewer/application.h"
 #include "viewer/spin_edit.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ TStartup StartViewer(const QStringList& arguments, TViewerDialogs& dialogs)
         try {
             form.prepara(arguments.front());
         } catch (...) {
+            LogSwallowed(("opening " + arguments.front().toStdString()).c_str());
             dialogs.ShowMessage(&form, texts::kInvalidFile);
             startup.Terminate = true;
         }

@@ -50,7 +50,12 @@ TEST_F(ViewerTest, InvalidFileShowsOneMessageAndEnds)
 {
     const QString path = Path(QStringLiteral("notes.txt"));
     WriteFile(path, std::vector<uint8_t>(300, 'x'));
+    ::testing::internal::CaptureStderr();
     TForm1& form = Start({path});
+    // The message names no reason; standard error keeps it.
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("qrp: opening " + path.toStdString() + ": "), std::string::npos) << err;
+    EXPECT_NE(err.find(" (ignored)\n"), std::string::npos) << err;
     EXPECT_EQ(FDialogs.Messages, QStringList{QStringLiteral("Arquivo inválido.")});
     EXPECT_TRUE(FDialogs.Errors.isEmpty());
     EXPECT_TRUE(FStartup.Terminate);
