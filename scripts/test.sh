@@ -3,7 +3,8 @@
 #   1. the whole project with warnings as errors, all CTest labels;
 #   2. the Qt-free core (base, emf, reportfile) again under AddressSanitizer and
 #      UndefinedBehaviorSanitizer;
-#   3. the core cross-compiled for Windows, its tests run under wine.
+#   3. the whole project built again with clang, warnings as errors;
+#   4. the core cross-compiled for Windows, its tests run under wine.
 # Tests that need a print server run against a private CUPS server with a PDF queue,
 # started here and stopped by its own process id.
 set -euo pipefail
@@ -33,6 +34,11 @@ status=0
 BUILD_DIR=build-asan scripts/build.sh -DQRP_CORE_ONLY=ON -DQRP_WERROR=ON \
   "-DQRP_SANITIZE=address;undefined" -DCMAKE_BUILD_TYPE=Debug
 (cd build-asan && ctest --output-on-failure -j2 --timeout 900) || status=1
+
+# The whole project compiles under clang too, warnings as errors (built, not run again:
+# -O0 keeps it quick).
+CC=clang CXX=clang++ BUILD_DIR=build-clang scripts/build.sh -DQRP_WERROR=ON -DQRP_BENCH=OFF \
+  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O0 || status=1
 
 # The Qt-free core cross-compiled for Windows, its tests run under wine.
 scripts/windows-core-test.sh || status=1
