@@ -1,7 +1,7 @@
 // End to end: `qrptool print` on a real CUPS queue that writes PDF files. Needs the private
-// print server of scripts/cups-test-server.sh (QRP_TEST_PRINTER, QRP_TEST_PRINTER_OUTPUT)
-// and the qrptool program of the same build; skips without them. QRP_PRINT_TEST_DUMP names a
-// folder to keep the printed and expected page images in.
+// print server of scripts/cups-test-server.sh (QRP_TEST_PRINTER, QRP_TEST_PRINTER_OUTPUT,
+// QRP_TEST_PRINTER_SPOOL) and the qrptool program of the same build; skips without them.
+// QRP_PRINT_TEST_DUMP names a folder to keep the printed and expected page images in.
 #include "emf/emf_writer.h"
 #include "platform/canvas.h"
 #include "printer/test_ssim.h"
@@ -17,6 +17,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -102,7 +103,9 @@ protected:
     {
         queue = Env("QRP_TEST_PRINTER");
         output = Env("QRP_TEST_PRINTER_OUTPUT");
-        if (queue.isEmpty() || output.isEmpty()) GTEST_SKIP() << "no test print server (scripts/cups-test-server.sh)";
+        spool = Env("QRP_TEST_PRINTER_SPOOL");
+        if (queue.isEmpty() || output.isEmpty() || spool.isEmpty())
+            GTEST_SKIP() << "no test print server (scripts/cups-test-server.sh)";
         qrptool = QCoreApplication::applicationDirPath() + "/../tools/qrptool";
         if (!QFileInfo(qrptool).isExecutable()) GTEST_SKIP() << "qrptool is not built";
         // The three-page sample report; a generated one when the samples are not built.
@@ -206,10 +209,26 @@ protected:
         return rotation % 180 != 0 ? size.transposed() : size;
     }
 
-    // Prints a report made of pages with these frames and checks each sheet: the paper the
-    // page asks for, and the page on it whole and undistorted. A queue that feeds every
-    // sheet one way up (as this PDF queue does) prints a page of the other orientation
-    // turned by a quarter: the sheet is then compared turned back.
+    // The document of the job whose output is `pdf` as the server received it: the PDF
+    // our job handed to CUPS, before any filter (the server keeps job files).
+    QString SpooledDocument(const QString& pdf) const
+    {
+        const QRegularExpressionMatch job = QRegularExpression("job_(\\d+)\\.pdf$").match(pdf);
+        if (!job.hasMatch()) return QString();
+        return QDir(spool).filePath(QString("d%1-001").arg(job.captured(1).toInt(), 5, 10, QChar('0')));
+    }
+
+    // Prints a report made of pages with these frames and checks each sheet: the paper and
+    // orientation the page asks for, and the page on it whole and undistorted.
+    //
+    // Orientation is checked on the document our job hands to CUPS: each page there has
+    // the media box of its own sheet (`papers`, landscape pages wider than high). The PDF
+    // the queue writes cannot show it: CUPS gives a job one medium, and its PDF-to-PDF
+    // filter puts every page on that medium the way the paper is fed, turning a page of
+    // the other orientation by a quarter (as a physical printer prints it); the PDF
+    // writer behind the queue also turns pages upright by the direction of their text.
+    // So the printed PDF is checked for the paper only (its size, either way up) and for
+    // each sheet's content, compared turned back where the queue turned it.
     void PrintFramesAndCheck(const std::vector<testsupport::PageFrame>& frames, const std::vector<QSizeF>& papers)
     {
         report = scratch.Write("frames.QRP", TextReportBytes(frames));
@@ -223,8 +242,13 @@ protected:
             QFile::copy(QString::fromStdString(report), dump + "/" + title + ".QRP");
         }
         ASSERT_EQ(PageCount(pdfs[0]), static_cast<int>(papers.size()));
+        const QString handed = SpooledDocument(pdfs[0]);
+        ASSERT_EQ(PageCount(handed), static_cast<int>(papers.size())) << handed.toStdString();
         for (size_t i = 0; i < papers.size(); ++i) {
             const int page = static_cast<int>(i) + 1;
+            const QSizeF sheet = ShownPageSize(handed, page);
+            EXPECT_NEAR(sheet.width(), papers[i].width(), 1.5) << "sheet " << page << " as handed to CUPS";
+            EXPECT_NEAR(sheet.height(), papers[i].height(), 1.5) << "sheet " << page << " as handed to CUPS";
             const QSizeF shown = ShownPageSize(pdfs[0], page);
             const bool pageLandscape = frames[i].width > frames[i].height;
             // The paper, whichever way the queue feeds it.
@@ -286,7 +310,7 @@ protected:
         return RunProgram(qrptool, QStringList{"print", QString::fromStdString(report), "--printer", queue, "--title", title} + extra);
     }
 
-    QString queue, output, qrptool;
+    QString queue, output, spool, qrptool;
     std::string report;
     testsupport::ScratchDir scratch;
     QStringList made;

@@ -5,7 +5,9 @@
 #                                  output, or nothing when CUPS cannot start here
 #   cups-test-server.sh env PID    prints the shell exports the tests read:
 #                                  CUPS_SERVER (the server's socket), QRP_TEST_PRINTER (the
-#                                  queue) and QRP_TEST_PRINTER_OUTPUT (where its PDFs land)
+#                                  queue), QRP_TEST_PRINTER_OUTPUT (where its PDFs land) and
+#                                  QRP_TEST_PRINTER_SPOOL (the documents as the server
+#                                  received them, dNNNNN-001 for job NNNNN)
 #   cups-test-server.sh stop PID   stops that server and removes its files
 #
 # The server listens only on a socket in its own temporary folder and knows only its own
@@ -38,6 +40,7 @@ LogLevel warn
 Listen $dir/cups.sock
 Browsing No
 WebInterface No
+PreserveJobFiles Yes
 DefaultAuthType None
 <Location />
   Order allow,deny
@@ -92,6 +95,7 @@ env_of() {
   echo "export CUPS_SERVER='$dir/cups.sock'"
   echo "export QRP_TEST_PRINTER='$queue'"
   echo "export QRP_TEST_PRINTER_OUTPUT='${home:-$HOME}/PDF'"
+  echo "export QRP_TEST_PRINTER_SPOOL='$dir/spool'"
 }
 
 stop() {
