@@ -112,7 +112,10 @@ using namespace qrp::render::freetype;
 // Exported from every program and module that holds them, whatever their default visibility.
 #define QRP_INTERPOSED extern "C" __attribute__((visibility("default")))
 
-QRP_INTERPOSED FT_UInt FT_Get_Char_Index(FT_Face face, FT_ULong charcode)
+namespace {
+
+// Everything but a known answer: makes the face's table, asks FreeType, keeps the answer.
+[[gnu::noinline]] FT_UInt CharIndexSlow(FT_Face face, FT_ULong charcode)
 {
     if (face && charcode < 0x10000 && face->charmap) {
         CharIndexTable* table = TableOf(face);
@@ -125,6 +128,25 @@ QRP_INTERPOSED FT_UInt FT_Get_Char_Index(FT_Face face, FT_ULong charcode)
         }
     }
     return Ask(face, charcode);
+}
+
+}  // namespace
+
+// Qt's PDF writer calls this for every BMP character of every font of every document: the
+// known answer takes a handful of instructions and no stack frame.
+QRP_INTERPOSED FT_UInt FT_Get_Char_Index(FT_Face face, FT_ULong charcode)
+{
+    if (face && charcode < 0x10000) [[likely]] {
+        void* data = std::atomic_ref<void*>(face->generic.data).load(std::memory_order_acquire);
+        if (data && face->generic.finalizer == &FreeTable) [[likely]] {
+            const auto* table = static_cast<const CharIndexTable*>(data);
+            if (table->charmap == face->charmap && face->charmap) [[likely]] {
+                if (const uint16_t known = table->glyphPlusOne[charcode].load(std::memory_order_relaxed))
+                    return known - 1u;
+            }
+        }
+    }
+    return CharIndexSlow(face, charcode);
 }
 
 QRP_INTERPOSED FT_Error FT_Load_Glyph(FT_Face face, FT_UInt glyph_index, FT_Int32 load_flags)

@@ -1,6 +1,7 @@
 #include "tools/qrptool/page_output.h"
 
 #include "render/play.h"
+#include "tools/qrptool/pdf_deflate.h"
 
 #include <QIODevice>
 #include <QMarginsF>
@@ -57,11 +58,13 @@ PdfPageWriter::PdfPageWriter(QIODevice& device, const QString& title, int dpi, b
 
 PdfPageWriter::~PdfPageWriter()
 {
+    const FastPdfDeflate fast;
     if (FPainter && FPainter->isActive()) FPainter->end();
 }
 
 qrp::render::PlayStats PdfPageWriter::AddPage(const qrp::emf::EnhMetaFile& picture)
 {
+    const FastPdfDeflate fast;  // a new page writes the last one's contents
     const QSizeF size = PageSizeMillimetres(picture);
     // The orientation follows the frame: a page size wider than high is kept as it is.
     const QPageLayout layout(QPageSize(size, QPageSize::Millimeter, QString(), QPageSize::ExactMatch),
@@ -81,6 +84,7 @@ qrp::render::PlayStats PdfPageWriter::AddPage(const qrp::emf::EnhMetaFile& pictu
 
 void PdfPageWriter::Finish()
 {
+    const FastPdfDeflate fast;  // the last page, fonts and images
     if (!FPainter) throw PageOutputError("no page to write");
     if (!FPainter->end()) throw PageOutputError("cannot finish the PDF document");
 }

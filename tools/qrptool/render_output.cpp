@@ -2,6 +2,7 @@
 
 #include "render/play.h"
 #include "tools/qrptool/atomic_output.h"
+#include "tools/qrptool/pdf_deflate.h"
 
 #include <QFile>
 #include <QImage>
@@ -177,6 +178,7 @@ public:
 
     qrp::render::PlayStats Write(int, const qrp::emf::EnhMetaFile& picture) override
     {
+        const FastPdfDeflate fast;
         const auto& frame = picture.Header().rclFrame;
         if (FrameWidth(frame) == 0 || FrameHeight(frame) == 0) throw OutputError(SizeError(picture));
         const QPageSize pageSize(QSizeF(FrameWidth(frame) / 100.0, FrameHeight(frame) / 100.0),
@@ -200,6 +202,7 @@ public:
 
     void Finish() override
     {
+        const FastPdfDeflate fast;
         if (!FWriter) throw OutputError(FOut + ": not written");
         if (FPainter.isActive() && !FPainter.end()) throw OutputError(FOut + ": cannot complete the PDF file");
         FOutputs.Close(FFile, FOut);
