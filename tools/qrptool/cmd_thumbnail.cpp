@@ -2,13 +2,13 @@
 // file managers (the freedesktop thumbnailer entry runs it with the size asked for).
 #include "tools/qrptool/atomic_output.h"
 #include "tools/qrptool/command.h"
+#include "tools/qrptool/png_file.h"
 #include "tools/qrptool/qt_start.h"
 #include "tools/qrptool/render_input.h"
 
 #include "base/file_system.h"
 #include "render/play.h"
 
-#include <QFile>
 #include <QImage>
 #include <QPainter>
 
@@ -123,12 +123,7 @@ int RunThumbnail(const std::vector<std::string>& args)
 
     try {
         AtomicOutputFile out(output, {input});
-        {
-            QFile file;
-            if (!file.open(out.Descriptor(), QIODevice::WriteOnly, QFileDevice::DontCloseHandle) ||
-                !image.save(&file, "PNG") || !file.flush())
-                throw OutputFileError("cannot write the PNG");
-        }
+        WritePng(image, out.Descriptor());
         out.Commit(true);
     } catch (const std::exception& e) {
         std::cerr << "qrptool thumbnail: " << output << ": " << e.what() << "\n";

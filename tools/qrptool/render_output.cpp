@@ -3,10 +3,10 @@
 #include "render/play.h"
 #include "tools/qrptool/atomic_output.h"
 #include "tools/qrptool/pdf_deflate.h"
+#include "tools/qrptool/png_file.h"
 
 #include <QFile>
 #include <QImage>
-#include <QImageWriter>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -110,10 +110,12 @@ public:
         }
         const std::string name = FPattern ? PageFileName(FOut, page) : FOut;
         QFile file;
-        FOutputs.Open(name, file);
-        QImageWriter writer(&file, "png");
-        writer.setQuality(80);  // zlib level 1: fast, and pages are mostly flat colour
-        if (!writer.write(image)) throw OutputError(name + ": " + writer.errorString().toStdString());
+        AtomicOutputFile& output = FOutputs.Open(name, file);
+        try {
+            WritePng(image, output.Descriptor());
+        } catch (const PngWriteError& e) {
+            throw OutputError(name + ": " + e.what());
+        }
         FOutputs.Close(file, name);
         return stats;
     }

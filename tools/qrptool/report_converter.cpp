@@ -4,9 +4,9 @@
 #include "reportfile/page_list.h"
 #include "tools/qrptool/atomic_output.h"
 #include "tools/qrptool/page_output.h"
+#include "tools/qrptool/png_file.h"
 
 #include <QFile>
-#include <QImageWriter>
 
 #include <algorithm>
 #include <chrono>
@@ -95,14 +95,11 @@ void WritePngs(qrp::TQRPageList& list, const std::vector<fs::path>& targets, con
         OnPage(n, [&] { image = RenderPageImage(*page->Handle(), options.dpi, &stats, options.text); });
         Note(damage, n, std::move(stats));
         auto output = std::make_unique<AtomicOutputFile>(targets[static_cast<size_t>(n - 1)]);
-        QFile file;
-        OpenOnDescriptor(file, *output);
-        QImageWriter writer(&file, "png");
-        if (!writer.write(image) || !file.flush()) {
-            throw OutputFileError("cannot write " + output->Target().string() + ": " +
-                                  writer.errorString().toStdString());
+        try {
+            WritePng(image, output->Descriptor());
+        } catch (const PngWriteError& e) {
+            throw OutputFileError("cannot write " + output->Target().string() + ": " + e.what());
         }
-        file.close();
         outputs.push_back(std::move(output));
     }
     for (auto& output : outputs) output->Commit(options.force);
