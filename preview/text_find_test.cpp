@@ -44,24 +44,44 @@ TEST(PageFind, MatchesIgnoreCaseAndAccentsAndCoverTheirCharacters)
 {
     const render::PageText page = TableText();
     ASSERT_EQ(page.lines.size(), 4u);
+    // Blanks match blanks of any kind and number: a table's tab, and the line break between
+    // a line's end and the next line's start, read as a space.
     struct Case {
         const char16_t* needle;
         size_t matches;
-    } cases[] = {{u"hemacias", 2}, {u"HEMÁCIAS", 2}, {u"Hemácias", 2}, {u"hemoglobina", 1},
-                 {u"mm³", 1},      {u"4,12", 1},     {u"zzz", 0},      {u"", 0}};
+        size_t linesOfFirst;
+    } cases[] = {{u"hemacias", 2, 1},          {u"HEMÁCIAS", 2, 1},          {u"Hemácias", 2, 1},
+                 {u"hemoglobina", 1, 1},       {u"mm³", 1, 1},               {u"4,12", 1, 1},
+                 {u"hemacias 4,12", 1, 1},     {u"hemacias  \t 4,12", 1, 1}, {u"exames hemacias", 1, 2},
+                 {u"g/dL HEMACIAS totais", 1, 2}, {u"mm³ Hemoglobina 11", 1, 2}, {u"exameshemacias", 0, 0},
+                 {u"zzz", 0, 0},               {u"", 0, 0}};
     for (const Case& c : cases) {
         const QString needle = QString::fromStdU16String(c.needle);
         SCOPED_TRACE(needle.toStdString());
-        EXPECT_EQ(FindInPage(page, needle, 100).size(), c.matches);
+        const std::vector<TQRMatchBoxes> found = FindInPage(page, needle, 100);
+        EXPECT_EQ(found.size(), c.matches);
+        if (!found.empty()) {
+            EXPECT_EQ(found.front().size(), c.linesOfFirst);
+        }
     }
     // The box of a match spans its characters only: inside its line, left of the value.
-    const std::vector<QRectF> hits = FindInPage(page, QStringLiteral("hemacias"), 100);
+    const std::vector<TQRMatchBoxes> hits = FindInPage(page, QStringLiteral("hemacias"), 100);
     ASSERT_EQ(hits.size(), 2u);
     const QRectF row = LineBox(page, QStringLiteral("Hemácias"));
-    EXPECT_TRUE(row.contains(hits[0].center()));
-    EXPECT_LT(hits[0].right(), row.left() + row.width() / 2);
-    EXPECT_GT(hits[0].width(), 10) << "about 17 mm of text";
-    EXPECT_LT(hits[0].top(), hits[1].top()) << "reading order";
+    const QRectF first = MatchBounds(hits[0]);
+    EXPECT_TRUE(row.contains(first.center()));
+    EXPECT_LT(first.right(), row.left() + row.width() / 2);
+    EXPECT_GT(first.width(), 10) << "about 17 mm of text";
+    EXPECT_LT(first.top(), MatchBounds(hits[1]).top()) << "reading order";
+    // Across a line break: the end of one line and the start of the next, nothing between.
+    const std::vector<TQRMatchBoxes> broken = FindInPage(page, QStringLiteral("exames hemacias"), 100);
+    ASSERT_EQ(broken.size(), 1u);
+    ASSERT_EQ(broken[0].size(), 2u);
+    const QRectF title = LineBox(page, QStringLiteral("Laudo"));
+    EXPECT_GT(broken[0][0].left(), title.left() + 5) << "only \"exames\" of the title";
+    EXPECT_NEAR(broken[0][0].right(), title.right(), 0.5);
+    EXPECT_NEAR(broken[0][1].left(), row.left(), 0.5);
+    EXPECT_NEAR(broken[0][1].right(), first.right(), 0.01);
     EXPECT_EQ(FindInPage(page, QStringLiteral("e"), 3).size(), 3u) << "the limit";
 }
 

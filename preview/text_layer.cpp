@@ -154,14 +154,18 @@ void TQRTextLayer::paintEvent(QPaintEvent*)
     painter.setPen(Qt::NoPen);
     if (FSource) {
         const TQRFindHighlights found = FSource(image.PageNumber());
-        for (size_t i = 0; i < found.Boxes.size() && i < kMaxPainted; ++i) {
+        size_t painted = 0;
+        for (size_t i = 0; i < found.Matches.size() && painted < kMaxPainted; ++i) {
             const bool current = static_cast<int>(i) == found.Current;
-            const QRectF box = ToImage(found.Boxes[i]).adjusted(-1, -1, 1, 1);
-            painter.fillRect(box, current ? kCurrentMatch : kMatch);
-            if (current) {
-                painter.setPen(QPen(kCurrentFrame, 1.5));
-                painter.drawRect(box);
-                painter.setPen(Qt::NoPen);
+            for (const QRectF& mm : found.Matches[i]) {
+                const QRectF box = ToImage(mm).adjusted(-1, -1, 1, 1);
+                painter.fillRect(box, current ? kCurrentMatch : kMatch);
+                if (current) {
+                    painter.setPen(QPen(kCurrentFrame, 1.5));
+                    painter.drawRect(box);
+                    painter.setPen(Qt::NoPen);
+                }
+                ++painted;
             }
             ++FPaintedHighlights;
         }

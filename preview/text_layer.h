@@ -6,6 +6,7 @@
 // click on a hyperlink area still follows it; a drag that starts on one selects.
 #pragma once
 
+#include "preview/text_search.h"
 #include "preview/text_selection.h"
 
 #include <QPoint>
@@ -20,10 +21,10 @@ namespace qrp {
 
 class TQRPreview;
 
-// The find highlights of a page: match boxes in millimetres on its frame, and the index of
-// the current one (-1: none on this page).
+// The find highlights of a page: its matches, and the index of the current one (-1: none
+// on this page).
 struct TQRFindHighlights {
-    std::vector<QRectF> Boxes;
+    std::vector<TQRMatchBoxes> Matches;
     int Current = -1;
 };
 
@@ -54,7 +55,7 @@ public:
     // Scrolls the preview so that a box (millimetres on the page shown) is in sight.
     void ShowBox(const QRectF& mm);
 
-    // Highlight boxes painted at the last paint (tests count them).
+    // Matches highlighted at the last paint (tests count them).
     int PaintedHighlights() const { return FPaintedHighlights; }
 
 protected:

@@ -11,23 +11,49 @@
 
 namespace qrp {
 
-std::vector<QRectF> FindInPage(const render::PageText& page, const QString& needle, int limit)
+std::vector<TQRMatchBoxes> FindInPage(const render::PageText& page, const QString& needle, int limit)
 {
-    std::vector<QRectF> hits;
-    for (const render::TextLine& line : page.lines) {
-        for (const render::TextMatch& match : render::FindAll(line.text, needle)) {
-            if (static_cast<int>(hits.size()) >= limit) return hits;
-            QRectF box;
-            const size_t end = std::min(line.boxes.size(), static_cast<size_t>(match.start) + static_cast<size_t>(match.length));
-            for (size_t i = static_cast<size_t>(match.start); i < end; ++i) {
-                const QRectF& b = line.boxes[i];
-                if (b.isEmpty()) continue;
-                box = box.isNull() ? b : box.united(b);
-            }
-            if (!box.isNull()) hits.push_back(box);
+    // The lines joined by line feeds, each unit's line and index kept: a match may run on
+    // from one line's end to the next one's start.
+    QString text;
+    std::vector<std::pair<size_t, size_t>> units;  // line, index in it (a line feed: past its end)
+    for (size_t l = 0; l < page.lines.size(); ++l) {
+        const render::TextLine& line = page.lines[l];
+        if (l > 0) {
+            text.append(u'\n');
+            units.emplace_back(l - 1, page.lines[l - 1].boxes.size());
         }
+        text += line.text;
+        for (qsizetype i = 0; i < line.text.size(); ++i) units.emplace_back(l, static_cast<size_t>(i));
+    }
+    std::vector<TQRMatchBoxes> hits;
+    for (const render::TextMatch& match : render::FindAll(text, needle)) {
+        if (static_cast<int>(hits.size()) >= limit) break;
+        // One box per line: the union of the matched characters' boxes on it (inserted
+        // separators and line feeds have none).
+        TQRMatchBoxes boxes;
+        size_t boxLine = page.lines.size();
+        for (int u = match.start; u < match.start + match.length; ++u) {
+            const auto [l, i] = units[static_cast<size_t>(u)];
+            const std::vector<QRectF>& lineBoxes = page.lines[l].boxes;
+            if (i >= lineBoxes.size() || lineBoxes[i].isEmpty()) continue;
+            if (l != boxLine) {
+                boxes.push_back(lineBoxes[i]);
+                boxLine = l;
+            } else {
+                boxes.back() = boxes.back().united(lineBoxes[i]);
+            }
+        }
+        if (!boxes.empty()) hits.push_back(std::move(boxes));
     }
     return hits;
+}
+
+QRectF MatchBounds(const TQRMatchBoxes& match)
+{
+    QRectF bounds;
+    for (const QRectF& box : match) bounds = bounds.isNull() ? box : bounds.united(box);
+    return bounds;
 }
 
 // What the worker shares with the search: its input and a stop flag.
@@ -96,7 +122,7 @@ void TQRTextSearch::Start(const QString& fileName, int pageCount, const QString&
         int total = 0;
         bool truncated = false;
         for (int page = 1; page <= work->PageCount && !work->Stop; ++page) {
-            std::vector<QRectF> hits;
+            std::vector<TQRMatchBoxes> hits;
             bool failed = !list;
             if (list) {
                 try {
@@ -127,7 +153,7 @@ void TQRTextSearch::Start(const QString& fileName, int pageCount, const QString&
     });
 }
 
-void TQRTextSearch::Arrived(int generation, int page, const std::vector<QRectF>& hits, bool failed)
+void TQRTextSearch::Arrived(int generation, int page, const std::vector<TQRMatchBoxes>& hits, bool failed)
 {
     if (generation != FGeneration || page < 1 || page > FPageCount) return;
     FTotal += static_cast<int>(hits.size());
@@ -151,9 +177,9 @@ int TQRTextSearch::CountOn(int page) const
     return page >= 1 && page <= static_cast<int>(FHits.size()) ? static_cast<int>(FHits[static_cast<size_t>(page - 1)].size()) : 0;
 }
 
-const std::vector<QRectF>& TQRTextSearch::HitsOn(int page) const
+const std::vector<TQRMatchBoxes>& TQRTextSearch::HitsOn(int page) const
 {
-    static const std::vector<QRectF> none;
+    static const std::vector<TQRMatchBoxes> none;
     return page >= 1 && page <= static_cast<int>(FHits.size()) ? FHits[static_cast<size_t>(page - 1)] : none;
 }
 

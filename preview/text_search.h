@@ -17,6 +17,9 @@
 
 namespace qrp {
 
+// A match's boxes in millimetres on the page's frame: one per line it spans, in reading order.
+using TQRMatchBoxes = std::vector<QRectF>;
+
 class TQRTextSearch : public QObject {
     Q_OBJECT
 public:
@@ -35,8 +38,8 @@ public:
     // Matches found so far; a page not searched yet has none.
     int Total() const { return FTotal; }
     int CountOn(int page) const;
-    // Each match's box in millimetres on the page's frame, in reading order.
-    const std::vector<QRectF>& HitsOn(int page) const;
+    // Each match's boxes, in reading order.
+    const std::vector<TQRMatchBoxes>& HitsOn(int page) const;
     // Matches on the pages before page (all searched once page is).
     int CountBefore(int page) const;
     // Pages that could not be read, and whether the match limits cut the search short.
@@ -55,7 +58,7 @@ signals:
 
 private:
     struct TWork;
-    void Arrived(int generation, int page, const std::vector<QRectF>& hits, bool failed);
+    void Arrived(int generation, int page, const std::vector<TQRMatchBoxes>& hits, bool failed);
     void Done(int generation, bool truncated);
 
     QThreadPool FPool;
@@ -68,11 +71,14 @@ private:
     int FTotal = 0;
     int FFailed = 0;
     bool FTruncated = false;
-    std::vector<std::vector<QRectF>> FHits;  // index page - 1
+    std::vector<std::vector<TQRMatchBoxes>> FHits;  // index page - 1
 };
 
-// The matches of needle in a page's lines: one box per match, the union of its characters'
-// boxes (inserted separators have none), at most limit of them.
-std::vector<QRectF> FindInPage(const render::PageText& page, const QString& needle, int limit);
+// The matches of needle in a page's text, at most limit of them. The page reads as one
+// text: a line break matches a blank as a space or tab does ("Contagem de" is found where
+// "Contagem" ends a line and "de" starts the next).
+std::vector<TQRMatchBoxes> FindInPage(const render::PageText& page, const QString& needle, int limit);
+// The union of a match's boxes.
+QRectF MatchBounds(const TQRMatchBoxes& match);
 
 }  // namespace qrp

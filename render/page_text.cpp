@@ -163,11 +163,35 @@ FoldedText Fold(const QString& source, bool ignoreCase)
 
 QString StripAccents(const QString& source) { return Fold(source, false).text; }
 
+namespace {
+
+// Folded text with every run of blanks (spaces, tabs, line feeds) one space, each kept unit
+// still pointing at the source unit it came from.
+FoldedText FoldForMatching(const QString& source)
+{
+    FoldedText folded = Fold(source);
+    FoldedText out;
+    out.text.reserve(folded.text.size());
+    out.origin.reserve(folded.origin.size());
+    for (qsizetype k = 0; k < folded.text.size(); ++k) {
+        QChar c = folded.text.at(k);
+        if (c.isSpace()) {
+            if (!out.text.isEmpty() && out.text.back() == u' ') continue;
+            c = u' ';
+        }
+        out.text.append(c);
+        out.origin.push_back(folded.origin[static_cast<size_t>(k)]);
+    }
+    return out;
+}
+
+}  // namespace
+
 std::vector<TextMatch> FindAll(const QString& source, const QString& needle)
 {
     std::vector<TextMatch> matches;
-    const FoldedText hay = Fold(source);
-    const QString want = Fold(needle).text;
+    const FoldedText hay = FoldForMatching(source);
+    const QString want = FoldForMatching(needle).text;
     if (want.isEmpty()) return matches;
     qsizetype from = 0;
     while (true) {

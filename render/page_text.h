@@ -51,7 +51,9 @@ struct TextMatch {
     int start = 0;
     int length = 0;
 };
-// Every non-overlapping occurrence of needle in source, ignoring case and accents.
+// Every non-overlapping occurrence of needle in source, ignoring case and accents; a run of
+// blanks (spaces, tabs, line feeds) matches any other run, so a text read across a line
+// break or a table's cells is found as it reads.
 std::vector<TextMatch> FindAll(const QString& source, const QString& needle);
 
 }  // namespace qrp::render

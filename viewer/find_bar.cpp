@@ -197,9 +197,9 @@ void TFindBar::Reveal()
     if (FCurrentPage == 0) return;
     if (FPreview->PageNumber() != FCurrentPage) FGoToPage(FCurrentPage);
     if (FPreview->PageNumber() != FCurrentPage) return;  // the page could not be shown
-    const std::vector<QRectF>& hits = FSearch->HitsOn(FCurrentPage);
+    const std::vector<TQRMatchBoxes>& hits = FSearch->HitsOn(FCurrentPage);
     if (FCurrentIndex >= 0 && FCurrentIndex < static_cast<int>(hits.size()))
-        FLayer->ShowBox(hits[static_cast<size_t>(FCurrentIndex)]);
+        FLayer->ShowBox(MatchBounds(hits[static_cast<size_t>(FCurrentIndex)]));
     FLayer->update();
 }
 
@@ -207,7 +207,7 @@ TQRFindHighlights TFindBar::Highlights(int page) const
 {
     TQRFindHighlights found;
     if (isHidden() || FEdit->text().isEmpty() || FSearch->Needle() != FEdit->text()) return found;
-    found.Boxes = FSearch->HitsOn(page);
+    found.Matches = FSearch->HitsOn(page);
     found.Current = page == FCurrentPage ? FCurrentIndex : -1;
     return found;
 }
