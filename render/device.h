@@ -26,7 +26,7 @@ using Composition = QPainter::CompositionMode;
 // Glyphs placed one by one: each glyph's baseline origin in output coordinates.
 struct GlyphRun {
     QRawFont font;                  // at its pixel size, unrotated
-    std::vector<quint32> glyphs;    // glyph indices in font
+    std::vector<quint32> glyphs;    // glyph indices in font (empty for a device that draws no glyphs)
     std::vector<QPointF> positions; // one per glyph
     QPointF end;                    // where the run ends on its baseline, after the last advance
     QString text;                   // the characters drawn
@@ -53,6 +53,10 @@ public:
     virtual void SetClip(const std::optional<QRegion>& clip) = 0;
     // False for a device that ignores pictures: the player then leaves bitmaps undecoded.
     virtual bool DrawsImages() const { return true; }
+    // False for a device that needs where each character lies, not which glyph draws it:
+    // where the picture gives the advances, the player then looks up no glyphs and passes a
+    // run with glyphs empty (positions still one per glyph).
+    virtual bool DrawsGlyphs() const { return true; }
     // The output area drawings can reach, in output coordinates; empty when unknown.
     virtual QRectF Bounds() const { return {}; }
     // Drawing costs work per pixel (a raster image or screen), not per element (PDF, SVG).

@@ -83,6 +83,7 @@ FontCache& FontCache::ForThisThread()
 
 void FontCache::Clear()
 {
+    FRecent = {};
     FSized.clear();
     FBase.clear();
     FFamilies.clear();
@@ -122,13 +123,24 @@ QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias
 {
     // Sizes are kept to 1/64 pixel.
     const int size64 = std::max(1, static_cast<int>(std::lround(pixelSize * 64)));
-    const auto key = std::make_tuple(Family(lf), Style(lf, antialias, hinted), lf.italic != 0, size64);
+    const int style = Style(lf, antialias, hinted);
+    const bool italic = lf.italic != 0;
+    for (const Recent& r : FRecent) {
+        if (r.style == style && r.size64 == size64 && r.italic == italic && r.pitchAndFamily == lf.pitchAndFamily &&
+            r.face == lf.faceName)
+            return r.font;
+    }
+    const auto key = std::make_tuple(Family(lf), style, italic, size64);
     auto it = FSized.find(key);
-    if (it != FSized.end()) return it->second;
-    QRawFont raw = Base(lf, antialias, hinted);
-    raw.setPixelSize(size64 / 64.0);
-    if (FSized.size() >= kMaxEntries) FSized.clear();
-    return FSized.emplace(key, raw).first->second;
+    if (it == FSized.end()) {
+        QRawFont raw = Base(lf, antialias, hinted);
+        raw.setPixelSize(size64 / 64.0);
+        if (FSized.size() >= kMaxEntries) FSized.clear();
+        it = FSized.emplace(key, raw).first;
+    }
+    Recent& slot = FRecent[FRecentNext++ % kRecent];
+    slot = {lf.faceName, lf.pitchAndFamily, style, italic, size64, it->second};
+    return it->second;
 }
 
 double FontCache::CellRatio(const emf::LogFont& lf)

@@ -8,7 +8,9 @@
 #include <QRawFont>
 #include <QString>
 
+#include <array>
 #include <map>
+#include <string>
 #include <tuple>
 
 namespace qrp::render {
@@ -33,6 +35,18 @@ public:
     double AverageWidthRatio(const emf::LogFont& lf);
 
 private:
+    // The last few fonts handed out, found by comparing the LOGFONT's fields in place:
+    // consecutive text runs mostly use one font, and this finds it without building a key.
+    struct Recent {
+        std::u16string face;
+        uint8_t pitchAndFamily = 0;
+        int style = -1;  // -1: unused
+        bool italic = false;
+        int size64 = 0;
+        QRawFont font;
+    };
+    static constexpr size_t kRecent = 16;
+
     // Family, weight and rendering (antialias, hinting), italic.
     using Key = std::tuple<QString, int, bool>;
     const QRawFont& Base(const emf::LogFont& lf, bool antialias = true, bool hinted = true);
@@ -40,6 +54,8 @@ private:
     std::map<Key, QRawFont> FBase;
     std::map<std::tuple<QString, int, bool, int>, QRawFont> FSized;
     QHash<QString, QString> FFamilies;  // face name -> installed family
+    std::array<Recent, kRecent> FRecent;
+    size_t FRecentNext = 0;
 };
 
 // The face a LOGFONT asks for, with the empty face named.

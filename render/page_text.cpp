@@ -16,11 +16,17 @@ bool Trim(PageTextRun& run)
     while (first < last && IsBlank(run.text.at(first))) ++first;
     while (last > first && IsBlank(run.text.at(last - 1))) --last;
     if (first == last) return false;
-    run.text = run.text.mid(first, last - first);
-    run.boxes = std::vector<QRectF>(run.boxes.begin() + first, run.boxes.begin() + last);
-    // Blanks inside (and control characters) read as spaces.
-    for (qsizetype i = 0; i < run.text.size(); ++i)
-        if (IsBlank(run.text.at(i)) || run.text.at(i).category() == QChar::Other_Control) run.text[i] = u' ';
+    if (first > 0 || last < run.text.size()) {
+        run.text = run.text.mid(first, last - first);
+        run.boxes.erase(run.boxes.begin() + last, run.boxes.end());
+        run.boxes.erase(run.boxes.begin(), run.boxes.begin() + first);
+    }
+    // Blanks inside (and control characters, C0 and C1) read as spaces.
+    for (qsizetype i = 0; i < run.text.size(); ++i) {
+        const QChar c = run.text.at(i);
+        if (c == u' ') continue;
+        if (IsBlank(c) || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) run.text[i] = u' ';
+    }
     return true;
 }
 

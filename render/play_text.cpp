@@ -95,9 +95,18 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     const bool antialias = !how.gdiGreyLevels || em < 10 || em >= 18;
     const QRawFont font = FFonts.Get(lf, std::max(em, 1.0), antialias, how.hinted);
     const QString chars = QString::fromUtf16(run.text.data(), static_cast<qsizetype>(run.text.size()));
-    QList<quint32> glyphs;
+    // A device that draws no glyphs needs them only for advances the picture leaves out and
+    // for outlines in a path; otherwise one place per character (a surrogate pair is one).
+    const bool needGlyphs = FDevice.DrawsGlyphs() || run.dx.empty() || inPath;
+    QList<quint32>& glyphs = FGlyphs;
+    glyphs.clear();
     if (run.options & ETO_GLYPH_INDEX) {
         for (char16_t c : run.text) glyphs.push_back(c);
+    } else if (!needGlyphs) {
+        qsizetype codePoints = chars.size();
+        for (qsizetype i = 1; i < chars.size(); ++i)
+            if (chars.at(i).isLowSurrogate() && chars.at(i - 1).isHighSurrogate()) --codePoints;
+        glyphs.resize(codePoints);
     } else if (lf.charSet == SYMBOL_CHARSET) {
         glyphs = font.glyphIndexesForString(SymbolCodes(chars));
     } else {
@@ -119,8 +128,10 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     }
     const QPointF up(direction.y(), -direction.x());
     const size_t count = static_cast<size_t>(glyphs.size());
-    std::vector<double> offsets(count + 1, 0);  // along the baseline, output pixels
-    std::vector<double> rise(count + 1, 0);     // ETO_PDY: against the baseline
+    std::vector<double>& offsets = FTextOffsets;  // along the baseline, output pixels
+    std::vector<double>& rise = FTextRise;        // ETO_PDY: against the baseline
+    offsets.assign(count + 1, 0);
+    rise.assign(count + 1, 0);
     if (!run.dx.empty()) {
         double sum = 0, sumY = 0;
         for (size_t i = 0; i < count; ++i) {
@@ -190,7 +201,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         FDevice.FillPath(path, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
     }
 
-    GlyphRun glyphRun;
+    GlyphRun& glyphRun = FGlyphRun;
     glyphRun.font = font;
     glyphRun.text = chars;
     glyphRun.textIsGlyphs = (run.options & ETO_GLYPH_INDEX) != 0;
@@ -198,7 +209,8 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     glyphRun.antialias = antialias;
     glyphRun.stretch = stretch;
     glyphRun.angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
-    glyphRun.glyphs.assign(glyphs.begin(), glyphs.end());
+    if (needGlyphs) glyphRun.glyphs.assign(glyphs.begin(), glyphs.end());
+    else glyphRun.glyphs.clear();
     glyphRun.positions.resize(count);
     for (size_t i = 0; i < count; ++i) {
         QPointF p = start + direction * offsets[i] - up * rise[i];

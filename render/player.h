@@ -193,6 +193,10 @@ private:
     std::optional<QRegion> FDeviceClip;
     bool FClipSynced = true;  // the device starts without a clip
     FontCache& FFonts = FontCache::ForThisThread();
+    // Kept between text runs so that their buffers are allocated once per playback.
+    GlyphRun FGlyphRun;
+    std::vector<double> FTextOffsets, FTextRise;
+    QList<quint32> FGlyphs;
     PlayStats FStats;
     PlayBudget FBudget;
     QRectF FWindow;  // the output area drawings can reach, and a margin

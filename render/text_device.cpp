@@ -33,20 +33,27 @@ QRectF PageTextRun::Bounds() const
 void TextDevice::DrawGlyphs(const GlyphRun& run)
 {
     // Glyph indices say nothing reliable about the characters.
-    if (run.textIsGlyphs || run.glyphs.empty() || run.text.isEmpty()) return;
+    if (run.textIsGlyphs || run.positions.empty() || run.text.isEmpty()) return;
     if (FCharacters >= kMaxCharacters) return;
     FCharacters += static_cast<size_t>(run.text.size());
 
-    const double a = run.angle * std::numbers::pi / 180.0;
-    const QPointF along(std::cos(a), std::sin(a));
-    const QPointF up(along.y(), -along.x());
     const double ascent = run.font.ascent(), descent = run.font.descent();
     const size_t count = run.positions.size();
     // The cell of glyph i: from its origin to the next glyph's along the baseline, from the
     // ascent above it to the descent below.
-    auto cell = [&](size_t i) {
+    const bool upright = run.angle == 0;
+    const double a = run.angle * std::numbers::pi / 180.0;
+    const QPointF along(std::cos(a), std::sin(a));
+    const QPointF up(along.y(), -along.x());
+    auto next = [&](size_t i) { return i + 1 < count ? run.positions[i + 1] : run.end; };
+    auto uprightCell = [&](size_t i) {
         const QPointF p = run.positions[i];
-        const QPointF d = (i + 1 < count ? run.positions[i + 1] : run.end) - p;
+        const double right = next(i).x();
+        return QRectF(QPointF(std::min(p.x(), right), p.y() - ascent), QPointF(std::max(p.x(), right), p.y() + descent));
+    };
+    auto turnedCell = [&](size_t i) {
+        const QPointF p = run.positions[i];
+        const QPointF d = next(i) - p;
         const double length = d.x() * along.x() + d.y() * along.y();
         const QPointF corners[4] = {p + up * ascent, p + up * ascent + along * length, p - up * descent + along * length,
                                     p - up * descent};
@@ -70,7 +77,7 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     size_t glyph = 0;
     for (qsizetype i = 0; i < run.text.size(); ++i) {
         const size_t g = std::min(glyph, count - 1);
-        out.boxes.push_back(cell(g));
+        out.boxes.push_back(upright ? uprightCell(g) : turnedCell(g));
         if (!run.text.at(i).isHighSurrogate()) ++glyph;
     }
     FRuns.push_back(std::move(out));

@@ -32,6 +32,7 @@ public:
     void DrawImage(const QImage&, const QRectF&, const QTransform&, Composition, bool) override {}
     void SetClip(const std::optional<QRegion>&) override {}
     bool DrawsImages() const override { return false; }
+    bool DrawsGlyphs() const override { return false; }
 
     const std::vector<PageTextRun>& Runs() const { return FRuns; }
     std::vector<PageTextRun> TakeRuns() { return std::move(FRuns); }
