@@ -125,32 +125,61 @@ TEST_F(ConvertArchiveTest, ShardsRunAtOnceIntoOneFolderEqualOneRun)
     }
 }
 
-TEST_F(ConvertArchiveTest, SecondRunConvertsOnlyWhatIsMissingAndSaysSo)
+// Whether a file holds a whole PDF: its header first, its end-of-file marker last.
+bool WholePdf(const fs::path& file)
+{
+    const std::vector<uint8_t> bytes = qrp::testsupport::ReadFile(file);
+    const std::string text(bytes.begin(), bytes.end());
+    return text.starts_with("%PDF-") && text.find("%%EOF", text.size() > 16 ? text.size() - 16 : 0) != std::string::npos;
+}
+
+TEST_F(ConvertArchiveTest, SecondRunConvertsWhatIsMissingOrIncompleteAndSaysSo)
 {
     const fs::path out = scratch / "out";
     const fs::path log = scratch / "run.log";
     ASSERT_EQ(RunQrptool({"convert", archive.string(), "-o", out.string()}).exitCode, 3);
-    fs::remove(out / "2019" / "04" / "laudo2.pdf");
     fs::remove(archive / "2019" / "cortado.QRP");
+    // What a crash or another program leaves: nothing, an empty file, a cut one, another
+    // kind of file; and a link, which is never replaced.
+    fs::remove(out / "2019" / "04" / "laudo2.pdf");
+    fs::resize_file(out / "2019" / "03" / "laudo1.pdf", 0);
+    fs::resize_file(out / "2020" / "01" / "laudo2.pdf", fs::file_size(out / "2020" / "01" / "laudo2.pdf") / 2);
+    qrp::testsupport::WriteFile(out / "2020" / "01" / "extra" / "laudo3.pdf", {'n', 'o', 't', ' ', 'P', 'D', 'F'});
+    fs::remove(out / "laudo3.pdf");
+    fs::create_symlink("laudo1.pdf", out / "laudo3.pdf");
     const auto before = fs::last_write_time(out / "laudo1.pdf");
 
     RunResult r = RunQrptool({"convert", archive.string(), "-o", out.string(), "--log", log.string(), "-j", "2"});
-    EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_THAT(r.out, HasSubstr("Converted 1 of 15 reports"));
-    EXPECT_THAT(r.out, HasSubstr("14 reports were already converted"));
-    EXPECT_TRUE(fs::exists(out / "2019" / "04" / "laudo2.pdf"));
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("Converted 4 of 15 reports"));
+    EXPECT_THAT(r.out, HasSubstr("10 reports were already converted"));
+    EXPECT_THAT(r.err, HasSubstr("laudo3.pdf exists and is not a regular file"));
+    for (const char* redone : {"2019/04/laudo2.pdf", "2019/03/laudo1.pdf", "2020/01/laudo2.pdf", "2020/01/extra/laudo3.pdf"})
+        EXPECT_TRUE(WholePdf(out / redone)) << redone;
     EXPECT_EQ(fs::last_write_time(out / "laudo1.pdf"), before);
-    int converted = 0, present = 0;
+    EXPECT_TRUE(fs::is_symlink(out / "laudo3.pdf"));
+    std::map<QString, int> statuses;
     for (const QJsonObject& line : LogLines(log)) {
+        ++statuses[line["status"].toString()];
         if (line["status"] == QStringLiteral("converted")) {
-            ++converted;
             EXPECT_GT(line["pages"].toInt(), 0);
             EXPECT_TRUE(line["damage"].isArray());
         }
-        if (line["status"] == QStringLiteral("skipped-exists")) ++present;
     }
-    EXPECT_EQ(converted, 1);
-    EXPECT_EQ(present, 14);
+    EXPECT_EQ(statuses, (std::map<QString, int>{{"converted", 4}, {"skipped-exists", 10}, {"refused", 1}}));
+
+    // PNG pages likewise: a set with a page cut short is drawn again.
+    const fs::path report = archive / "2019" / "03" / "laudo2.QRP";
+    ASSERT_EQ(RunQrptool({"convert", report.string(), "-o", (scratch / "png").string(), "--format", "png"}).exitCode, 0);
+    const fs::path page = scratch / "png" / "laudo2-1.png";
+    const std::vector<uint8_t> whole = qrp::testsupport::ReadFile(page);
+    fs::resize_file(page, whole.size() - 1);
+    r = RunQrptool({"convert", report.string(), "-o", (scratch / "png").string(), "--format", "png"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("Converted 1 of 1 report"));
+    EXPECT_EQ(qrp::testsupport::ReadFile(page), whole);
+    r = RunQrptool({"convert", report.string(), "-o", (scratch / "png").string(), "--format", "png"});
+    EXPECT_THAT(r.out, HasSubstr("1 report was already converted"));
 }
 
 TEST_F(ConvertArchiveTest, PdfaDeclaresItsConformanceEmbedsFontsAndNamesTheReport)

@@ -158,38 +158,42 @@ TEST_F(ConvertTest, PngPagesDrawSmoothTextUnlessGdiTextIsAsked)
     EXPECT_THAT(r.err, HasSubstr("--text draws PNG pages: it needs --format png"));
 }
 
-TEST_F(ConvertTest, ExistingOutputIsKeptUnlessForced)
+TEST_F(ConvertTest, WholeOutputIsKeptUnlessForced)
 {
     qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 1);
-    fs::create_directories(out);
-    qrp::testsupport::WriteFile(out / "laudo.pdf", Text("keep me"));
-
-    // An output in place counts as converted before: a resumed run is no error.
     RunResult r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string()});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const std::vector<uint8_t> first = qrp::testsupport::ReadFile(out / "laudo.pdf");
+
+    // A whole output in place counts as converted before: a resumed run is no error.
+    r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string()});
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_THAT(r.out, HasSubstr("Converted 0 of 1 report (0 pages)"));
     EXPECT_THAT(r.out, HasSubstr("1 report was already converted"));
-    EXPECT_EQ(qrp::testsupport::ReadFile(out / "laudo.pdf"), Text("keep me"));
+    EXPECT_EQ(qrp::testsupport::ReadFile(out / "laudo.pdf"), first);
 
+    qrp::testsupport::WriteFile(out / "laudo.pdf", Text("%PDF-1.4 but cut"));
     r = RunQrptool({"convert", (in / "laudo.QRP").string(), "-o", out.string(), "--force"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_THAT(FolderNames(out), ElementsAre("laudo.pdf"));
     ExpectPageSizes(out / "laudo.pdf", {{kA4Width, kA4Height}});
 }
 
-TEST_F(ConvertTest, ExistingPngPageBlocksTheWholeReportUnlessForced)
+TEST_F(ConvertTest, AnOutputPlaceThatIsNoFileBlocksTheWholeReport)
 {
     qrp::testsupport::WriteLabelledA4Report(in / "laudo.QRP", 2);
-    fs::create_directories(out);
-    qrp::testsupport::WriteFile(out / "laudo-2.png", Text("keep me"));
+    fs::create_directories(out / "laudo-2.png");
 
     RunResult r = RunQrptool({"convert", in.string(), "-o", out.string(), "--format=png", "--dpi=20"});
     EXPECT_EQ(r.exitCode, 3);
-    EXPECT_THAT(r.err, HasSubstr("laudo-2.png exists"));
+    EXPECT_THAT(r.err, HasSubstr("laudo-2.png exists and is not a regular file"));
     EXPECT_THAT(FolderNames(out), ElementsAre("laudo-2.png")) << "no partial set of pages";
-    EXPECT_EQ(qrp::testsupport::ReadFile(out / "laudo-2.png"), Text("keep me"));
+    EXPECT_TRUE(fs::is_directory(out / "laudo-2.png"));
 
-    r = RunQrptool({"convert", in.string(), "-o", out.string(), "--format=png", "--dpi=20", "--force"});
+    // A file that is no PNG in a page's place is an incomplete set: drawn again.
+    fs::remove(out / "laudo-2.png");
+    qrp::testsupport::WriteFile(out / "laudo-2.png", Text("keep me"));
+    r = RunQrptool({"convert", in.string(), "-o", out.string(), "--format=png", "--dpi=20"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_THAT(FolderNames(out), ElementsAre("laudo-1.png", "laudo-2.png"));
     EXPECT_FALSE(QImage(QString::fromStdString((out / "laudo-2.png").string())).isNull());

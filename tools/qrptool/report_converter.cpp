@@ -13,6 +13,8 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 namespace qrptool {
 
@@ -59,7 +61,7 @@ void Note(std::vector<PageDamage>& damage, int page, qrp::render::PlayStats&& st
     if (!stats.Clean()) damage.push_back(PageDamage{page, std::move(stats)});
 }
 
-void WritePdf(qrp::TQRPageList& list, const fs::path& target, const ReportInput& input,
+void WritePdf(qrp::TQRPageList& list, const fs::path& target, bool replace, const ReportInput& input,
               const ConvertOptions& options, const std::atomic<bool>& cancel, std::vector<PageDamage>& damage)
 {
     AtomicOutputFile output(target);
@@ -78,11 +80,11 @@ void WritePdf(qrp::TQRPageList& list, const fs::path& target, const ReportInput&
             throw OutputFileError("cannot write " + target.string() + ": " + file.errorString().toStdString());
         }
     }
-    output.Commit(options.force);
+    output.Commit(replace);
 }
 
-void WritePngs(qrp::TQRPageList& list, const std::vector<fs::path>& targets, const ConvertOptions& options,
-               const std::atomic<bool>& cancel, std::vector<PageDamage>& damage)
+void WritePngs(qrp::TQRPageList& list, const std::vector<fs::path>& targets, const std::vector<bool>& replace,
+               const ConvertOptions& options, const std::atomic<bool>& cancel, std::vector<PageDamage>& damage)
 {
     // Every page goes to its temporary file first; the outputs appear only once all pages
     // rendered, so that a damaged page leaves no partial set.
@@ -102,7 +104,7 @@ void WritePngs(qrp::TQRPageList& list, const std::vector<fs::path>& targets, con
         }
         outputs.push_back(std::move(output));
     }
-    for (auto& output : outputs) output->Commit(options.force);
+    for (size_t i = 0; i < outputs.size(); ++i) outputs[i]->Commit(replace[i]);
 }
 
 }  // namespace
@@ -118,7 +120,53 @@ std::vector<fs::path> OutputPaths(const ReportInput& input, const ConvertOptions
 
 namespace {
 
-bool Exists(const fs::path& path) { return qrp::LinkStatusOf(path.string()).kind != qrp::FileKind::kMissing; }
+enum class OutputState {
+    kMissing,
+    kComplete,    // a whole file of the format: the report was converted
+    kIncomplete,  // a regular file that is not (cut short, empty, something else): replaced
+    kRefused,     // a link, a folder, a device: never replaced, the report is refused
+};
+
+// Whether the bytes at both ends of a file are those of a whole file of the format: a PDF
+// begins with its header and ends with its end-of-file marker (and line ends), a PNG begins
+// with its signature and ends with its end chunk. A writer that stopped part way leaves
+// neither end.
+bool Whole(ConvertFormat format, const std::string& head, const std::string& tail)
+{
+    if (format == ConvertFormat::kPng) {
+        static const std::string signature("\x89PNG\r\n\x1a\n", 8);
+        static const std::string end("\0\0\0\0IEND\xae\x42\x60\x82", 12);
+        return head.starts_with(signature) && tail.ends_with(end);
+    }
+    const size_t last = tail.find_last_not_of(" \t\r\n");
+    return head.starts_with("%PDF-") && last != std::string::npos && last >= 4 &&
+           tail.compare(last - 4, 5, "%%EOF") == 0;
+}
+
+OutputState StateOf(const fs::path& path, ConvertFormat format)
+{
+    const qrp::FileStatus status = qrp::LinkStatusOf(path.string());
+    if (status.kind == qrp::FileKind::kMissing) return OutputState::kMissing;
+    if (status.kind != qrp::FileKind::kRegular) return OutputState::kRefused;
+    constexpr int64_t kEnds = 1024;
+    std::string head(8, '\0');
+    std::string tail(static_cast<size_t>(std::min(status.size, kEnds)), '\0');
+    struct Open {
+        qrp::FileHandle handle;
+        ~Open() { qrp::CloseFile(handle); }
+    } file{qrp::OpenForReading(path.string())};
+    const int64_t headRead = qrp::ReadAt(file.handle, head.data(), static_cast<int64_t>(head.size()), 0);
+    const int64_t tailRead = qrp::ReadAt(file.handle, tail.data(), static_cast<int64_t>(tail.size()),
+                                         status.size - static_cast<int64_t>(tail.size()));
+    head.resize(static_cast<size_t>(std::max<int64_t>(headRead, 0)));
+    if (tailRead != static_cast<int64_t>(tail.size())) return OutputState::kIncomplete;
+    return Whole(format, head, tail) ? OutputState::kComplete : OutputState::kIncomplete;
+}
+
+std::runtime_error NotRegular(const fs::path& target)
+{
+    return std::runtime_error("output " + target.string() + " exists and is not a regular file");
+}
 
 ConvertOutcome Convert(const ReportInput& input, const ConvertOptions& options, const std::atomic<bool>& cancel)
 {
@@ -128,10 +176,15 @@ ConvertOutcome Convert(const ReportInput& input, const ConvertOptions& options, 
         return outcome;
     }
     try {
-        // The PDF's name is known before loading: done at once when it exists.
-        if (options.format == ConvertFormat::kPdf) {
+        // An output in place counts as converted only when it is whole; an incomplete one
+        // (left by a crash, cut short, not of the format) is converted again and replaced,
+        // when it is a regular file (anything else refuses the report).
+        // The PDF's name is known before loading: done at once when it is whole.
+        if (options.format == ConvertFormat::kPdf && !options.force) {
             outcome.outputs = OutputPaths(input, options, 0);
-            if (!options.force && Exists(outcome.outputs.front())) {
+            const OutputState state = StateOf(outcome.outputs.front(), options.format);
+            if (state == OutputState::kRefused) throw NotRegular(outcome.outputs.front());
+            if (state == OutputState::kComplete) {
                 outcome.exists = true;
                 outcome.reason = "output exists";
                 return outcome;
@@ -143,24 +196,29 @@ ConvertOutcome Convert(const ReportInput& input, const ConvertOptions& options, 
         if (pageCount < 1) throw std::runtime_error("the report has no pages");
         const std::vector<fs::path> targets = OutputPaths(input, options, pageCount);
         outcome.outputs = targets;
+        std::vector<bool> replace(targets.size(), options.force);
         if (!options.force) {
-            const auto present = std::count_if(targets.begin(), targets.end(), Exists);
-            if (present == static_cast<std::ptrdiff_t>(targets.size())) {
+            std::vector<OutputState> states;
+            for (const fs::path& target : targets) states.push_back(StateOf(target, options.format));
+            if (std::all_of(states.begin(), states.end(), [](OutputState s) { return s == OutputState::kComplete; })) {
                 outcome.exists = true;
                 outcome.pages = pageCount;
                 outcome.reason = "output exists";
                 return outcome;
             }
-            for (const fs::path& target : targets) {
-                if (Exists(target)) throw std::runtime_error("output " + target.string() + " exists (--force replaces it)");
+            // The pages of a set are one output: a set with a page missing or incomplete is
+            // drawn again whole, replacing the pages in place.
+            for (size_t i = 0; i < targets.size(); ++i) {
+                if (states[i] == OutputState::kRefused) throw NotRegular(targets[i]);
+                replace[i] = states[i] != OutputState::kMissing;
             }
         }
         // The report's folder in the output tree.
         qrp::CreateFolders(targets.front().parent_path().string());
         if (options.format == ConvertFormat::kPdf) {
-            WritePdf(list, targets.front(), input, options, cancel, outcome.damage);
+            WritePdf(list, targets.front(), replace.front(), input, options, cancel, outcome.damage);
         } else {
-            WritePngs(list, targets, options, cancel, outcome.damage);
+            WritePngs(list, targets, replace, options, cancel, outcome.damage);
         }
         outcome.converted = true;
         outcome.pages = pageCount;
