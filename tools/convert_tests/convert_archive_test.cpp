@@ -3,6 +3,7 @@
 #include "testsupport/files.h"
 #include "testsupport/reports.h"
 #include "tools/convert_tests/tool_runner.h"
+#include "tools/qrptool/pdfa_metadata.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QXmlStreamReader>
 
 #include <fstream>
 #include <map>
@@ -192,9 +194,37 @@ TEST_F(ConvertArchiveTest, PdfaDeclaresItsConformanceEmbedsFontsAndNamesTheRepor
     EXPECT_THAT(meta, HasSubstr("pdfaid:conformance=\"B\""));
     EXPECT_THAT(meta, HasSubstr(">laudo2.QRP<"));
     EXPECT_THAT(meta, HasSubstr("xmp:CreatorTool=\"qrpview\""));
+    EXPECT_THAT(meta, HasSubstr("xmpTPg:NPages=\"2\""));
+    // The packet's dates are the document information's, to the second.
+    const std::string info = RunProgram("pdfinfo", {"-isodates", (out / "laudo2.pdf").string()});
+    const size_t created = info.find("CreationDate:");
+    ASSERT_NE(created, std::string::npos) << info;
+    const std::string second = info.substr(info.find_first_not_of(' ', created + 13), 19);
+    EXPECT_THAT(meta, HasSubstr("xmp:CreateDate=\"" + second));
     const std::string fonts = RunProgram("pdffonts", {(out / "laudo2.pdf").string()});
     EXPECT_THAT(fonts, HasSubstr("Liberation"));
     EXPECT_THAT(fonts, Not(HasSubstr("Identity-H       no")));  // every font embedded
+}
+
+TEST(PdfaMetadataTest, DatesCarryTheirZoneAndTextsAreXml)
+{
+    const QDate day(2024, 5, 17);
+    const QTime time(9, 30, 5);
+    for (const auto& [offset, expected] : std::vector<std::pair<int, QString>>{
+             {0, "2024-05-17T09:30:05Z"}, {-3 * 3600, "2024-05-17T09:30:05-03:00"}, {19800, "2024-05-17T09:30:05+05:30"}})
+        EXPECT_EQ(XmpDate(QDateTime(day, time, Qt::OffsetFromUTC, offset)), expected);
+
+    const QString title = QStringLiteral("a&b <c> \"d\" 'e' %1\x01\U0001F600.QRP");
+    const QByteArray packet = PdfaXmpPacket({title, "qrpview", "Qt 6", 7, QDateTime(day, time, Qt::UTC)});
+    QXmlStreamReader xml(packet);
+    QString titleRead;
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("li")) titleRead = xml.readElementText();
+    }
+    EXPECT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+    EXPECT_EQ(titleRead, QStringLiteral("a&b <c> \"d\" 'e' %1\U0001F600.QRP"));  // the control character dropped
+    EXPECT_TRUE(packet.contains("xmpTPg:NPages=\"7\""));
+    EXPECT_TRUE(packet.contains("xmp:CreateDate=\"2024-05-17T09:30:05Z\""));
 }
 
 TEST_F(ConvertArchiveTest, BadArchiveOptionsAreUsageErrors)

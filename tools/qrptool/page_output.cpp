@@ -2,8 +2,10 @@
 
 #include "render/play.h"
 #include "tools/qrptool/pdf_deflate.h"
+#include "tools/qrptool/pdfa_metadata.h"
 
-#include <QIODevice>
+#include <QDateTime>
+#include <QFileDevice>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -45,15 +47,43 @@ QSizeF PageSizeMillimetres(const qrp::emf::EnhMetaFile& picture)
     return {width, height};
 }
 
-PdfPageWriter::PdfPageWriter(QIODevice& device, const QString& title, int dpi, bool pdfa)
-    : FWriter(std::make_unique<QPdfWriter>(&device)), FDpi(dpi)
+PdfPageWriter::PdfPageWriter(QFileDevice& file, const QString& title, int pages, int dpi, bool pdfa)
+    : FFile(file), FTitle(title), FPageCount(pages), FDpi(dpi), FPdfa(pdfa)
 {
-    FWriter->setResolution(dpi);
-    FWriter->setTitle(title);
+    MakeWriter();
+}
+
+void PdfPageWriter::MakeWriter()
+{
+    FWriter = std::make_unique<QPdfWriter>(&FFile);
+    FWriter->setResolution(FDpi);
+    FWriter->setTitle(FTitle);
     FWriter->setCreator(QStringLiteral("qrpview"));
-    // Qt's PDF/A-1b mode embeds every font, flattens transparency and writes the XMP
-    // packet (title, creator, producer, dates, conformance) matching the document info.
-    if (pdfa) FWriter->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+    // Qt's PDF/A-1b mode embeds every font, flattens transparency and writes the document
+    // information and the XMP packet, ours (pdfa_metadata.h).
+    if (FPdfa) FWriter->setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+}
+
+void PdfPageWriter::Begin()
+{
+    // Qt stamps the document information with the clock as the painter begins, and the
+    // XMP packet is written at that moment: both must name the same second. A beginning
+    // that crossed a second starts the document again.
+    for (int attempt = 1;; ++attempt) {
+        const QDateTime stamp = QDateTime::currentDateTime();
+        if (FPdfa) {
+            FWriter->setDocumentXmpMetadata(PdfaXmpPacket(
+                {FTitle, FWriter->creator(), QStringLiteral("Qt ") + QLatin1String(qVersion()), FPageCount, stamp}));
+        }
+        FPainter = std::make_unique<QPainter>();
+        if (!FPainter->begin(FWriter.get())) throw PageOutputError("cannot start the PDF document");
+        if (!FPdfa || attempt == 3 ||
+            QDateTime::currentDateTime().toSecsSinceEpoch() == stamp.toSecsSinceEpoch())
+            return;
+        FPainter->end();
+        if (!FFile.seek(0) || !FFile.resize(0)) throw PageOutputError("cannot start the PDF document again");
+        MakeWriter();
+    }
 }
 
 PdfPageWriter::~PdfPageWriter()
@@ -71,8 +101,7 @@ qrp::render::PlayStats PdfPageWriter::AddPage(const qrp::emf::EnhMetaFile& pictu
                              QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
     if (!FWriter->setPageLayout(layout)) throw PageOutputError("the PDF writer refused the page size");
     if (!FPainter) {
-        FPainter = std::make_unique<QPainter>();
-        if (!FPainter->begin(FWriter.get())) throw PageOutputError("cannot start the PDF document");
+        Begin();
     } else if (!FWriter->newPage()) {
         throw PageOutputError("cannot add a page to the PDF document");
     }

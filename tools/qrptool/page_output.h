@@ -14,7 +14,7 @@
 #include <stdexcept>
 #include <string>
 
-class QIODevice;
+class QFileDevice;
 class QPainter;
 class QPdfWriter;
 
@@ -33,12 +33,13 @@ constexpr double kMaxPageMillimetres = 5080.0;
 // PageOutputError for an empty or inverted frame, or one larger than kMaxPageMillimetres.
 QSizeF PageSizeMillimetres(const qrp::emf::EnhMetaFile& picture);
 
-// One PDF document written into an open device, page by page.
+// One PDF document written into an open, empty file, page by page.
 class PdfPageWriter {
 public:
-    // dpi: the resolution the pictures are played at (their device pixels). pdfa: a PDF/A-1b
-    // document (fonts embedded, no transparency, XMP metadata declaring the conformance).
-    PdfPageWriter(QIODevice& device, const QString& title, int dpi = 600, bool pdfa = false);
+    // pages: how many pages the document will have. dpi: the resolution the pictures are
+    // played at (their device pixels). pdfa: a PDF/A-1b document (fonts embedded, no
+    // transparency, XMP metadata declaring the conformance, with the number of pages).
+    PdfPageWriter(QFileDevice& file, const QString& title, int pages, int dpi = 600, bool pdfa = false);
     ~PdfPageWriter();
     PdfPageWriter(const PdfPageWriter&) = delete;
     PdfPageWriter& operator=(const PdfPageWriter&) = delete;
@@ -51,9 +52,16 @@ public:
     int PageCount() const { return FPages; }
 
 private:
+    void MakeWriter();
+    void Begin();
+
+    QFileDevice& FFile;
+    QString FTitle;
+    int FPageCount;
+    int FDpi;
+    bool FPdfa;
     std::unique_ptr<QPdfWriter> FWriter;
     std::unique_ptr<QPainter> FPainter;
-    int FDpi;
     int FPages = 0;
 };
 

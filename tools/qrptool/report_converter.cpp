@@ -69,7 +69,8 @@ void WritePdf(qrp::TQRPageList& list, const fs::path& target, bool replace, cons
         QFile file;
         OpenOnDescriptor(file, output);
         // The title is the report's file name.
-        PdfPageWriter writer(file, QString::fromStdString(input.path.filename().string()), 600, options.pdfa);
+        PdfPageWriter writer(file, QString::fromStdString(input.path.filename().string()), list.PageCount(), 600,
+                             options.pdfa);
         for (int n = 1; n <= list.PageCount(); ++n) {
             if (cancel) throw Cancelled();
             const auto page = LoadPage(list, n);
