@@ -10,10 +10,24 @@
 
 #include <array>
 #include <map>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <tuple>
 
 namespace qrp::render {
+
+// Vertical metrics of a face per em (its OS/2 table's Windows ascent and descent over its
+// units per em): GDI's tmAscent and tmDescent are these at the realised em, rounded.
+struct FaceMetrics {
+    double ascent = 0;
+    double descent = 0;
+};
+
+// The metrics of a face reports name that this platform lacks, so that a stand-in places
+// its text where the face would: GDI puts TA_TOP text an ascent below the reference point
+// and turns a cell height into an em by them. nullopt for a face not listed.
+std::optional<FaceMetrics> KnownFaceMetrics(std::u16string_view face);
 
 // Faces and sized fonts of one thread. Building a face costs far more than drawing with
 // it, and a sized font keeps its rendered glyphs: one cache serves every page a thread
@@ -29,8 +43,11 @@ public:
     // The font for lf with an em of pixelSize output pixels; without antialias its glyphs
     // are whole pixels; without hinting its outlines and advances are the design's, scaled.
     QRawFont Get(const emf::LogFont& lf, double pixelSize, bool antialias = true, bool hinted = true);
-    // (ascent + descent) / em of lf's font: turns a cell height into an em height.
+    // (ascent + descent) / em of lf's face: turns a cell height into an em height.
     double CellRatio(const emf::LogFont& lf);
+    // The ascent and descent per em of the face lf asks for, when a stand-in draws it and
+    // the face's own are known (KnownFaceMetrics); nullopt when the drawing font's apply.
+    std::optional<FaceMetrics> StandInMetrics(const emf::LogFont& lf);
     // Average character width / em, for LOGFONT widths.
     double AverageWidthRatio(const emf::LogFont& lf);
 

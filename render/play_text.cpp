@@ -148,7 +148,9 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     }
     const double width = offsets[count];
 
-    const double ascent = whole(font.ascent()), descent = whole(font.descent());
+    const std::optional<FaceMetrics> standIn = FFonts.StandInMetrics(lf);
+    const double ascent = whole(standIn ? em * standIn->ascent : font.ascent());
+    const double descent = whole(standIn ? em * standIn->descent : font.descent());
     QPointF start = total.map(reference);
     // Upright text on whole pixels: GDI rounds the reference point and every glyph origin.
     const bool upright = std::abs(direction.y()) < 1e-9 && direction.x() > 0;

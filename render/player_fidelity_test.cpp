@@ -57,6 +57,43 @@ TEST(PlayerFidelity, SymbolCharsetCodesAreNotDrawnAsLetters)
     EXPECT_EQ(Ink(Letters(SYMBOL_CHARSET, u"ll", 0x12 /* FF_ROMAN */)), 0);
 }
 
+TEST(PlayerFidelity, AStandInFacePlacesTextByTheAskedFacesAscentAndDescent)
+{
+    // Tahoma is not installed; its stand-in reaches 36 pixels above the baseline at an em
+    // of 40 where Tahoma reaches 40. The rows of the opaque box behind one letter, as a
+    // GDI rendering of the same picture fills them.
+    struct Case {
+        int32_t height;  // negative: the em; positive: the cell
+        uint32_t align;
+        int32_t y;
+        int top, bottom;
+    };
+    for (const Case& c : {Case{-40, TA_TOP, 20, 20, 67}, Case{-40, TA_BASELINE, 100, 60, 107},
+                          Case{-40, TA_BOTTOM, 100, 52, 99}, Case{48, TA_BASELINE, 100, 60, 107}}) {
+        EmfWriter w = PixelWriter(128);
+        emf::LogFontW font;
+        font.height = c.height;
+        font.faceName = u"Tahoma";
+        font.pitchAndFamily = 0x22;  // FF_SWISS | VARIABLE_PITCH
+        w.ExtCreateFontIndirectW(1, font);
+        w.SelectObject(1);
+        w.SetBkMode(OPAQUE);
+        w.SetBkColor(emf::Rgb(0, 0, 0));
+        w.SetTextAlign(c.align);
+        w.ExtTextOutW({40, c.y}, u"l", {});
+        const auto picture = Picture(w);
+        const QImage image = Render(*picture, 128);
+        int top = -1, bottom = -1;
+        for (int y = 0; y < image.height(); ++y)
+            if (Dark(image, 42, y)) {
+                if (top < 0) top = y;
+                bottom = y;
+            }
+        EXPECT_EQ(top, c.top) << "height " << c.height << ", align " << c.align;
+        EXPECT_EQ(bottom, c.bottom) << "height " << c.height << ", align " << c.align;
+    }
+}
+
 TEST(PlayerFidelity, AClipOfManyBoxesAfterAnEarlierClipStillClips)
 {
     // A clip, released, then a clip of ten boxes: a bar just above the boxes is all clipped
