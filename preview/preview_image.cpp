@@ -80,7 +80,8 @@ void TQRPreviewImage::paintEvent(QPaintEvent*)
 void TQRPreviewImage::mouseMoveEvent(QMouseEvent* event)
 {
     QWidget::mouseMoveEvent(event);
-    Hover(HyperlinkAt(event->position().toPoint()));
+    const QPoint pos = event->position().toPoint();
+    Hover(HyperlinkAt(pos), &pos);
 }
 
 }  // namespace qrp

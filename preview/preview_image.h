@@ -53,6 +53,10 @@ public:
     static constexpr size_t kMaxHyperlinks = 4096;
     int Zoom() const { return FZoom; }
     void SetZoom(int value) { FZoom = value; }
+    // Whether a point of the image lies on the page's text: an I-beam there, unless a link
+    // is under it.
+    using TTextAt = std::function<bool(QPoint pos)>;
+    void SetTextAt(TTextAt value) { FTextAt = std::move(value); }
     const TQRPreviewHyperlinkEvent& OnHyperlink() const { return FOnHyperlink; }
     void SetOnHyperlink(TQRPreviewHyperlinkEvent value) { FOnHyperlink = std::move(value); }
 
@@ -80,7 +84,10 @@ protected:
 
 private:
     void ReadHyperlinks();
-    void Hover(int index);
+    // The link under the mouse (index, or -1) and the mouse's point, if on the image: the
+    // link's events and tooltip, and the cursor (pointing hand on a link, I-beam on text,
+    // arrow elsewhere).
+    void Hover(int index, const QPoint* pos = nullptr);
     bool Fire(TQRHyperlinkEventType type, const std::string& link);
 
     TQRPrinter* FQRPrinter = nullptr;
@@ -89,6 +96,7 @@ private:
     std::unique_ptr<THyperlinkList> FHyperlinks;
     int FPressedLink = -1;
     TQRPreviewHyperlinkEvent FOnHyperlink;
+    TTextAt FTextAt;
     int FZoom = 100;
     bool FIsLink = false;
     std::string FLastLink;

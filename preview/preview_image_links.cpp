@@ -57,26 +57,29 @@ bool TQRPreviewImage::Fire(TQRHyperlinkEventType type, const std::string& link)
     return handled;
 }
 
-void TQRPreviewImage::Hover(int index)
+void TQRPreviewImage::Hover(int index, const QPoint* pos)
 {
     const bool over = index >= 0;
     const std::string link = over ? (*FHyperlinks)[static_cast<size_t>(index)].Link : std::string();
-    if (over == FIsLink && link == FLastLink) return;
-    if (FIsLink) {
-        FIsLink = false;
-        Fire(heCursorMoveAway, FLastLink);
+    if (over != FIsLink || link != FLastLink) {
+        if (FIsLink) {
+            FIsLink = false;
+            Fire(heCursorMoveAway, FLastLink);
+        }
+        if (over) {
+            FIsLink = true;
+            FLastLink = link;
+            setToolTip(ShownLink(link));
+            Fire(heCursorMoveOver, link);
+        } else {
+            setToolTip(QString());
+            QToolTip::hideText();
+        }
     }
-    if (over) {
-        FIsLink = true;
-        FLastLink = link;
-        setCursor(Qt::PointingHandCursor);
-        setToolTip(ShownLink(link));
-        Fire(heCursorMoveOver, link);
-    } else {
-        setCursor(Qt::ArrowCursor);
-        setToolTip(QString());
-        QToolTip::hideText();
-    }
+    const Qt::CursorShape shape = FIsLink                        ? Qt::PointingHandCursor
+                                  : pos && FTextAt && FTextAt(*pos) ? Qt::IBeamCursor
+                                                                    : Qt::ArrowCursor;
+    if (cursor().shape() != shape) setCursor(shape);
 }
 
 void TQRPreviewImage::mousePressEvent(QMouseEvent* event)

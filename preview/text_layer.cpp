@@ -8,8 +8,10 @@
 #include <QClipboard>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QScrollBar>
 
+#include <algorithm>
 #include <cmath>
 
 namespace qrp {
@@ -23,6 +25,20 @@ const QColor kSelected(40, 110, 230, 90);
 
 // No page needs more boxes painted; a crafted one is cut here.
 constexpr size_t kMaxPainted = 20'000;
+// Autoscroll: a step every kAutoScrollMs, of the mouse's distance outside the view divided
+// by kAutoScrollDivisor, at least 2 and at most kAutoScrollMax pixels.
+constexpr int kAutoScrollMs = 30;
+constexpr int kAutoScrollDivisor = 3;
+constexpr int kAutoScrollMax = 60;
+
+// How far beyond [low, high] a value lies, as a scroll step towards it (0 inside).
+int ScrollStep(int value, int low, int high)
+{
+    const int outside = value < low ? value - low : value > high ? value - high : 0;
+    if (outside == 0) return 0;
+    const int step = std::clamp(std::abs(outside) / kAutoScrollDivisor, 2, kAutoScrollMax);
+    return outside < 0 ? -step : step;
+}
 
 // The frame of the picture in millimetres, or an empty size.
 QSizeF FrameMillimetres(const TQRPreviewImage& image)
@@ -36,8 +52,13 @@ QSizeF FrameMillimetres(const TQRPreviewImage& image)
 
 }  // namespace
 
-TQRTextLayer::TQRTextLayer(TQRPreview* preview) : QWidget(preview->PreviewImage()), FPreview(preview)
+TQRTextLayer::TQRTextLayer(TQRPreview* preview)
+    : QWidget(preview->PreviewImage()), FPreview(preview), FAutoScroll(new QTimer(this))
 {
+    FAutoScroll->setInterval(kAutoScrollMs);
+    connect(FAutoScroll, &QTimer::timeout, this, [this] { AutoScroll(); });
+    QPointer<TQRTextLayer> self(this);
+    preview->PreviewImage()->SetTextAt([self](QPoint pos) { return self && self->TextAt(pos); });
     setAttribute(Qt::WA_TransparentForMouseEvents);
     setAttribute(Qt::WA_NoSystemBackground);
     setFocusPolicy(Qt::NoFocus);
@@ -144,6 +165,44 @@ void TQRTextLayer::ShowBox(const QRectF& mm)
     FPreview->ensureVisible(at.x(), at.y(), xMargin, yMargin);
 }
 
+bool TQRTextLayer::TextAt(QPoint imagePos)
+{
+    const QPointF at = ToPage(imagePos);
+    if (at.x() < 0) return false;
+    for (const render::TextLine& line : PageText().lines) {
+        if (!line.bounds.contains(at)) continue;
+        for (const QRectF& box : line.boxes)
+            if (box.contains(at)) return true;
+    }
+    return false;
+}
+
+void TQRTextLayer::SelectTo(QPoint global)
+{
+    const QPoint pos = parentWidget()->mapFromGlobal(global);
+    FSelection.SelectArea(PageText(), QRectF(ToPage(FPressPos), ToPage(pos)));
+    update();
+}
+
+void TQRTextLayer::AutoScroll()
+{
+    QWidget* view = FPreview->viewport();
+    const QPoint at = view->mapFromGlobal(FDragGlobal);
+    const int dx = ScrollStep(at.x(), 0, view->width() - 1), dy = ScrollStep(at.y(), 0, view->height() - 1);
+    if (!FSelecting || (dx == 0 && dy == 0)) {
+        FAutoScroll->stop();
+        return;
+    }
+    QScrollBar* h = FPreview->horizontalScrollBar();
+    QScrollBar* v = FPreview->verticalScrollBar();
+    const int oldH = h->value(), oldV = v->value();
+    h->setValue(oldH + dx);
+    v->setValue(oldV + dy);
+    if (h->value() == oldH && v->value() == oldV) return;  // at the end: wait for the mouse
+    // The press stays on the same point of the page: it moves with the image.
+    SelectTo(FDragGlobal);
+}
+
 void TQRTextLayer::paintEvent(QPaintEvent*)
 {
     FollowPage();
@@ -230,8 +289,14 @@ bool TQRTextLayer::MouseOnImage(QEvent* event)
         const QPoint pos = mouse->position().toPoint();
         if (!FSelecting && (pos - FPressPos).manhattanLength() < QApplication::startDragDistance()) return false;
         FSelecting = true;
-        FSelection.SelectArea(PageText(), QRectF(ToPage(FPressPos), ToPage(pos)));
-        update();
+        FDragGlobal = mouse->globalPosition().toPoint();
+        SelectTo(FDragGlobal);
+        // Outside the view the page scrolls on by itself while the mouse stays there.
+        if (!FPreview->viewport()->rect().contains(FPreview->viewport()->mapFromGlobal(FDragGlobal))) {
+            if (!FAutoScroll->isActive()) FAutoScroll->start();
+        } else {
+            FAutoScroll->stop();
+        }
         return true;
     }
     case QEvent::MouseButtonRelease: {
@@ -239,6 +304,7 @@ bool TQRTextLayer::MouseOnImage(QEvent* event)
         if (mouse->button() != Qt::LeftButton) return false;
         const bool selected = FSelecting, word = FWordClick;
         FLeftDown = FSelecting = FWordClick = false;
+        FAutoScroll->stop();
         if (selected || word) return true;  // a drag or a double click is no click on a link
         ClearSelection();
         return false;

@@ -11,6 +11,7 @@
 
 #include <QPoint>
 #include <QRectF>
+#include <QTimer>
 #include <QWidget>
 
 #include <functional>
@@ -55,6 +56,9 @@ public:
     // Scrolls the preview so that a box (millimetres on the page shown) is in sight.
     void ShowBox(const QRectF& mm);
 
+    // Whether an image point lies on a character of the page's text.
+    bool TextAt(QPoint imagePos);
+
     // Matches highlighted at the last paint (tests count them).
     int PaintedHighlights() const { return FPaintedHighlights; }
 
@@ -67,6 +71,11 @@ private:
     void FollowPage();
     bool MouseOnImage(QEvent* event);
     bool MiddleDrag(QEvent* event);
+    // The selection from the press to a point given on the screen (the page may have
+    // scrolled under the mouse since the press).
+    void SelectTo(QPoint global);
+    // While a selecting drag is outside the view, the view scrolls towards the mouse.
+    void AutoScroll();
 
     TQRPreview* FPreview;
     THighlightSource FSource;
@@ -78,6 +87,8 @@ private:
     bool FSelecting = false;
     bool FWordClick = false;
     QPoint FPressPos;
+    QPoint FDragGlobal;  // the selecting drag's last mouse position on the screen
+    QTimer* FAutoScroll;
     // The middle button's drag: the last global position.
     bool FPanning = false;
     QPoint FPanPos;

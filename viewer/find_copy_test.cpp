@@ -145,6 +145,78 @@ TEST_F(FindCopyTest, FindsIgnoringCaseAndAccentsAndCounts)
     }
 }
 
+TEST_F(FindCopyTest, AMatchRunsOnAcrossALineBreakAsAcrossASpace)
+{
+    TForm1& form = Shown({{{60, 100, u"Leucograma e Contagem"}, {60, 125, u"de plaquetas"}, {60, 200, u"Contagem de"}},
+                          {{60, 100, u"Contagem"}, {300, 100, u"248.000"}}});
+    struct Case {
+        const char16_t* text;
+        const char* count;
+        std::vector<size_t> linesPerMatch;  // on page 1
+    } cases[] = {
+        {u"contagem de", "1 de 2", {2, 1}},
+        {u"CONTAGEM   DE PLAQUETAS", "1 de 1", {2}},
+        {u"contagem 248", "1 de 1", {}},  // a table's cells, on page 2
+        {u"contagemde", "0 de 0", {}},
+    };
+    for (const Case& c : cases) {
+        const QString text = QString::fromStdU16String(c.text);
+        SCOPED_TRACE(text.toStdString());
+        form.SpeedButton1->click();
+        form.FindBar->Edit()->clear();
+        Find(form, text);
+        EXPECT_EQ(Count(form), QString::fromUtf8(c.count));
+        const std::vector<TQRMatchBoxes>& hits = form.FindBar->Search().HitsOn(1);
+        std::vector<size_t> lines;
+        for (const TQRMatchBoxes& match : hits) lines.push_back(match.size());
+        EXPECT_EQ(lines, c.linesPerMatch);
+        if (!hits.empty()) {
+            EXPECT_EQ(Highlights(form), static_cast<int>(hits.size()));
+        }
+    }
+}
+
+TEST_F(FindCopyTest, TheCursorIsAnIBeamOverTextAndAnArrowElsewhere)
+{
+    TForm1& form = Shown(kPages);
+    const QWidget* image = form.prev->PreviewImage();
+    struct Case {
+        double x, y;
+        Qt::CursorShape shape;
+    } cases[] = {{70, 196, Qt::IBeamCursor}, {600, 600, Qt::ArrowCursor}, {310, 226, Qt::IBeamCursor},
+                 {200, 196, Qt::ArrowCursor}};  // right of "Hemácias", before the value
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.x);
+        Mouse(form, QEvent::MouseMove, At(form, c.x, c.y), Qt::NoButton, Qt::NoButton);
+        EXPECT_EQ(image->cursor().shape(), c.shape);
+    }
+}
+
+TEST_F(FindCopyTest, ASelectingDragBelowTheViewScrollsItAndSelectsOn)
+{
+    TForm1& form = Shown(kPages);
+    form.SpeedButton4->click();  // page 3: lines at the top and far below
+    QScrollBar* bar = form.prev->verticalScrollBar();
+    ASSERT_EQ(bar->value(), 0);
+    QWidget* image = form.prev->PreviewImage();
+    const QPoint screen = image->mapToGlobal(QPoint(0, 0));
+    const QPoint press = At(form, 50, 85);
+    const QWidget* view = form.prev->viewport();
+    const QPoint below = image->mapFromGlobal(view->mapToGlobal(QPoint(view->width() / 2, view->height() + 40)));
+    Mouse(form, QEvent::MouseButtonPress, press, Qt::LeftButton, Qt::LeftButton, screen);
+    Mouse(form, QEvent::MouseMove, below, Qt::NoButton, Qt::LeftButton, screen);
+    EXPECT_EQ(form.TextLayer->SelectedText(), QStringLiteral("HEMACIAS em urina"));
+    // The mouse rests below the view: the page scrolls until the far line is selected too.
+    QTRY_VERIFY_WITH_TIMEOUT(form.TextLayer->SelectedText().contains(QStringLiteral("dismórficas")), 20000);
+    EXPECT_GT(bar->value(), 0);
+    Mouse(form, QEvent::MouseButtonRelease, below, Qt::LeftButton, Qt::NoButton, screen);
+    const int stopped = bar->value();
+    QTest::qWait(150);
+    EXPECT_EQ(bar->value(), stopped) << "the release stops the scrolling";
+    QTest::keyClick(&form, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Clipboard(), QStringLiteral("HEMACIAS em urina\nhemácias dismórficas\n"));
+}
+
 TEST_F(FindCopyTest, NextAndPreviousGoAcrossPagesAndWrapWithANote)
 {
     TForm1& form = Shown(kPages);
@@ -301,6 +373,7 @@ TEST_F(FindCopyTest, AClickOnALinkFollowsItAndADragFromItSelects)
     const QPoint link = At(form, 200, 150);
     Mouse(form, QEvent::MouseMove, link, Qt::NoButton, Qt::NoButton);
     ASSERT_TRUE(form.prev->PreviewImage()->IsLink());
+    EXPECT_EQ(form.prev->PreviewImage()->cursor().shape(), Qt::PointingHandCursor);
     Drag(form, link, link);
     EXPECT_EQ(FDialogs.LinkQuestions.size(), 1);
     Drag(form, link, At(form, 500, 500));
