@@ -77,7 +77,11 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
 
     // The em height: a negative height is the character height, a positive one the cell
     // height (ascent + descent).
-    const double xScale = ScaleX(), yScale = ScaleY();
+    // GM_COMPATIBLE sizes the font by the vertical scale alone, as a rotating transform
+    // leaves it: a font turned by 30 degrees comes out cos 30 as high (it is never turned).
+    const double xScale = ScaleX();
+    const double compatibleScale = std::abs(total.m22());
+    const double yScale = graphicsMode != GM_ADVANCED && compatibleScale > 1e-3 * ScaleY() ? compatibleScale : ScaleY();
     double em;
     if (lf.height < 0) {
         em = -static_cast<double>(lf.height) * yScale;
@@ -118,7 +122,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         if (natural > 0) stretch = std::clamp(std::abs(lf.width) * xScale / natural, 0.05, 20.0);
     }
 
-    // Baseline direction and advances in output pixels.
+    // The glyphs' baseline direction, and advances in output pixels.
     const double escapement = lf.escapement / 10.0 * std::numbers::pi / 180.0;
     QPointF direction(std::cos(escapement), -std::sin(escapement));
     if (graphicsMode == GM_ADVANCED) {
@@ -127,6 +131,16 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         if (length > 0) direction = mapped / length;
     }
     const QPointF up(direction.y(), -direction.x());
+    // Where glyph origins advance. GM_COMPATIBLE keeps glyphs upright, yet the picture's
+    // advances pass through a rotating or shearing transform: each origin lies on the
+    // transformed baseline, which still runs left to right.
+    QPointF baseline = direction;
+    if (graphicsMode != GM_ADVANCED && !run.dx.empty() && total.type() >= QTransform::TxRotate) {
+        QPointF mapped = total.map(direction) - total.map(QPointF(0, 0));
+        if (mapped.x() < 0) mapped.setX(-mapped.x());
+        const double length = std::hypot(mapped.x(), mapped.y());
+        if (length > 0) baseline = mapped / length;
+    }
     const size_t count = static_cast<size_t>(glyphs.size());
     std::vector<double>& offsets = FTextOffsets;  // along the baseline, output pixels
     std::vector<double>& rise = FTextRise;        // ETO_PDY: against the baseline
@@ -153,17 +167,17 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     const double descent = whole(standIn ? em * standIn->descent : font.descent());
     QPointF start = total.map(reference);
     // Upright text on whole pixels: GDI rounds the reference point and every glyph origin.
-    const bool upright = std::abs(direction.y()) < 1e-9 && direction.x() > 0;
+    const bool upright = std::abs(baseline.y()) < 1e-9 && baseline.x() > 0 && std::abs(direction.y()) < 1e-9;
     const bool snapped = upright && how.wholePixels;
     if (snapped) start = Snap(start);
     switch (FState.textAlign & TA_CENTER) {
-    case TA_RIGHT: start -= direction * width; break;
-    case TA_CENTER: start -= direction * whole(width / 2); break;
+    case TA_RIGHT: start -= baseline * width; break;
+    case TA_CENTER: start -= baseline * whole(width / 2); break;
     default: break;
     }
     if (updateCp && (FState.textAlign & TA_CENTER) != TA_CENTER) {
         // The current position moves to the far end of the text, on the reference line.
-        const QPointF cp = (FState.textAlign & TA_CENTER) == TA_RIGHT ? start : start + direction * width;
+        const QPointF cp = (FState.textAlign & TA_CENTER) == TA_RIGHT ? start : start + baseline * width;
         bool invertible = false;
         const QTransform inverse = total.inverted(&invertible);
         if (invertible) FState.position = inverse.map(cp);
@@ -177,7 +191,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     if (inPath) {
         const double angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
         for (size_t i = 0; i < count; ++i) {
-            const QPointF p = start + direction * offsets[i] - up * rise[i];
+            const QPointF p = start + baseline * offsets[i] - up * rise[i];
             QTransform place;
             place.translate(p.x(), p.y());
             place.rotate(angle);
@@ -197,7 +211,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     if (FState.bkMode == OPAQUE && !(run.options & ETO_OPAQUE)) {
         QPolygonF box;
         const QPointF top = start + up * ascent, bottom = start - up * descent;
-        box << top << top + direction * width << bottom + direction * width << bottom;
+        box << top << top + baseline * width << bottom + baseline * width << bottom;
         QPainterPath path;
         path.addPolygon(upright ? QPolygonF(box.toPolygon()) : box);
         FDevice.FillPath(path, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
@@ -215,17 +229,17 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     else glyphRun.glyphs.clear();
     glyphRun.positions.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        QPointF p = start + direction * offsets[i] - up * rise[i];
+        QPointF p = start + baseline * offsets[i] - up * rise[i];
         if (snapped) p = QPointF(std::round(p.x()), std::round(p.y()));
         glyphRun.positions[i] = p;
     }
-    glyphRun.end = start + direction * width - up * rise[count];
+    glyphRun.end = start + baseline * width - up * rise[count];
     FDevice.DrawGlyphs(glyphRun);
 
     if (lf.underline || lf.strikeOut) {
         const double thickness = std::max(1.0, std::round(font.lineThickness()));
         auto line = [&](double below) {
-            const QPointF a = start - up * below, b = a + direction * width;
+            const QPointF a = start - up * below, b = a + baseline * width;
             QPolygonF quad;
             quad << a << b << b - up * thickness << a - up * thickness;
             QPainterPath path;

@@ -103,6 +103,38 @@ TEST(PlayerTrace, TextIsPlacedGlyphByGlyphFromTheAdvances)
     EXPECT_NE(trace.find("text \"ab\" #000000 font=\"Liberation Sans\" px=20 at 65,80 95,80\n"), std::string::npos) << trace;
 }
 
+TEST(PlayerTrace, CompatibleTextUnderATurningTransformStaysUprightAlongTheTurnedBaseline)
+{
+    // As GDI renderings of the same pictures show: in GM_COMPATIBLE the advances turn with
+    // the world transform, the glyphs do not, their height is the vertical scale alone, and
+    // the text still runs left to right under a mirroring transform; in GM_ADVANCED the
+    // glyphs turn too.
+    struct Case {
+        float m11, m12, m21, m22;
+        uint32_t graphicsMode;
+        const char* expected;
+    };
+    const float c = 0.866025f, s = 0.5f;  // 30 degrees
+    for (const Case& k : {Case{c, -s, s, c, GM_COMPATIBLE, "px=17 mono at 50,100 67.32,90\n"},
+                          Case{c, -s, s, c, GM_ADVANCED, " angle=-30 at 50,100 67.32,90\n"},
+                          Case{1, 0.5f, 0, 1, GM_COMPATIBLE, "px=20 at 50,100 70,110\n"},
+                          Case{-1, 0, 0, 1, GM_COMPATIBLE, "px=20 at 50,100 70,100\n"}}) {
+        EmfWriter w = PixelWriter(200);
+        w.Append(emf::kEmrSetWorldTransform, emf::Payload().F32(k.m11).F32(k.m12).F32(k.m21).F32(k.m22).F32(50).F32(100));
+        emf::LogFontW font;
+        font.height = -20;
+        font.faceName = u"Arial";
+        w.ExtCreateFontIndirectW(1, font);
+        w.SelectObject(1);
+        w.SetTextAlign(TA_BASELINE);
+        const int32_t dx[] = {20, 20};
+        w.ExtTextOutW({0, 0}, u"ab", dx, 0, {}, k.graphicsMode);
+        const auto picture = Picture(w);
+        const std::string trace = Trace(*picture, 200);
+        EXPECT_NE(trace.find(k.expected), std::string::npos) << trace;
+    }
+}
+
 TEST(PlayerTrace, ClipRectanglesIntersectExcludeAndReset)
 {
     EmfWriter w = PixelWriter();
