@@ -128,6 +128,36 @@ TEST(ReadingOrder, RotatedRunIsALineOfItsOwnByItsTop)
     EXPECT_EQ(ReadingOrder(std::move(runs)).Text().toStdString(), "topo\nV\nrodape\n");
 }
 
+TEST(TextOnThePage, KeepsTheCharactersWhoseCellsCentreOnThePage)
+{
+    // A 100 x 50 mm page; cells 2 mm wide, 4 mm high, their centres 1 mm right of their left
+    // edge and 1.2 mm above the baseline.
+    struct Case {
+        const char* name;
+        double x, baseline;
+        std::vector<std::string> kept;  // the runs left, by text
+    } cases[] = {
+        {"on the page", 10, 20, {"abcdef"}},
+        {"below it", 10, 60, {}},
+        {"above it", 10, -2, {}},
+        {"leaving on the right", 94, 20, {"abc"}},
+        {"coming in from the left", -5.5, 20, {"def"}},
+        {"the last line, cut by the bottom edge", 10, 51, {"abcdef"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<PageTextRun> runs;
+        runs.push_back(MakeRun("abcdef", c.x, c.baseline));
+        std::vector<std::string> kept;
+        for (const PageTextRun& run : OnThePage(std::move(runs), QSizeF(100, 50))) {
+            kept.push_back(run.text.toStdString());
+            EXPECT_EQ(run.boxes.size(), static_cast<size_t>(run.text.size()));
+            EXPECT_NEAR(run.origin.x(), run.boxes.front().left(), 1e-9) << "the piece starts at its first cell";
+        }
+        EXPECT_EQ(kept, c.kept);
+    }
+}
+
 TEST(TextMatching, IgnoresCaseAndAccentsAndReportsSourceSpans)
 {
     const QString text = QString::fromUtf8("Hemácias: 4,5 — HEMÁCIAS; He\u0301macias");

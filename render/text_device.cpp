@@ -102,7 +102,40 @@ std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture)
         run.origin = QPointF(run.origin.x() * sx, run.origin.y() * sy);
         run.height *= sy;
     }
-    return runs;
+    return OnThePage(std::move(runs), QSizeF((w + 1) * sx, (h + 1) * sy));
+}
+
+std::vector<PageTextRun> OnThePage(std::vector<PageTextRun> runs, const QSizeF& page)
+{
+    const QRectF area(QPointF(0, 0), page);
+    auto inside = [&](const QRectF& box) { return area.contains(box.center()); };
+    std::vector<PageTextRun> kept;
+    kept.reserve(runs.size());
+    for (PageTextRun& run : runs) {
+        if (std::all_of(run.boxes.begin(), run.boxes.end(), inside)) {
+            kept.push_back(std::move(run));
+            continue;
+        }
+        // Each stretch of characters on the page becomes a run of its own.
+        const size_t count = std::min(run.boxes.size(), static_cast<size_t>(run.text.size()));
+        for (size_t i = 0; i < count;) {
+            if (!inside(run.boxes[i])) {
+                ++i;
+                continue;
+            }
+            size_t end = i;
+            while (end < count && inside(run.boxes[end])) ++end;
+            PageTextRun piece;
+            piece.text = run.text.mid(static_cast<qsizetype>(i), static_cast<qsizetype>(end - i));
+            piece.boxes.assign(run.boxes.begin() + static_cast<std::ptrdiff_t>(i), run.boxes.begin() + static_cast<std::ptrdiff_t>(end));
+            piece.origin = i == 0 ? run.origin : QPointF(run.boxes[i].left(), run.origin.y());
+            piece.height = run.height;
+            piece.angle = run.angle;
+            kept.push_back(std::move(piece));
+            i = end;
+        }
+    }
+    return kept;
 }
 
 }  // namespace qrp::render

@@ -42,8 +42,12 @@ private:
     size_t FCharacters = 0;
 };
 
-// Plays picture without rasterising and returns its text runs with coordinates in
-// millimetres from the frame's top left corner (the page's, for a report page).
+// Plays picture without rasterising and returns its text runs on the page (OnThePage) with
+// coordinates in millimetres from the frame's top left corner (the page's, for a report page).
 std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture);
+// The characters of runs whose cells have their centre on the page (0, 0 to page): what
+// the page shows, as a print or a PDF of it does. A run that leaves the page keeps each
+// stretch on it as a run of its own.
+std::vector<PageTextRun> OnThePage(std::vector<PageTextRun> runs, const QSizeF& page);
 
 }  // namespace qrp::render

@@ -56,12 +56,29 @@ if command -v pdftotext >/dev/null; then
   "$qrptool" convert "$samples/laudo.QRP" -o "$work/pdf" >/dev/null 2>&1
   words() { tr -s ' \t\n\f' '\n' | sed '/^$/d'; }
   cmp -s <(pdftotext -layout "$work/pdf/laudo.pdf" - | words) <(words < "$work/all.txt") || fail "sample: pdftotext words differ"
+  [ -d "$corpus/emf" ] || [ -z "${CI:-}" ] || fail "no corpus at $corpus"
   if [ -d "$corpus/emf" ]; then
-    for f in apache-poi-ooxml-embedded/61991__thumbnail.emf apache-poi/vector_image.emf apache-tika/testEMF_zero_coords.emf \
-             apache-tika-ooxml-embedded/testEXCEL_embeded__image2.emf libreoffice-generated/ProblemExtracting.emf; do
-      "$qrptool" render "$corpus/emf/$f" -o "$work/page.pdf" 2>/dev/null
-      cmp -s <(pdftotext -layout "$work/page.pdf" - | tr -d ' \t\n\f') <("$qrptool" text "$corpus/emf/$f" | tr -d ' \t\n\f') \
+    # The same characters in the same order. Several of these pictures draw text beyond
+    # their frame, which is not on the page: neither in the PDF nor in the page's text.
+    for f in emf/apache-poi-ooxml-embedded/61991__thumbnail.emf emf/apache-poi/vector_image.emf \
+             emf/apache-tika/testEMF_zero_coords.emf emf/apache-tika-ooxml-embedded/testEXCEL_embeded__image2.emf \
+             emf/libreoffice-generated/ProblemExtracting.emf emf/libemf2svg-ea/EA-test-file-001.emf \
+             emf/apache-poi/SimpleEMF_windows.emf emf/apache-tika/testEMF_iconOnlyLongFilename.emf \
+             emf/apache-tika-ooxml-embedded/testPPT_various2__image8.emf; do
+      "$qrptool" render "$corpus/$f" -o "$work/page.pdf" 2>/dev/null
+      cmp -s <(pdftotext -layout "$work/page.pdf" - | tr -d ' \t\n\f') <("$qrptool" text "$corpus/$f" | tr -d ' \t\n\f') \
         || fail "$f: characters differ from pdftotext's"
+    done
+    # The same characters in another order: pdftotext -layout lays text out in columns of
+    # its own, so a chart's legend entry beside an axis value a little lower, or a table
+    # cell drawn in two runs, comes out in another line order than the baselines give.
+    # Here only the order is allowed to differ.
+    chars() { tr -d ' \t\n\f' | grep -o . | LC_ALL=C sort; }
+    for f in emf/apache-tika-ooxml-embedded/testMSChart-govdocs-428996__image1.emf emf/apache-poi/nested_wmf.emf \
+             emf/libemf2svg/test-001.emf wmf/libwmf/cell.wmf; do
+      "$qrptool" render "$corpus/$f" -o "$work/page.pdf" 2>/dev/null
+      cmp -s <(pdftotext -layout "$work/page.pdf" - | chars) <("$qrptool" text "$corpus/$f" | chars) \
+        || fail "$f: characters differ from pdftotext's (in any order)"
     done
   fi
 fi
