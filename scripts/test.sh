@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test:
-#   1. the whole project with warnings as errors, all CTest labels;
-#   2. the Qt-free core (base, emf, reportfile) again under AddressSanitizer and
-#      UndefinedBehaviorSanitizer;
-#   3. the whole project built again with clang, warnings as errors;
-#   4. the core cross-compiled for Windows, its tests run under wine.
+#   1. the whole project with GCC, warnings as errors, all CTest labels;
+#   2. the whole project again with clang, warnings as errors, every CTest label under
+#      AddressSanitizer, LeakSanitizer and UndefinedBehaviorSanitizer, then every libFuzzer
+#      target for FUZZ_SECONDS (default 60) from its seeds (scripts/test-sanitized.sh);
+#   3. the core cross-compiled for Windows, its tests run under wine.
 # Tests that need a print server run against a private CUPS server with a PDF queue,
 # started here and stopped by its own process id.
 set -euo pipefail
@@ -31,14 +31,7 @@ trap stop_cups EXIT
 status=0
 (cd build && ctest --output-on-failure -j2 --timeout 900) || status=1
 
-BUILD_DIR=build-asan scripts/build.sh -DQRP_CORE_ONLY=ON -DQRP_WERROR=ON \
-  "-DQRP_SANITIZE=address;undefined" -DCMAKE_BUILD_TYPE=Debug
-(cd build-asan && ctest --output-on-failure -j2 --timeout 900) || status=1
-
-# The whole project compiles under clang too, warnings as errors (built, not run again:
-# -O0 keeps it quick).
-CC=clang CXX=clang++ BUILD_DIR=build-clang scripts/build.sh -DQRP_WERROR=ON -DQRP_BENCH=OFF \
-  -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS=-O0 || status=1
+scripts/test-sanitized.sh || status=1
 
 # The Qt-free core cross-compiled for Windows, its tests run under wine.
 scripts/windows-core-test.sh || status=1
