@@ -13,11 +13,14 @@
 namespace corpuscheck {
 namespace {
 
-// Raised as the player improves; the aim is 0.95 mean and no file below 0.85.
-constexpr double kMeanSsimFloor = 0.93;
-constexpr double kMeanSsimHalfFloor = 0.94;
+// Raised as the player improves; the aim is no file below 0.85 for a cause of ours.
+constexpr double kMeanSsimFloor = 0.955;
+constexpr double kMeanSsimHalfFloor = 0.96;
 // Smooth text sits a little below GDI's pixels, never far.
-constexpr double kMeanSsimHalfSmoothFloor = 0.93;
+constexpr double kMeanSsimHalfSmoothFloor = 0.95;
+// Files under 0.85 whose reference is right: the table of a symbol face this platform
+// lacks (libemf2svg/test-174).
+constexpr int kMostBelowFloorOurs = 1;
 
 
 TEST(Corpus, EveryPicturePlaysAndScoresAboveTheFloor)
@@ -52,8 +55,10 @@ TEST(Corpus, EveryPicturePlaysAndScoresAboveTheFloor)
     EXPECT_GE(s.meanSsim, kMeanSsimFloor);
     EXPECT_GE(s.meanSsimHalf, kMeanSsimHalfFloor);
     EXPECT_GE(s.meanSsimHalfSmooth, kMeanSsimHalfSmoothFloor);
+    EXPECT_LE(s.belowFloorOurs, kMostBelowFloorOurs);
     std::cout << "corpus: " << s.scored << " scored, mean SSIM " << s.meanSsim << ", mean SSIM-half "
-              << s.meanSsimHalf << " (smooth text " << s.meanSsimHalfSmooth << "), " << s.belowFloor << " below 0.85; table in "
+              << s.meanSsimHalf << " (smooth text " << s.meanSsimHalfSmooth << "), " << s.belowFloor << " below 0.85 ("
+              << s.belowFloorOurs << " for a cause of ours); table in "
               << table.fileName().toStdString() << "\n";
 }
 

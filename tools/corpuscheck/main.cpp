@@ -71,6 +71,7 @@ int main(int argc, char** argv)
               << qPrintable(QString::number(s.meanSsim, 'f', 3)) << ", mean SSIM-half "
               << qPrintable(QString::number(s.meanSsimHalf, 'f', 3)) << " (smooth text "
               << qPrintable(QString::number(s.meanSsimHalfSmooth, 'f', 3)) << "), below 0.85: " << s.belowFloor
+              << " (" << s.belowFloorOurs << " for a cause of ours)"
               << ", refused " << s.refused << ", crashed " << s.crashed << ", timed out " << s.timedOut << "\n";
     if (!table.isEmpty()) {
         QFile file(table);
