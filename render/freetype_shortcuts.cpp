@@ -64,6 +64,26 @@ CharIndexTable* Ours(FT_Face face, void* data)
     return data && face->generic.finalizer == &FreeTable ? static_cast<CharIndexTable*>(data) : nullptr;
 }
 
+thread_local uint64_t tAsked = 0;
+
+// The whole character map at once: Qt asks for every BMP character of every font it embeds,
+// and walking the map's own entries costs far less than 65,536 searches. A character the
+// walk does not name has no glyph; a glyph number too large for the table stays unknown.
+void FillTable(CharIndexTable& table, FT_Face face)
+{
+    ++tAsked;
+    for (auto& entry : table.glyphPlusOne) entry.store(1, std::memory_order_relaxed);
+    // Character 0 through FreeType's own lookup: FT_Get_First_Char would come back here.
+    FT_UInt glyph = Real().charIndex(face, 0);
+    FT_ULong code = 0;
+    while (code < 0x10000) {
+        if (glyph != 0)
+            table.glyphPlusOne[code].store(glyph < 0xFFFF ? static_cast<uint16_t>(glyph + 1) : 0, std::memory_order_relaxed);
+        code = FT_Get_Next_Char(face, code, &glyph);
+        if (glyph == 0) break;
+    }
+}
+
 // face's table, made on first use; nullptr when the client slot holds another's data.
 [[gnu::noinline]] CharIndexTable* MakeTable(FT_Face face)
 {
@@ -75,6 +95,7 @@ CharIndexTable* Ours(FT_Face face, void* data)
     auto* table = new (std::nothrow) CharIndexTable;
     if (!table) return nullptr;
     table->charmap = face->charmap;
+    FillTable(*table, face);
     face->generic.finalizer = &FreeTable;
     slot.store(table, std::memory_order_release);
     return table;
@@ -85,8 +106,6 @@ inline CharIndexTable* TableOf(FT_Face face)
     void* data = std::atomic_ref<void*>(face->generic.data).load(std::memory_order_acquire);
     return data ? Ours(face, data) : MakeTable(face);
 }
-
-thread_local uint64_t tAsked = 0;
 
 [[gnu::noinline]] FT_UInt Ask(FT_Face face, FT_ULong charcode)
 {

@@ -10,8 +10,9 @@
 // (the dynamic linker binds Qt's calls to the first definition it finds) and call FreeType's
 // own:
 // - FT_Get_Char_Index keeps its answers for BMP characters per face and character map, in
-//   the face's client slot (FT_Face::generic), freed with the face. A worker's fonts live
-//   across documents (FontCache), so FreeType is asked once per face and character.
+//   the face's client slot (FT_Face::generic), freed with the face: the table is filled
+//   from the character map at the face's first lookup. A worker's fonts live across
+//   documents (FontCache), so FreeType is asked once per face.
 // - FT_Load_Glyph of an outline at the face's design size (Qt's "unscaled" glyph) loads it
 //   without grid fitting: at one pixel per design unit hinting changes nothing that matters,
 //   and the outline embedded is the design's.
@@ -28,7 +29,8 @@ namespace qrp::render::freetype {
 unsigned RealCharIndex(FT_Face face, unsigned long charcode);
 // Whether face's character lookups are being kept.
 bool CharIndexesKept(FT_Face face);
-// Character lookups this thread's FT_Get_Char_Index calls passed on to FreeType.
+// Lookups this thread's FT_Get_Char_Index calls passed on to FreeType: single characters,
+// and character maps read whole into a face's table (one each).
 uint64_t CharIndexesAsked();
 
 }  // namespace qrp::render::freetype
