@@ -57,6 +57,9 @@ public:
     // where the picture gives the advances, the player then looks up no glyphs and passes a
     // run with glyphs empty (positions still one per glyph).
     virtual bool DrawsGlyphs() const { return true; }
+    // False for a device that ignores fills and strokes: the player then leaves shapes
+    // outside a path bracket unpainted (a path bracket still collects them).
+    virtual bool DrawsShapes() const { return true; }
     // The output area drawings can reach, in output coordinates; empty when unknown.
     virtual QRectF Bounds() const { return {}; }
     // Drawing costs work per pixel (a raster image or screen), not per element (PDF, SVG).

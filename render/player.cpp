@@ -596,6 +596,7 @@ void Player::DrawShape(const QPainterPath& points, bool fill, const QPainterPath
         AddToPath(points);
         return;
     }
+    if (!FDevice.DrawsShapes()) return;
     if (fill) {
         QPainterPath area = fillArea ? *fillArea : points;
         area.setFillRule(FState.fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);

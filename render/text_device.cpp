@@ -107,8 +107,11 @@ std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture)
 
 std::vector<PageTextRun> OnThePage(std::vector<PageTextRun> runs, const QSizeF& page)
 {
-    const QRectF area(QPointF(0, 0), page);
-    auto inside = [&](const QRectF& box) { return area.contains(box.center()); };
+    const double width = page.width(), height = page.height();
+    auto inside = [&](const QRectF& box) {
+        const double x = box.x() + box.width() / 2, y = box.y() + box.height() / 2;
+        return x >= 0 && x <= width && y >= 0 && y <= height;
+    };
     std::vector<PageTextRun> kept;
     kept.reserve(runs.size());
     for (PageTextRun& run : runs) {

@@ -33,6 +33,7 @@ public:
     void SetClip(const std::optional<QRegion>&) override {}
     bool DrawsImages() const override { return false; }
     bool DrawsGlyphs() const override { return false; }
+    bool DrawsShapes() const override { return false; }
 
     const std::vector<PageTextRun>& Runs() const { return FRuns; }
     std::vector<PageTextRun> TakeRuns() { return std::move(FRuns); }
