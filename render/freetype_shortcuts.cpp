@@ -1,13 +1,11 @@
 #include "render/freetype_shortcuts.h"
 
+#include "render/next_definition.h"
+
 #include <ft2build.h>
 #include FT_FREETYPE_H
 
-#include <dlfcn.h>
-
 #include <atomic>
-#include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <new>
 
@@ -23,24 +21,12 @@ struct FreeTypeCalls {
     LoadGlyphFn loadGlyph;
 };
 
-template <typename Fn>
-Fn Resolve(const char* name)
-{
-    // The next definition after this one: FreeType's.
-    void* symbol = dlsym(RTLD_NEXT, name);
-    if (!symbol) {
-        if (void* library = dlopen("libfreetype.so.6", RTLD_NOW | RTLD_NOLOAD)) symbol = dlsym(library, name);
-    }
-    if (!symbol) {
-        std::fprintf(stderr, "FreeType's %s not found\n", name);
-        std::abort();
-    }
-    return reinterpret_cast<Fn>(symbol);
-}
+constexpr const char* kFreeType = "libfreetype.so.6";
 
 const FreeTypeCalls& Real()
 {
-    static const FreeTypeCalls calls{Resolve<CharIndexFn>("FT_Get_Char_Index"), Resolve<LoadGlyphFn>("FT_Load_Glyph")};
+    static const FreeTypeCalls calls{NextDefinition<CharIndexFn>("FT_Get_Char_Index", kFreeType),
+                                      NextDefinition<LoadGlyphFn>("FT_Load_Glyph", kFreeType)};
     return calls;
 }
 

@@ -1,11 +1,8 @@
 #include "tools/qrptool/pdf_deflate.h"
 
+#include "render/next_definition.h"
+
 #include <zlib.h>
-
-#include <dlfcn.h>
-
-#include <cstdio>
-#include <cstdlib>
 
 namespace qrptool {
 
@@ -15,21 +12,6 @@ thread_local int tDepth = 0;
 
 using DeflateInitFn = int (*)(z_streamp, int, const char*, int);
 using DeflateInit2Fn = int (*)(z_streamp, int, int, int, int, int, const char*, int);
-
-template <typename Fn>
-Fn Resolve(const char* name)
-{
-    // The next definition after this one: zlib's.
-    void* symbol = dlsym(RTLD_NEXT, name);
-    if (!symbol) {
-        if (void* library = dlopen("libz.so.1", RTLD_NOW | RTLD_NOLOAD)) symbol = dlsym(library, name);
-    }
-    if (!symbol) {
-        std::fprintf(stderr, "zlib's %s not found\n", name);
-        std::abort();
-    }
-    return reinterpret_cast<Fn>(symbol);
-}
 
 }  // namespace
 
@@ -48,14 +30,14 @@ int FastPdfDeflate::LevelFor(int level)
 
 QRP_INTERPOSED int deflateInit_(z_streamp stream, int level, const char* version, int streamSize)
 {
-    static const auto real = qrptool::Resolve<qrptool::DeflateInitFn>("deflateInit_");
+    static const auto real = qrp::render::NextDefinition<qrptool::DeflateInitFn>("deflateInit_", "libz.so.1");
     return real(stream, qrptool::FastPdfDeflate::LevelFor(level), version, streamSize);
 }
 
 QRP_INTERPOSED int deflateInit2_(z_streamp stream, int level, int method, int windowBits, int memLevel, int strategy,
                                  const char* version, int streamSize)
 {
-    static const auto real = qrptool::Resolve<qrptool::DeflateInit2Fn>("deflateInit2_");
+    static const auto real = qrp::render::NextDefinition<qrptool::DeflateInit2Fn>("deflateInit2_", "libz.so.1");
     return real(stream, qrptool::FastPdfDeflate::LevelFor(level), method, windowBits, memLevel, strategy, version,
                 streamSize);
 }
