@@ -67,7 +67,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         QPainterPath box;
         box.addRegion(LogicalRectRegion(run.rect));
         SyncClip();
-        FDevice.FillPath(box, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
+        DeviceFill(box, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
     }
     if (run.text.empty()) return;
 
@@ -196,7 +196,9 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
             place.translate(p.x(), p.y());
             place.rotate(angle);
             place.scale(stretch, 1);
-            FState.path.addPath(place.map(font.pathForGlyph(glyphs[static_cast<qsizetype>(i)])));
+            const QPainterPath outline = font.pathForGlyph(glyphs[static_cast<qsizetype>(i)]);
+            if (!FBudget.Spend(static_cast<uint64_t>(outline.elementCount()) * PlayBudget::kPathElement)) return;
+            FState.path.addPath(place.map(outline));
         }
         return;
     }
@@ -214,7 +216,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         box << top << top + baseline * width << bottom + baseline * width << bottom;
         QPainterPath path;
         path.addPolygon(upright ? QPolygonF(box.toPolygon()) : box);
-        FDevice.FillPath(path, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
+        DeviceFill(path, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
     }
 
     GlyphRun& glyphRun = FGlyphRun;
@@ -234,7 +236,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         glyphRun.positions[i] = p;
     }
     glyphRun.end = start + baseline * width - up * rise[count];
-    FDevice.DrawGlyphs(glyphRun);
+    if (PayForGlyphs(glyphRun)) DrawGlyphsInParts(glyphRun);
 
     if (lf.underline || lf.strikeOut) {
         const double thickness = std::max(1.0, std::round(font.lineThickness()));
@@ -244,12 +246,62 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
             quad << a << b << b - up * thickness << a - up * thickness;
             QPainterPath path;
             path.addPolygon(upright ? QPolygonF(quad.toPolygon()) : quad);
-            FDevice.FillPath(path, QBrush(glyphRun.color), QPainter::CompositionMode_SourceOver);
+            DeviceFill(path, QBrush(glyphRun.color), QPainter::CompositionMode_SourceOver);
         };
         if (lf.underline) line(std::max(1.0, std::round(font.underlinePosition())));
         if (lf.strikeOut) line(-std::round(font.xHeight() / 2));
     }
     if (clipped) FDevice.SetClip(FDeviceClip);
+}
+
+bool Player::PayForGlyphs(GlyphRun& run)
+{
+    FGlyphPixels.clear();
+    if (!FRaster) return FBudget.Spend(run.positions.size() * PlayBudget::kGlyph);
+    // Rasterising a glyph costs the pixels of its box inside the window.
+    QTransform shape;
+    shape.rotate(run.angle);
+    shape.scale(run.stretch, 1);
+    for (size_t i = 0; i < run.glyphs.size(); ++i) {
+        const QRectF box = shape.mapRect(run.font.boundingRect(run.glyphs[i])).translated(run.positions[i]) & FWindow;
+        const double pixels = box.isEmpty() ? 0 : box.width() * box.height();
+        if (!FBudget.Spend(PlayBudget::kGlyph + static_cast<uint64_t>(pixels) * PlayBudget::kGlyphPixel)) break;
+        FGlyphPixels.push_back(pixels);
+    }
+    run.glyphs.resize(FGlyphPixels.size());
+    run.positions.resize(FGlyphPixels.size());
+    return !run.glyphs.empty();
+}
+
+void Player::DrawGlyphsInParts(const GlyphRun& run)
+{
+    // Large glyphs are filled as outlines, and filling many overlapping outlines at once
+    // costs far more than filling them part by part: a run whose glyphs cover more than the
+    // window is drawn in parts that cover it at most once each, glyphs off it left out.
+    const double window = FWindow.width() * FWindow.height();
+    double total = 0;
+    for (double pixels : FGlyphPixels) total += pixels;
+    if (total <= window) {
+        FDevice.DrawGlyphs(run);
+        return;
+    }
+    GlyphRun part = run;
+    part.glyphs.clear();
+    part.positions.clear();
+    double covered = 0;
+    for (size_t i = 0; i <= FGlyphPixels.size(); ++i) {
+        const bool last = i == FGlyphPixels.size();
+        if (!part.glyphs.empty() && (last || covered + FGlyphPixels[i] > window)) {
+            FDevice.DrawGlyphs(part);
+            part.glyphs.clear();
+            part.positions.clear();
+            covered = 0;
+        }
+        if (last || FGlyphPixels[i] == 0) continue;
+        part.glyphs.push_back(run.glyphs[i]);
+        part.positions.push_back(run.positions[i]);
+        covered += FGlyphPixels[i];
+    }
 }
 
 }  // namespace qrp::render

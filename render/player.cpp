@@ -1,6 +1,7 @@
 #include "render/player.h"
 
 #include "emf/emr_types.h"
+#include "render/dash_clip.h"
 #include "render/dib.h"
 
 #include <cmath>
@@ -214,8 +215,24 @@ void Player::DeviceFill(const QPainterPath& path, const QBrush& brush, Compositi
 
 void Player::DeviceStroke(const QPainterPath& path, const QPen& pen, Composition mode)
 {
-    if (!FBudget.Spend(StrokeCost(path, FWindow, pen.widthF(), FRaster))) return;
-    FDevice.StrokePath(path, pen, mode);
+    double period = 0;
+    if (pen.style() != Qt::SolidLine && !pen.isCosmetic())
+        for (qreal dash : pen.dashPattern()) period += dash * pen.widthF();
+    if (!(period > 0)) {
+        if (!FBudget.Spend(StrokeCost(path, FWindow, pen.widthF(), FRaster))) return;
+        FDevice.StrokePath(path, pen, mode);
+        return;
+    }
+    // A wide dashed pen lays its pattern along the whole outline: only the outline within
+    // the pen's reach of the window is dashed, and every dash is paid for.
+    const double w = pen.widthF();
+    const double reach = pen.joinStyle() == Qt::MiterJoin ? w * std::max<double>(pen.miterLimit(), 1) : w;
+    double length = 0;
+    const QPainterPath near = ClipForDashing(path, FWindow.adjusted(-reach, -reach, reach, reach), period, &length);
+    const double dashes = std::min(length / period, 1e15) + 1;
+    if (!FBudget.Spend(StrokeCost(near, FWindow, w, FRaster))) return;
+    if (!FBudget.Spend(static_cast<uint64_t>(dashes) * PlayBudget::kDash)) return;
+    FDevice.StrokePath(near, pen, mode);
 }
 
 QRect Player::RegionWindow() const

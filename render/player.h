@@ -163,6 +163,10 @@ private:
     // --- text (play_text.cpp) ---
     bool OnTextOut(const emf::Record& r);
     void DrawTextRun(const emf::TextRun& run, uint32_t graphicsMode);
+    // Pays for drawing run's glyphs and keeps those paid for, their pixels on a raster
+    // device in FGlyphPixels. False when nothing is left to draw.
+    bool PayForGlyphs(GlyphRun& run);
+    void DrawGlyphsInParts(const GlyphRun& run);
 
     // --- bitmaps (play_bitmaps.cpp) ---
     bool OnBlt(const emf::Record& r);
@@ -193,6 +197,7 @@ private:
     std::optional<QRegion> FDeviceClip;
     bool FClipSynced = true;  // the device starts without a clip
     FontCache& FFonts = FontCache::ForThisThread();
+    std::vector<double> FGlyphPixels;  // of the glyph run being drawn, inside the window
     // Kept between text runs so that their buffers are allocated once per playback.
     GlyphRun FGlyphRun;
     std::vector<double> FTextOffsets, FTextRise;

@@ -1,6 +1,7 @@
 // Work sized by the output: regions scanned only over the window, lines visited only where
 // they cross it, images kept at their own size, and a page that stops when its budget is
 // spent, keeping what it drew.
+#include "render/dash_clip.h"
 #include "render/dib.h"
 #include "render/painter_device.h"
 #include "render/play_budget.h"
@@ -163,6 +164,100 @@ TEST(PlayBudget, ClippedLinesKeepGdisPixelsInsideTheWindow)
             }
         EXPECT_EQ(differences, 0) << from.x() << "," << from.y() << " to " << to.x() << "," << to.y();
         EXPECT_GT(dark, 0) << from.x() << "," << from.y() << " to " << to.x() << "," << to.y();
+    }
+}
+
+TEST(PlayBudget, DashedOutlinesClippedBeforeDashingKeepTheirDashesInsideTheWindow)
+{
+    // Wide dashed pens over outlines that leave and re-enter a 100-pixel window, and over
+    // curves that cross its edge: the clipped outline dashes to the pixels the whole outline
+    // dashes to there (drawn on an image holding all of it, so that nothing clips it), up to
+    // edges rounded the other way; its length is what lies near the window.
+    QPainterPath zigzag(QPointF(-3000, 10));
+    for (int i = 1; i < 12; ++i) zigzag.lineTo(i % 2 ? 3000.3 : -3000.6, 10.3 + 8.17 * i + (i % 3));
+    QPainterPath closed;
+    closed.addPolygon(QPolygonF({QPointF(50.2, 20.1), QPointF(3000, 60.7), QPointF(60.3, 90.6), QPointF(-10.4, 55.3)}));
+    closed.closeSubpath();
+    QPainterPath curves(QPointF(-2500, 40));
+    curves.cubicTo(QPointF(40, -300), QPointF(80, 400), QPointF(2500, 70));
+    curves.lineTo(50, 50);
+    curves.moveTo(20, 95);
+    curves.cubicTo(QPointF(40, 80), QPointF(60, 80), QPointF(90, 95));
+    struct Pen {
+        double width;
+        QList<qreal> dashes;
+        Qt::PenCapStyle cap;
+        Qt::PenJoinStyle join;
+    };
+    const std::vector<Pen> pens = {{3, {3, 1}, Qt::FlatCap, Qt::RoundJoin},
+                                   {4, {1, 1, 3, 2}, Qt::SquareCap, Qt::MiterJoin},
+                                   {7, {0.5, 1.5}, Qt::RoundCap, Qt::BevelJoin}};
+    const QRectF window(0, 0, 100, 100);
+    const QPoint origin(3100, 350);  // of the window on the image holding the whole outline
+    int which = 0;
+    for (const QPainterPath& path : {zigzag, closed, curves}) {
+        for (const Pen& p : pens) {
+            QPen pen(Qt::black, p.width);
+            pen.setDashPattern(p.dashes);
+            pen.setCapStyle(p.cap);
+            pen.setJoinStyle(p.join);
+            double period = 0;
+            for (qreal d : p.dashes) period += d * p.width;
+            const double reach = p.width * (p.join == Qt::MiterJoin ? pen.miterLimit() : 1);
+            double length = 0;
+            const QPainterPath near = ClipForDashing(path, window.adjusted(-reach, -reach, reach, reach), period, &length);
+            EXPECT_LT(length, 3000) << "path " << which;
+            QImage whole(6300, 800, QImage::Format_RGB32), clipped(100, 100, QImage::Format_RGB32);
+            whole.fill(Qt::white);
+            clipped.fill(Qt::white);
+            {
+                QPainter painter(&whole);
+                painter.translate(origin);
+                painter.strokePath(path, pen);
+            }
+            {
+                QPainter painter(&clipped);
+                painter.strokePath(near, pen);
+            }
+            int differences = 0, dark = 0;
+            for (int y = 0; y < 100; ++y)
+                for (int x = 0; x < 100; ++x) {
+                    differences += Dark(whole, origin.x() + x, origin.y() + y) != Dark(clipped, x, y);
+                    dark += Dark(clipped, x, y);
+                }
+            EXPECT_GT(dark, 50) << "path " << which << " width " << p.width;
+            EXPECT_LE(differences, dark / 25) << "path " << which << " width " << p.width;
+        }
+        ++which;
+    }
+    // Inside the window an outline comes back as it was.
+    double length = 0;
+    QPainterPath small(QPointF(10, 10));
+    small.cubicTo(QPointF(20, 0), QPointF(30, 30), QPointF(40, 10));
+    EXPECT_EQ(ClipForDashing(small, window, 4, &length), small);
+}
+
+TEST(PlayBudget, GlyphsArePaidForByTheirPixelsOnTheOutput)
+{
+    // A run of thousands of glyphs, each larger than the page, stops as too complex after
+    // drawing some of them; the same run off the page costs nothing to rasterise.
+    for (auto [at, onPage] : {std::pair{emf::PointL{-150, -250}, true}, {emf::PointL{-60000, 30}, false}}) {
+        EmfWriter w = PixelWriter();
+        emf::LogFontW font;
+        font.height = -500;
+        font.faceName = u"Arial";
+        w.ExtCreateFontIndirectW(1, font);
+        w.SelectObject(1);
+        w.SetBkMode(TRANSPARENT);
+        const std::u16string text(5000, u'W');
+        w.ExtTextOutW(at, text, std::vector<int32_t>(text.size(), 0));
+        PlayStats stats;
+        const QImage image = Render(*Picture(w), 64, &stats);
+        EXPECT_EQ(stats.tooComplex, onPage) << at.x;
+        int dark = 0;
+        for (int y = 0; y < 65; ++y)
+            for (int x = 0; x < 65; ++x) dark += Dark(image, x, y);
+        EXPECT_EQ(dark > 0, onPage) << at.x;
     }
 }
 

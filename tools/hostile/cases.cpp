@@ -11,6 +11,7 @@
 #include <cmath>
 #include <memory>
 #include <numbers>
+#include <span>
 
 namespace qrp::hostile {
 
@@ -273,6 +274,54 @@ std::vector<uint8_t> ClipPathPage(int records)
     return w.Finish();
 }
 
+// Dashed pens over geometry far larger than the page: the dash pattern repeats millions of
+// times along each outline unless the outline is clipped first. Lines of 20000 pixels, each
+// crossing the page, and ellipses millions of pixels wide whose arcs cross it.
+std::vector<uint8_t> DashedLines(uint32_t penStyle, uint32_t width, std::span<const uint32_t> styleEntries)
+{
+    auto w = PageWriter();
+    w.ExtCreatePen(1, penStyle, width, emf::gdi::BS_SOLID, emf::Rgb(0, 0, 160), styleEntries);
+    w.SelectObject(1);
+    w.SelectObject(emf::gdi::STOCK_OBJECT | emf::gdi::NULL_BRUSH);
+    std::vector<PointL> points;
+    for (int32_t i = 0; i < 20000; ++i) points.push_back({i % 2 ? -8000 : 8000, i % 900});
+    Polyline32(w, emf::kEmrPolyline, points);
+    for (int32_t i = 0; i < 50; ++i) w.Ellipse({-30000000 - i, 200 + i, 30000000 + i, 700 + i});
+    return w.Finish();
+}
+
+std::vector<uint8_t> DashedOldStyle()
+{
+    // Old-style dotted and dashed cosmetic pens.
+    auto w = PageWriter();
+    w.SelectObject(emf::gdi::STOCK_OBJECT | emf::gdi::NULL_BRUSH);
+    for (uint32_t style : {emf::gdi::PS_DOT, emf::gdi::PS_DASHDOTDOT}) {
+        w.CreatePen(1, style, 0, emf::Rgb(160, 0, 0));
+        w.SelectObject(1);
+        std::vector<PointL> points;
+        for (int32_t i = 0; i < 200; ++i) points.push_back(i % 2 ? PointL{-20000000, 7 * i} : PointL{20000000, 1000 - 3 * i});
+        Polyline32(w, emf::kEmrPolyline, points);
+        for (int32_t i = 0; i < 50; ++i) w.Ellipse({-30000000 - i, -30000000, 30000000 + i, 500 + i});
+    }
+    return w.Finish();
+}
+
+// Text in a font far larger than the page: every glyph covers (or misses) the whole page.
+std::vector<uint8_t> HugeGlyphs(int32_t height, int32_t records, int32_t glyphs, PointL at, int32_t advance)
+{
+    auto w = PageWriter();
+    emf::LogFontW font;
+    font.height = height;
+    font.faceName = u"Arial";
+    w.ExtCreateFontIndirectW(1, font);
+    w.SelectObject(1);
+    w.SetBkMode(emf::gdi::TRANSPARENT);
+    const std::u16string text(static_cast<size_t>(glyphs), u'W');
+    const std::vector<int32_t> dx(static_cast<size_t>(glyphs), advance);
+    for (int32_t i = 0; i < records; ++i) w.ExtTextOutW({at.x + i, at.y + i}, text, dx);
+    return w.Finish();
+}
+
 std::vector<uint8_t> Report(const std::vector<std::vector<uint8_t>>& pages)
 {
     TQRPageList list;
@@ -350,6 +399,23 @@ const std::vector<Case>& Cases()
         {"rotated-clip-1page.QRP", Exercise::RenderAll, [] { return HeavyPages(RotatedClipPage, 1, 50000); }},
         {"rotated-clip-8pages.QRP", Exercise::RenderAll, [] { return HeavyPages(RotatedClipPage, 8, 50000); }},
         {"clip-path-8pages.QRP", Exercise::RenderAll, [] { return HeavyPages(ClipPathPage, 8, 20000); }},
+        {"dash-geometric-huge.emf", Exercise::Render, [] {
+             const std::vector<uint32_t> dashes{1, 1};
+             return DashedLines(emf::gdi::PS_GEOMETRIC | emf::gdi::PS_USERSTYLE, 3, dashes);
+         }},
+        {"dash-cosmetic-huge.emf", Exercise::Render, [] {
+             const std::vector<uint32_t> dashes{1, 1};
+             return DashedLines(emf::gdi::PS_COSMETIC | emf::gdi::PS_USERSTYLE, 1, dashes);
+         }},
+        {"dash-cosmetic-tiny.emf", Exercise::Render, [] {
+             const std::vector<uint32_t> dashes{0, 0};
+             return DashedLines(emf::gdi::PS_COSMETIC | emf::gdi::PS_USERSTYLE, 1, dashes);
+         }},
+        {"dash-oldstyle-huge.emf", Exercise::Render, DashedOldStyle},
+        {"text-huge-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-13000, 4, 4000, {-3000, -9000}, 1); }},
+        {"text-large-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-800, 4, 4000, {-100, 0}, 1); }},
+        {"text-offpage-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-13000, 20000, 2, {-14000, -40000}, 0); }},
+        {"text-corner-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-13000, 2000, 1, {-11500, -10500}, 0); }},
         {"pages-claimed-huge.QRP", Exercise::Store, PagesClaimedHuge},
         {"compressed-length-huge.QRP", Exercise::Store, CompressedLengthHuge},
     };
