@@ -55,18 +55,27 @@ FileHandle OpenForReadWrite(const std::string& path);
 // Creates a new file, or truncates an existing regular one (never anything else), for
 // reading and writing. EFCreateError.
 FileHandle CreateOrTruncate(const std::string& path);
+// Opens a regular file for appending, creating it when missing (never anything else: a
+// FIFO or a device is refused without waiting). EFCreateError.
+FileHandle OpenForAppending(const std::string& path);
 void CloseFile(FileHandle handle);
 
 // Transfers at an offset; they return the count moved (short at the end of the file or on
 // an error, whose number lastError receives).
 int64_t ReadAt(FileHandle handle, void* buffer, int64_t count, int64_t offset, int* lastError = nullptr);
 int64_t WriteAt(FileHandle handle, const void* buffer, int64_t count, int64_t offset, int* lastError = nullptr);
+// Appends bytes to a file opened by OpenForAppending, in one write where the system allows
+// (lines appended by several processes do not mix); returns the count written.
+int64_t Append(FileHandle handle, const void* buffer, int64_t count, int* lastError = nullptr);
 // Flushes the file's data to the disk; false with the error number on failure.
 bool SyncFile(FileHandle handle, int* lastError = nullptr);
 
 // Reads a whole regular file of at most limit bytes. EFOpenError, or EReadError when the
 // file is larger than limit or shrinks while read.
 std::vector<uint8_t> ReadWholeFile(const std::string& path, int64_t limit);
+
+// The folder of the running program's file; "." when the system does not tell it.
+std::string ProgramFolder();
 
 // The user's temporary folder: $TMPDIR when it is a folder, else /tmp.
 std::string TempDirectory();

@@ -237,6 +237,37 @@ FileHandle CreateOrTruncate(const std::string& path)
     return fd;
 }
 
+FileHandle OpenForAppending(const std::string& path)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
+    if (fd < 0) throw EFCreateError(path, SystemErrorText(errno));
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int error = errno;
+        ::close(fd);
+        throw EFCreateError(path, S_ISREG(info.st_mode) ? SystemErrorText(error) : KindText(KindOf(info.st_mode)));
+    }
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return fd;
+}
+
+int64_t Append(FileHandle handle, const void* buffer, int64_t count, int* lastError)
+{
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    int64_t total = 0;
+    while (total < count) {
+        const ssize_t n = ::write(Fd(handle), in + total, static_cast<size_t>(count - total));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (lastError) *lastError = n < 0 ? errno : ENOSPC;
+            break;
+        }
+        total += n;
+    }
+    return total;
+}
+
 void CloseFile(FileHandle handle)
 {
     if (handle != kNoFile) ::close(Fd(handle));
@@ -282,6 +313,15 @@ bool SyncFile(FileHandle handle, int* lastError)
 }
 
 // ---- temporary files -------------------------------------------------------------------
+
+std::string ProgramFolder()
+{
+    std::string path(PATH_MAX, '\0');
+    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (n <= 0 || static_cast<size_t>(n) >= path.size()) return ".";
+    path.resize(static_cast<size_t>(n));
+    return FolderOf(path);
+}
 
 std::string TempDirectory()
 {

@@ -230,6 +230,19 @@ FileHandle CreateOrTruncate(const std::string& path)
     return ToFileHandle(h);
 }
 
+FileHandle OpenForAppending(const std::string& path)
+{
+    const HANDLE h = ::CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) throw EFCreateError(path, SystemErrorText(LastError()));
+    const FileStatus status = StatusFromHandle(h);
+    if (status.kind != FileKind::kRegular) {
+        ::CloseHandle(h);
+        throw EFCreateError(path, status.error ? SystemErrorText(status.error) : KindText(status.kind));
+    }
+    return ToFileHandle(h);
+}
+
 void CloseFile(FileHandle handle)
 {
     if (handle != kNoFile) ::CloseHandle(H(handle));
@@ -283,6 +296,23 @@ int64_t WriteAt(FileHandle handle, const void* buffer, int64_t count, int64_t of
     return total;
 }
 
+int64_t Append(FileHandle handle, const void* buffer, int64_t count, int* lastError)
+{
+    // A handle with only FILE_APPEND_DATA writes at the end whatever the offset.
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    int64_t total = 0;
+    while (total < count) {
+        const auto piece = static_cast<DWORD>(std::min<int64_t>(count - total, INT32_MAX));
+        DWORD n = 0;
+        if (!::WriteFile(H(handle), in + total, piece, &n, nullptr) || n == 0) {
+            if (lastError) *lastError = n == 0 && ::GetLastError() == ERROR_SUCCESS ? ERROR_DISK_FULL : LastError();
+            break;
+        }
+        total += n;
+    }
+    return total;
+}
+
 bool SyncFile(FileHandle handle, int* lastError)
 {
     if (::FlushFileBuffers(H(handle))) return true;
@@ -293,6 +323,15 @@ bool SyncFile(FileHandle handle, int* lastError)
 }
 
 // ---- temporary files -------------------------------------------------------------------
+
+std::string ProgramFolder()
+{
+    std::wstring path(32768, L'\0');
+    const DWORD n = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0 || n >= path.size()) return ".";
+    path.resize(n);
+    return FolderOf(Utf8(path));
+}
 
 std::string TempDirectory()
 {

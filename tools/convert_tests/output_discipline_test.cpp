@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
@@ -31,10 +32,10 @@ struct Child {
     fs::path err;
 };
 
-// Starts qrptool in folder with a file-size limit and an address-space limit (0: none);
-// standard error goes to a file.
+// Starts qrptool in folder with a file-size limit and an address-space limit (0: none) and
+// TMPDIR (when given); standard error goes to a file.
 Child Start(const fs::path& folder, const std::vector<std::string>& args, rlim_t fileSizeLimit = 0,
-            rlim_t memoryLimit = 0)
+            rlim_t memoryLimit = 0, const std::string& tmpdir = {})
 {
     Child child;
     child.err = fs::temp_directory_path() / ("qrptool-err-" + std::to_string(::getpid()) + ".txt");
@@ -52,7 +53,6 @@ Child Start(const fs::path& folder, const std::vector<std::string>& args, rlim_t
         ::dup2(null, 1);
         ::dup2(err, 2);
         if (fileSizeLimit) {
-            std::signal(SIGXFSZ, SIG_IGN);
             const rlimit limit{fileSizeLimit, fileSizeLimit};
             ::setrlimit(RLIMIT_FSIZE, &limit);
         }
@@ -60,6 +60,7 @@ Child Start(const fs::path& folder, const std::vector<std::string>& args, rlim_t
             const rlimit limit{memoryLimit, memoryLimit};
             ::setrlimit(RLIMIT_AS, &limit);
         }
+        if (!tmpdir.empty()) ::setenv("TMPDIR", tmpdir.c_str(), 1);
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }
@@ -78,9 +79,9 @@ int Wait(Child& child, std::string* err = nullptr)
 }
 
 int RunIn(const fs::path& folder, const std::vector<std::string>& args, std::string* err = nullptr,
-          rlim_t fileSizeLimit = 0, rlim_t memoryLimit = 0)
+          rlim_t fileSizeLimit = 0, rlim_t memoryLimit = 0, const std::string& tmpdir = {})
 {
-    Child child = Start(folder, args, fileSizeLimit, memoryLimit);
+    Child child = Start(folder, args, fileSizeLimit, memoryLimit, tmpdir);
     return Wait(child, err);
 }
 
@@ -216,6 +217,43 @@ TEST(OutputDisciplineTest, AFullDiskIsAnErrorNamingTheFileAndLeavesNothingTrunca
     EXPECT_THAT(err, HasSubstr("File too large"));
     EXPECT_EQ(qrp::testsupport::ReadFile(scratch / "old.pdf"), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_THAT(FolderNames(scratch.Path()), ElementsAre("old.pdf", "pages", "r.QRP"));
+}
+
+TEST(OutputDisciplineTest, PackWithoutRoomForItsReportFailsInOneLineAndLeavesNothing)
+{
+    // Pages past the in-memory share spill into TMPDIR: a folder no file can be made in, or
+    // a file-size limit, ends the command with one line naming the file and the reason.
+    // Pictures more than a report's 32-bit offsets can hold (sparse files here) are refused
+    // before one is read. Nothing is left behind, in TMPDIR or beside the output.
+    ScratchFolder scratch;
+    qrp::testsupport::WriteLabelledA4Report(scratch / "r.QRP", 1);
+    ASSERT_EQ(RunIn(scratch.Path(), {"extract", "r.QRP", "-o", "pages"}), 0);
+    fs::create_directory(scratch / "tmp");
+    for (const char* name : {"huge1.emf", "huge2.emf"}) {
+        const int fd = ::open((scratch / name).c_str(), O_WRONLY | O_CREAT, 0644);
+        ASSERT_EQ(::ftruncate(fd, off_t{1200} << 20), 0);
+        ::close(fd);
+    }
+    std::vector<std::string> many = {"pack", "new.QRP"};
+    for (int64_t bytes = 0; bytes < 400000; bytes += static_cast<int64_t>(fs::file_size(scratch / "pages/page-0001.emf")))
+        many.push_back("pages/page-0001.emf");
+    const std::string tmp = (scratch / "tmp").string();
+    struct Case {
+        std::string tmpdir;
+        rlim_t fileSizeLimit;
+        std::vector<std::string> args;
+        std::string says;
+    };
+    for (const Case& c : {Case{"/proc", 0, many, "\"/proc\""}, Case{tmp, 200000, many, "File too large"},
+                          Case{tmp, 0, {"pack", "new.QRP", "huge1.emf", "huge2.emf"}, "more than a report file can hold"}}) {
+        std::string err;
+        EXPECT_EQ(RunIn(scratch.Path(), c.args, &err, c.fileSizeLimit, 0, c.tmpdir), 3) << c.says;
+        EXPECT_THAT(err, HasSubstr(c.says));
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_THAT(err, ::testing::StartsWith("qrptool pack: "));
+        EXPECT_THAT(FolderNames(scratch.Path()), ElementsAre("huge1.emf", "huge2.emf", "pages", "r.QRP", "tmp"));
+        EXPECT_TRUE(FolderNames(scratch / "tmp").empty()) << c.says;
+    }
 }
 
 TEST(OutputDisciplineTest, AnInterruptedRenderLeavesTheOutputAndNoTemporary)

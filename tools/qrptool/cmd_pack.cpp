@@ -7,6 +7,8 @@
 #include "tools/qrptool/invalid_file.h"
 #include "tools/qrptool/page_links.h"
 
+#include <algorithm>
+#include <climits>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -43,6 +45,8 @@ extern const Command kPackCommand = {
 namespace {
 
 constexpr int32_t kMemoryLimit = 250000;
+// What a page record adds to its picture: its links and length fields.
+constexpr int64_t kPageOverhead = 16;
 
 int RunPack(const std::vector<std::string>& args)
 {
@@ -81,6 +85,14 @@ int RunPack(const std::vector<std::string>& args)
         qrp::CheckNotAnInput(out, pictures);
     } catch (const qrp::Exception& e) {
         std::cerr << "qrptool pack: " << e.what() << "\n";
+        return kExitPartial;
+    }
+    // A report's offsets are 32-bit: pictures that cannot fit are refused before any is read.
+    int64_t total = qrp::TQRPageList::kHeaderSize;
+    for (const std::string& path : pictures) total += std::max<int64_t>(qrp::StatusOf(path).size, 0) + kPageOverhead;
+    if (total > INT32_MAX) {
+        std::cerr << "qrptool pack: " << out << ": the pictures hold " << total
+                  << " bytes, more than a report file can hold (2 GiB)\n";
         return kExitPartial;
     }
     qrp::TQRPageList list;

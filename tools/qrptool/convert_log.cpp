@@ -1,12 +1,10 @@
 #include "tools/qrptool/convert_log.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "base/exceptions.h"
+#include "base/file_system.h"
 
-#include <cerrno>
 #include <cmath>
-#include <cstring>
+#include <cstdio>
 
 namespace qrptool {
 
@@ -99,31 +97,21 @@ std::string ConvertLogLine(const ReportInput& input, const ConvertOutcome& outco
 
 ConvertLog::ConvertLog(const std::string& path)
 {
-    FFd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
-    if (FFd < 0) throw ConvertLogError(path + ": cannot open the log: " + std::strerror(errno));
-    struct stat st {};
-    if (fstat(FFd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(FFd);
-        FFd = -1;
-        throw ConvertLogError(path + ": the log must be a regular file");
+    try {
+        FFile = qrp::OpenForAppending(path);
+    } catch (const qrp::Exception& e) {
+        throw ConvertLogError(std::string("the log: ") + e.what());
     }
 }
 
-ConvertLog::~ConvertLog()
-{
-    if (FFd >= 0) ::close(FFd);
-}
+ConvertLog::~ConvertLog() { qrp::CloseFile(FFile); }
 
 bool ConvertLog::Write(const ReportInput& input, const ConvertOutcome& outcome)
 {
     const std::string line = ConvertLogLine(input, outcome) + "\n";
     const std::lock_guard lock(FMutex);
-    // O_APPEND puts the whole line at the end in one write, even with other processes.
-    ssize_t written;
-    do {
-        written = ::write(FFd, line.data(), line.size());
-    } while (written < 0 && errno == EINTR);
-    return written == static_cast<ssize_t>(line.size());
+    const auto size = static_cast<int64_t>(line.size());
+    return qrp::Append(FFile, line.data(), size) == size;
 }
 
 }  // namespace qrptool

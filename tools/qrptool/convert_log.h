@@ -3,6 +3,7 @@
 // to one log; each line is written whole by one write.
 #pragma once
 
+#include "base/file_system.h"
 #include "tools/qrptool/report_converter.h"
 #include "tools/qrptool/report_inputs.h"
 
@@ -30,7 +31,7 @@ public:
     bool Write(const ReportInput& input, const ConvertOutcome& outcome);
 
 private:
-    int FFd = -1;
+    qrp::FileHandle FFile = qrp::kNoFile;
     std::mutex FMutex;
 };
 

@@ -2,6 +2,7 @@
 #include "tools/qrptool/command.h"
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -59,6 +60,9 @@ int RunCommand(const Command& command, const std::vector<std::string>& args)
 int main(int argc, char** argv)
 {
     using namespace qrptool;
+    // Past a file-size limit a write fails ("File too large") and names its file, rather
+    // than the signal ending the process with a temporary half written.
+    std::signal(SIGXFSZ, SIG_IGN);
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty()) {
         PrintHelp(std::cerr);

@@ -2,16 +2,14 @@
 // the program (the build folder) or in its installed library folder.
 #include "tools/qrptool/command.h"
 
+#include "base/file_system.h"
+
 #include <dlfcn.h>
 
-#include <filesystem>
 #include <map>
 #include <stdexcept>
-#include <system_error>
 
 namespace qrptool {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -20,22 +18,21 @@ ModuleEntry LoadModule(Part part)
     static std::map<Part, ModuleEntry> loaded;
     if (const auto it = loaded.find(part); it != loaded.end()) return it->second;
     const std::string file = PartModuleName(part);
-    std::error_code error;
-    const fs::path program = fs::read_symlink("/proc/self/exe", error);
-    const fs::path folder = error ? fs::path(".") : program.parent_path();
-    std::string failure = file + ": not found beside the program nor in " + (folder / QRPTOOL_MODULE_DIR).string();
-    for (const fs::path& candidate : {folder / file, folder / QRPTOOL_MODULE_DIR / file}) {
-        if (!fs::exists(candidate, error)) continue;
+    const std::string folder = qrp::ProgramFolder();
+    const std::string installed = folder + "/" + QRPTOOL_MODULE_DIR;
+    std::string failure = file + ": not found beside the program nor in " + installed;
+    for (const std::string& candidate : {folder + "/" + file, installed + "/" + file}) {
+        if (qrp::StatusOf(candidate).kind != qrp::FileKind::kRegular) continue;
         // Never unloaded: Qt keeps its state until the process ends.
         void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL);
         if (!handle) {
             const char* why = dlerror();
-            failure = why ? why : candidate.string() + ": cannot be loaded";
+            failure = why ? why : candidate + ": cannot be loaded";
             continue;
         }
         const auto entry = reinterpret_cast<ModuleEntry>(dlsym(handle, kModuleEntry));
         if (!entry) {
-            failure = candidate.string() + ": not a qrptool module";
+            failure = candidate + ": not a qrptool module";
             continue;
         }
         return loaded[part] = entry;

@@ -11,6 +11,9 @@ trap 'rm -rf "$work"' EXIT
 export QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$work/runtime LC_ALL=C.UTF-8
 mkdir -m 0700 "$work/runtime"
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# The corpus parts need ../shared beside the checkout: without it they are left out, except
+# under CI (CI set), where its absence is a failure.
+if [ ! -d "$corpus/emf" ] && [ -n "${CI:-}" ]; then fail "no corpus at '$corpus' (CI is set: ../shared must be present)"; fi
 # Under the sanitizers an address-space limit cannot hold (their shadow memory alone is
 # larger): their allocation limit takes its place.
 if [ -n "${QRP_SANITIZED:-}" ]; then
