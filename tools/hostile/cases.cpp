@@ -322,6 +322,28 @@ std::vector<uint8_t> HugeGlyphs(int32_t height, int32_t records, int32_t glyphs,
     return w.Finish();
 }
 
+// Arcs, chords and raster operations over boxes far larger than the page, under a turned
+// world transform, with a wide dashed pen and a hatched brush.
+std::vector<uint8_t> HugeArcsAndBlts()
+{
+    auto w = PageWriter();
+    const std::vector<uint32_t> dashes{1, 2};
+    w.ExtCreatePen(1, emf::gdi::PS_GEOMETRIC | emf::gdi::PS_USERSTYLE, 3, emf::gdi::BS_SOLID, emf::Rgb(0, 90, 0), dashes);
+    w.SelectObject(1);
+    w.CreateBrushIndirect(2, emf::gdi::BS_HATCHED, emf::Rgb(0, 0, 128), emf::gdi::HS_DIAGCROSS);
+    w.SelectObject(2);
+    Rotate(w, 7);
+    for (int i = 0; i < 100; ++i) {
+        w.Append(emf::kEmrAngleArc, Payload{}.Point({300, 20000000 + i}).U32(20000000).F32(-90).F32(3600));
+        w.Append(emf::kEmrChord, Payload{}.Rect({-100000000, -300 - i, 100000000, 200000000}).Point({-100000000, 0}).Point({100000000, 1}));
+        Payload blt;
+        blt.Rect(kNoBounds).I32(-100000000).I32(-100000000).I32(200000000).I32(200000000).U32(emf::gdi::PATINVERT);
+        blt.I32(0).I32(0).F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
+        w.Append(emf::kEmrBitBlt, blt);
+    }
+    return w.Finish();
+}
+
 std::vector<uint8_t> Report(const std::vector<std::vector<uint8_t>>& pages)
 {
     TQRPageList list;
@@ -416,6 +438,7 @@ const std::vector<Case>& Cases()
         {"text-large-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-800, 4, 4000, {-100, 0}, 1); }},
         {"text-offpage-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-13000, 20000, 2, {-14000, -40000}, 0); }},
         {"text-corner-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-13000, 2000, 1, {-11500, -10500}, 0); }},
+        {"arcs-blts-huge.emf", Exercise::Render, HugeArcsAndBlts},
         {"pages-claimed-huge.QRP", Exercise::Store, PagesClaimedHuge},
         {"compressed-length-huge.QRP", Exercise::Store, CompressedLengthHuge},
     };
