@@ -344,6 +344,115 @@ std::vector<uint8_t> HugeArcsAndBlts()
     return w.Finish();
 }
 
+// A BITMAPINFOHEADER and the bits of a side x side 24-bit bitmap of varied colours.
+void SmallDib(Payload& p, int32_t side)
+{
+    const uint32_t stride = static_cast<uint32_t>(emf::Dib24::Stride(side));
+    p.U32(40).I32(side).I32(side).U16(1).U16(24).U32(0).U32(stride * static_cast<uint32_t>(side)).I32(0).I32(0).U32(0).U32(0);
+    for (int32_t y = 0; y < side; ++y) {
+        for (uint32_t x = 0; x < stride; ++x) p.U8(static_cast<uint8_t>(x * 97 + static_cast<uint32_t>(y) * 31));
+    }
+}
+
+uint32_t SmallDibBytes(int32_t side)
+{
+    return 40 + static_cast<uint32_t>(emf::Dib24::Stride(side) * side);
+}
+
+void SetWorldTransform(emf::EmfWriter& w, float m11, float m12, float m21, float m22, float dx, float dy)
+{
+    w.Append(emf::kEmrSetWorldTransform, Payload{}.F32(m11).F32(m12).F32(m21).F32(m22).F32(dx).F32(dy));
+}
+
+// Brushes of a 1 x 1 and a 2 x 2 bitmap filling rectangles and polygons far larger than the
+// page, many times, straight and under a world transform turned a little before each fill.
+std::vector<uint8_t> PatternBrushHugeFills()
+{
+    auto w = PageWriter();
+    for (int32_t side : {1, 2}) {
+        Payload brush;
+        brush.U32(static_cast<uint32_t>(side)).U32(emf::gdi::DIB_RGB_COLORS).U32(32).U32(40).U32(72).U32(SmallDibBytes(side) - 40);
+        SmallDib(brush, side);
+        w.Append(emf::kEmrCreateDibPatternBrushPt, brush);
+    }
+    for (int i = 0; i < 400; ++i) {
+        w.SelectObject(1 + static_cast<uint32_t>(i % 2));
+        if (i >= 200) Rotate(w, 3);
+        w.Rectangle({-100000000 - i, -100000000, 100000000, 100000000 + i});
+        Polyline32(w, emf::kEmrPolygon, {{-90000000, -80000000}, {95000000, -1000 - i}, {-1000, 99000000}, {30 + i, 40}});
+        w.Ellipse({-50000000, -50000000 - i, 50000000, 50000000});
+    }
+    return w.Finish();
+}
+
+// Curves flattened, widened and stroked under world transforms that scale them a million
+// times or more, so that a flattening tolerance in device pixels asks for an enormous number
+// of segments.
+std::vector<uint8_t> PathsHugeScale()
+{
+    auto w = PageWriter();
+    // A one-pixel pen (a wider one would be widened by the same scale) and a hatched brush.
+    w.CreatePen(1, emf::gdi::PS_SOLID, 0, emf::Rgb(200, 0, 0));
+    w.SelectObject(1);
+    w.CreateBrushIndirect(2, emf::gdi::BS_HATCHED, emf::Rgb(0, 0, 160), emf::gdi::HS_CROSS);
+    w.SelectObject(2);
+    const std::vector<PointL> curve{{0, 0}, {400, -300}, {-300, 700}, {500, 500}, {900, -900}, {-800, 100}, {50, 60}};
+    const uint32_t ends[] = {emf::kEmrStrokePath, emf::kEmrFillPath, emf::kEmrStrokeAndFillPath};
+    for (int i = 0; i < 200; ++i) {
+        const float scale = i % 4 == 0 ? 1e4f : i % 4 == 1 ? 1e6f : i % 4 == 2 ? 3e7f : 1e9f;
+        const float turn = 0.001f * static_cast<float>(i);
+        SetWorldTransform(w, scale, scale * turn, -scale * turn, scale, 400, 500);
+        w.Append(emf::kEmrBeginPath);
+        w.MoveToEx(0, 0);
+        Polyline32(w, emf::kEmrPolyBezierTo, curve);
+        w.Ellipse({-3, -4, 5 + i, 6});
+        w.Append(emf::kEmrArcTo, Payload{}.Rect({-7, -7, 7, 7}).Point({7, 0}).Point({0, 7}));
+        w.Append(emf::kEmrCloseFigure);
+        w.Append(emf::kEmrEndPath);
+        if (i % 2 == 0) w.Append(emf::kEmrFlattenPath);
+        if (i % 4 < 2) w.Append(emf::kEmrWidenPath);
+        w.Append(ends[i % 3], Payload{}.Rect(kNoBounds));
+    }
+    return w.Finish();
+}
+
+// BITBLT, STRETCHBLT and STRETCHDIBITS of small source bitmaps with raster operations that
+// combine source, pattern and destination, over destination boxes far larger than the page,
+// straight and turned.
+std::vector<uint8_t> SourceBltsHuge()
+{
+    auto w = PageWriter();
+    w.CreateBrushIndirect(1, emf::gdi::BS_HATCHED, emf::Rgb(0, 0, 160), emf::gdi::HS_DIAGCROSS);
+    w.SelectObject(1);
+    const uint32_t rops[] = {emf::gdi::SRCINVERT, 0x00A000C9, emf::gdi::SRCERASE, emf::gdi::NOTSRCCOPY,
+                             0x00B8074A, 0x00E20746, emf::gdi::SRCAND, 0x00990066};
+    const int32_t big = 100000000;
+    for (int i = 0; i < 240; ++i) {
+        if (i >= 120) Rotate(w, 4);
+        const uint32_t rop = rops[i % 8];
+        const int32_t side = i % 3 == 0 ? 1 : i % 3 == 1 ? 2 : 64;
+        const uint32_t bmi = SmallDibBytes(side);
+        Payload blt;
+        blt.Rect(kNoBounds).I32(-big).I32(-big - i).I32(2 * big).I32(2 * big).U32(rop).I32(0).I32(0);
+        blt.F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(emf::gdi::DIB_RGB_COLORS);
+        blt.U32(100).U32(40).U32(140).U32(bmi - 40);
+        SmallDib(blt, side);
+        w.Append(emf::kEmrBitBlt, blt);
+        Payload stretch;
+        stretch.Rect(kNoBounds).I32(-big + i).I32(-big).I32(2 * big).I32(2 * big).U32(rop).I32(0).I32(0);
+        stretch.F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(emf::gdi::DIB_RGB_COLORS);
+        stretch.U32(108).U32(40).U32(148).U32(bmi - 40).I32(side).I32(side);
+        SmallDib(stretch, side);
+        w.Append(emf::kEmrStretchBlt, stretch);
+        Payload dibits;
+        dibits.Rect(kNoBounds).I32(-big).I32(-big).I32(0).I32(0).I32(side).I32(side);
+        dibits.U32(80).U32(40).U32(120).U32(bmi - 40).U32(emf::gdi::DIB_RGB_COLORS).U32(rop).I32(2 * big).I32(2 * big + i);
+        SmallDib(dibits, side);
+        w.Append(emf::kEmrStretchDIBits, dibits);
+    }
+    return w.Finish();
+}
+
 std::vector<uint8_t> Report(const std::vector<std::vector<uint8_t>>& pages)
 {
     TQRPageList list;
@@ -439,6 +548,9 @@ const std::vector<Case>& Cases()
         {"text-offpage-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-13000, 20000, 2, {-14000, -40000}, 0); }},
         {"text-corner-glyphs.emf", Exercise::Render, [] { return HugeGlyphs(-13000, 2000, 1, {-11500, -10500}, 0); }},
         {"arcs-blts-huge.emf", Exercise::Render, HugeArcsAndBlts},
+        {"pattern-brush-huge.emf", Exercise::Render, PatternBrushHugeFills},
+        {"paths-huge-scale.emf", Exercise::Render, PathsHugeScale},
+        {"source-blts-huge.emf", Exercise::Render, SourceBltsHuge},
         {"pages-claimed-huge.QRP", Exercise::Store, PagesClaimedHuge},
         {"compressed-length-huge.QRP", Exercise::Store, CompressedLengthHuge},
     };
