@@ -5,6 +5,7 @@
 #include "render/dib.h"
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <new>
 
@@ -28,6 +29,26 @@ std::shared_ptr<const BrushObject> StockBrush(uint32_t color, bool null)
     brush->color = color;
     brush->style = null ? BS_NULL : BS_SOLID;
     return brush;
+}
+
+// A pattern repeated until it is at least 64 pixels each way. The raster engine fetches a
+// texture brush one tile row at a time, so a tile of one or two pixels costs a call per
+// pixel filled; the repeated tile paints the same pixels.
+QImage RepeatedTile(const QImage& tile)
+{
+    constexpr int kSide = 64;
+    if (tile.isNull() || (tile.width() >= kSide && tile.height() >= kSide)) return tile;
+    const QImage one = tile.convertToFormat(tile.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    const int across = (kSide + one.width() - 1) / one.width(), down = (kSide + one.height() - 1) / one.height();
+    QImage wide(one.width() * across, one.height() * down, one.format());
+    if (wide.isNull()) return tile;
+    const size_t rowBytes = static_cast<size_t>(one.width()) * 4;
+    for (int y = 0; y < wide.height(); ++y) {
+        const uchar* from = one.constScanLine(y % one.height());
+        uchar* to = wide.scanLine(y);
+        for (int i = 0; i < across; ++i) std::memcpy(to + rowBytes * static_cast<size_t>(i), from, rowBytes);
+    }
+    return wide;
 }
 
 std::shared_ptr<const FontObject> StockFont(const char16_t* face, int32_t height, int32_t weight)
@@ -305,6 +326,7 @@ std::optional<QBrush> Player::MakeBrush(const BrushObject* brush)
         options.monochromeColors = std::array<QRgb, 2>{Color(FState.textColor).rgb(), Color(FState.bkColor).rgb()};
         pattern = DecodeRecordDib(brush->record, brush->dib.offBmi, brush->dib.cbBmi, brush->dib.offBits,
                                   brush->dib.cbBits, options);
+        if (FRaster) pattern = RepeatedTile(pattern);
     } else {
         if (brush->pattern.isNull()) {
             DibOptions options;
@@ -313,6 +335,7 @@ std::optional<QBrush> Player::MakeBrush(const BrushObject* brush)
             options.palette = palette;
             brush->pattern = DecodeRecordDib(brush->record, brush->dib.offBmi, brush->dib.cbBmi,
                                              brush->dib.offBits, brush->dib.cbBits, options);
+            if (FRaster) brush->pattern = RepeatedTile(brush->pattern);
         }
         pattern = brush->pattern;
     }
