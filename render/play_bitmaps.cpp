@@ -278,7 +278,8 @@ void Player::DrawPlaced(const QImage& image, const QRectF& source, const QTransf
 {
     const QRectF drawn = imageToOutput.mapRect(source) & FWindow;
     const double area = drawn.isValid() ? drawn.width() * drawn.height() : 0;
-    if (!FBudget.Spend(FRaster ? static_cast<uint64_t>(area * (smooth ? 4 : 1)) : PlayBudget::kPathElement)) return;
+    const double units = area * PlayBudget::kImagePixel * (smooth ? 4 : 1);
+    if (!FBudget.Spend(FRaster ? static_cast<uint64_t>(units) : PlayBudget::kPathElement)) return;
     SyncClip();
     const uint32_t index = RopIndex(rop);
     if (index == kRopPsdPxax || index == kRopDspDxax) {

@@ -28,6 +28,7 @@ public:
     static constexpr uint64_t kEdgeRow = 4;      // one edge crossing one scan line
     static constexpr uint64_t kRegionRect = 60;
     static constexpr uint64_t kDecodedPixel = 3;
+    static constexpr uint64_t kImagePixel = 4;   // a pixel of an image drawn magnified, turned or combined
     static constexpr uint64_t kDash = 200;       // one dash of a wide pen, outlined and filled
     static constexpr uint64_t kGlyph = 500;      // placing a glyph, finding its image
     static constexpr uint64_t kGlyphPixel = 20;  // a pixel of a glyph's box, rasterised
