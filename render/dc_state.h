@@ -13,6 +13,7 @@
 #include <QRegion>
 #include <QTransform>
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -39,7 +40,9 @@ struct BrushObject {
     emf::DibRef dib;
     uint32_t usage = 0;
     bool monochrome = false;  // CREATEMONOBRUSH: colours from the text and background colours
-    mutable QImage pattern;   // cache for colour patterns
+    // The decoded pattern, kept; a monochrome one with the colours it was decoded with.
+    mutable QImage pattern;
+    mutable std::array<QRgb, 2> patternColors{};
 };
 
 struct FontObject {

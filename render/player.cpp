@@ -320,25 +320,26 @@ std::optional<QBrush> Player::MakeBrush(const BrushObject* brush)
     default: break;
     }
     // Pattern brushes.
-    QImage pattern;
     if (brush->monochrome) {
-        DibOptions options;
-        options.monochromeColors = std::array<QRgb, 2>{Color(FState.textColor).rgb(), Color(FState.bkColor).rgb()};
-        pattern = DecodeRecordDib(brush->record, brush->dib.offBmi, brush->dib.cbBmi, brush->dib.offBits,
-                                  brush->dib.cbBits, options);
-        if (FRaster) pattern = RepeatedTile(pattern);
-    } else {
-        if (brush->pattern.isNull()) {
+        const std::array<QRgb, 2> colors{Color(FState.textColor).rgb(), Color(FState.bkColor).rgb()};
+        if (brush->pattern.isNull() || brush->patternColors != colors) {
             DibOptions options;
-            options.usage = brush->usage;
-            const std::vector<uint32_t> palette = SelectedPalette();
-            options.palette = palette;
+            options.monochromeColors = colors;
             brush->pattern = DecodeRecordDib(brush->record, brush->dib.offBmi, brush->dib.cbBmi,
                                              brush->dib.offBits, brush->dib.cbBits, options);
+            brush->patternColors = colors;
             if (FRaster) brush->pattern = RepeatedTile(brush->pattern);
         }
-        pattern = brush->pattern;
+    } else if (brush->pattern.isNull()) {
+        DibOptions options;
+        options.usage = brush->usage;
+        const std::vector<uint32_t> palette = SelectedPalette();
+        options.palette = palette;
+        brush->pattern = DecodeRecordDib(brush->record, brush->dib.offBmi, brush->dib.cbBmi, brush->dib.offBits,
+                                         brush->dib.cbBits, options);
+        if (FRaster) brush->pattern = RepeatedTile(brush->pattern);
     }
+    const QImage pattern = brush->pattern;
     if (pattern.isNull()) return QBrush(Color(brush->color));
     QBrush b(pattern);
     const QPointF origin = FPlayback.map(QPointF(FState.brushOrigin));

@@ -364,7 +364,7 @@ void SetWorldTransform(emf::EmfWriter& w, float m11, float m12, float m21, float
     w.Append(emf::kEmrSetWorldTransform, Payload{}.F32(m11).F32(m12).F32(m21).F32(m22).F32(dx).F32(dy));
 }
 
-// Brushes of a 1 x 1 and a 2 x 2 bitmap filling rectangles and polygons far larger than the
+// Brushes of a 1 x 1, a 2 x 2 and a monochrome 2 x 2 bitmap filling rectangles and polygons far larger than the
 // page, many times, straight and under a world transform turned a little before each fill.
 std::vector<uint8_t> PatternBrushHugeFills()
 {
@@ -375,8 +375,15 @@ std::vector<uint8_t> PatternBrushHugeFills()
         SmallDib(brush, side);
         w.Append(emf::kEmrCreateDibPatternBrushPt, brush);
     }
+    // A monochrome 2 x 2 brush, painted in the text and background colours.
+    Payload mono;
+    mono.U32(3).U32(emf::gdi::DIB_RGB_COLORS).U32(32).U32(48).U32(80).U32(8);
+    mono.U32(40).I32(2).I32(2).U16(1).U16(1).U32(0).U32(8).I32(0).I32(0).U32(2).U32(0).U32(0).U32(0x00FFFFFF);
+    mono.U32(0x40).U32(0x80);
+    w.Append(emf::kEmrCreateMonoBrush, mono);
     for (int i = 0; i < 400; ++i) {
-        w.SelectObject(1 + static_cast<uint32_t>(i % 2));
+        w.SelectObject(1 + static_cast<uint32_t>(i % 3));
+        if (i % 8 == 0) w.SetTextColor(emf::Rgb(static_cast<uint8_t>(i), 0, 90));
         if (i >= 200) Rotate(w, 3);
         w.Rectangle({-100000000 - i, -100000000, 100000000, 100000000 + i});
         Polyline32(w, emf::kEmrPolygon, {{-90000000, -80000000}, {95000000, -1000 - i}, {-1000, 99000000}, {30 + i, 40}});
