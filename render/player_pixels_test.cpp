@@ -72,6 +72,47 @@ TEST(PlayerPixels, StretchDIBitsScalesEveryPixelIntoItsDestination)
     EXPECT_EQ(image.pixel(9, 9), qRgb(255, 255, 255));
 }
 
+TEST(PlayerPixels, PatternBrushesRepeatTheirBitmapAndFollowTheTextColours)
+{
+    // A colour 2 x 2 brush (bottom-up: blue, white under red, green), then a monochrome one
+    // painted in the text and background colours, the text colour changed between two fills.
+    emf::Payload colour;
+    colour.U32(1).U32(DIB_RGB_COLORS).U32(32).U32(40).U32(72).U32(16);
+    colour.U32(40).I32(2).I32(2).U16(1).U16(24).U32(0).U32(16).I32(0).I32(0).U32(0).U32(0);
+    for (uint8_t b : {255, 0, 0, 255, 255, 255, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0}) colour.U8(b);
+    emf::Payload mono;
+    mono.U32(2).U32(DIB_RGB_COLORS).U32(32).U32(48).U32(80).U32(8);
+    mono.U32(40).I32(2).I32(2).U16(1).U16(1).U32(0).U32(8).I32(0).I32(0).U32(2).U32(0).U32(0).U32(0x00FFFFFF);
+    mono.U32(0x40).U32(0x80);
+    EmfWriter w = PixelWriter();
+    w.Append(emf::kEmrCreateDibPatternBrushPt, colour);
+    w.Append(emf::kEmrCreateMonoBrush, mono);
+    w.SelectObject(Stock(NULL_PEN));
+    w.SelectObject(1);
+    w.Rectangle({0, 0, 66, 22});
+    w.SelectObject(2);
+    w.SetBkColor(emf::Rgb(0, 255, 0));
+    w.SetTextColor(emf::Rgb(255, 0, 0));
+    w.Rectangle({0, 22, 66, 44});
+    w.SetTextColor(emf::Rgb(0, 0, 255));
+    w.Rectangle({0, 44, 66, 66});
+    const auto picture = Picture(w);
+    const QImage image = Render(*picture);
+    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255);
+    const struct {
+        int top;
+        QRgb cell[2][2];  // [y % 2][x % 2]
+    } bands[] = {{0, {{red, green}, {blue, qRgb(255, 255, 255)}}},
+                 {22, {{green, red}, {red, green}}},
+                 {44, {{green, blue}, {blue, green}}}};
+    for (const auto& band : bands) {
+        int wrong = 0;
+        for (int y = band.top; y < std::min(band.top + 22, image.height()); ++y)
+            for (int x = 0; x < image.width(); ++x) wrong += image.pixel(x, y) != band.cell[y % 2][x % 2];
+        EXPECT_EQ(wrong, 0) << "band at " << band.top;
+    }
+}
+
 TEST(PlayerPixels, FrameMapsOntoTheRectangleInclusive)
 {
     // A picture whose outlined rectangle is its whole frame, played into (5, 5)-(44, 24).
