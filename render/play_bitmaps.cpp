@@ -26,6 +26,16 @@ constexpr uint32_t kRopBlackness = 0x00, kRopNotSrcErase = 0x11, kRopNotSrcCopy 
 
 uint32_t RopIndex(uint32_t rop) { return (rop >> 16) & 0xFF; }
 
+// A destination box as logical coordinates. Its far edges are origin plus extent, which a
+// record can push past 32 bits: they stop at the ends of the range.
+RectL LogicalBox(const QRectF& box)
+{
+    const auto clamp = [](double v) {
+        return static_cast<int32_t>(std::clamp(v, double{INT32_MIN}, double{INT32_MAX}));
+    };
+    return RectL{clamp(box.left()), clamp(box.top()), clamp(box.right()), clamp(box.bottom())};
+}
+
 // Operations that read only the pattern and the destination.
 bool NeedsNoSource(uint32_t index)
 {
@@ -227,8 +237,7 @@ void Player::PatternBlt(const QRectF& dest, uint32_t rop)
     const uint32_t index = RopIndex(rop);
     if (index == kRopDest || FState.inPath) return;
     QPainterPath area;
-    area.addRegion(LogicalRectRegion(RectL{static_cast<int32_t>(dest.left()), static_cast<int32_t>(dest.top()),
-                                           static_cast<int32_t>(dest.right()), static_cast<int32_t>(dest.bottom())}));
+    area.addRegion(LogicalRectRegion(LogicalBox(dest)));
     SyncClip();
     switch (index) {
     case kRopBlackness: DeviceFill(area, QBrush(Qt::black), QPainter::CompositionMode_SourceOver); return;

@@ -312,6 +312,33 @@ TEST(PlayBudget, EmbeddedImagesClaimingHugeSizesAreDrawnWithoutScalingToTheClaim
     }
 }
 
+// A blt without a source fills its destination with the brush; origin plus extent may pass
+// the 32-bit range, and the box then reaches to the page's far edge.
+TEST(PlayBudget, PatternBltsWhoseFarEdgePassesThirtyTwoBitsFillToThePageEdge)
+{
+    struct Case {
+        int32_t x, y, cx, cy;
+        QPoint inside, outside;
+    } cases[] = {
+        {10, 10, INT32_MAX, 20, {50, 20}, {5, 20}},
+        {10, 10, 20, INT32_MAX, {20, 50}, {20, 5}},
+        {INT32_MAX - 5, 10, INT32_MAX, 20, {-1, -1}, {50, 20}},
+    };
+    for (const Case& c : cases) {
+        EmfWriter w = PixelWriter();
+        w.SelectObject(Stock(BLACK_BRUSH));
+        Payload p;
+        p.Rect({0, 0, -1, -1}).I32(c.x).I32(c.y).I32(c.cx).I32(c.cy).U32(PATCOPY).I32(0).I32(0);
+        p.F32(1).F32(0).F32(0).F32(1).F32(0).F32(0).U32(0).U32(0).U32(0).U32(0).U32(0).U32(0);
+        w.Append(emf::kEmrBitBlt, p);
+        const QImage image = Render(*Picture(w));
+        if (c.inside.x() >= 0) {
+            EXPECT_TRUE(Dark(image, c.inside.x(), c.inside.y())) << c.x << "," << c.cx;
+        }
+        EXPECT_FALSE(Dark(image, c.outside.x(), c.outside.y())) << c.x << "," << c.cx;
+    }
+}
+
 TEST(PlayBudget, ARotatedClipRectangleClipsAsItsPixelCentresSay)
 {
     EmfWriter w = PixelWriter();
