@@ -252,12 +252,17 @@ FileHandle OpenForAppending(const std::string& path)
     return fd;
 }
 
-int64_t Append(FileHandle handle, const void* buffer, int64_t count, int* lastError)
+namespace {
+
+// Writes count bytes in pieces through writeSome(bytes done, piece size), which answers as
+// write(2) does, until all are written or it fails; a write of nothing counts as a full disk.
+template <typename WriteSome>
+int64_t WriteAll(int64_t count, int* lastError, WriteSome writeSome)
 {
-    const auto* in = static_cast<const uint8_t*>(buffer);
     int64_t total = 0;
     while (total < count) {
-        const ssize_t n = ::write(Fd(handle), in + total, static_cast<size_t>(count - total));
+        const auto piece = static_cast<size_t>(std::min<int64_t>(count - total, INT32_MAX));
+        const ssize_t n = writeSome(total, piece);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) {
             if (lastError) *lastError = n < 0 ? errno : ENOSPC;
@@ -266,6 +271,14 @@ int64_t Append(FileHandle handle, const void* buffer, int64_t count, int* lastEr
         total += n;
     }
     return total;
+}
+
+}  // namespace
+
+int64_t Append(FileHandle handle, const void* buffer, int64_t count, int* lastError)
+{
+    const auto* in = static_cast<const uint8_t*>(buffer);
+    return WriteAll(count, lastError, [&](int64_t done, size_t piece) { return ::write(Fd(handle), in + done, piece); });
 }
 
 void CloseFile(FileHandle handle)
@@ -291,18 +304,9 @@ int64_t ReadAt(FileHandle handle, void* buffer, int64_t count, int64_t offset, i
 int64_t WriteAt(FileHandle handle, const void* buffer, int64_t count, int64_t offset, int* lastError)
 {
     const auto* in = static_cast<const uint8_t*>(buffer);
-    int64_t total = 0;
-    while (total < count) {
-        const auto piece = static_cast<size_t>(std::min<int64_t>(count - total, INT32_MAX));
-        const ssize_t n = ::pwrite(Fd(handle), in + total, piece, static_cast<off_t>(offset + total));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            if (lastError) *lastError = n < 0 ? errno : ENOSPC;
-            break;
-        }
-        total += n;
-    }
-    return total;
+    return WriteAll(count, lastError, [&](int64_t done, size_t piece) {
+        return ::pwrite(Fd(handle), in + done, piece, static_cast<off_t>(offset + done));
+    });
 }
 
 bool SyncFile(FileHandle handle, int* lastError)
