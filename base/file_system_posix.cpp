@@ -217,9 +217,13 @@ FileHandle OpenForReading(const std::string& path) { return OpenRegular(path, O_
 
 FileHandle OpenForReadWrite(const std::string& path) { return OpenRegular(path, O_RDWR); }
 
-FileHandle CreateOrTruncate(const std::string& path)
+namespace {
+
+// Opens or creates path for writing with flags; anything but a regular file in its place is
+// refused without blocking on it (a FIFO, a device).
+int CreateRegular(const std::string& path, int flags, mode_t mode)
 {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), flags | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode);
     if (fd < 0) throw EFCreateError(path, SystemErrorText(errno));
     struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
@@ -227,30 +231,25 @@ FileHandle CreateOrTruncate(const std::string& path)
         ::close(fd);
         throw EFCreateError(path, S_ISREG(info.st_mode) ? SystemErrorText(error) : KindText(KindOf(info.st_mode)));
     }
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+    return fd;
+}
+
+}  // namespace
+
+FileHandle CreateOrTruncate(const std::string& path)
+{
+    const int fd = CreateRegular(path, O_RDWR, 0666);
     if (::ftruncate(fd, 0) != 0) {
         const int error = errno;
         ::close(fd);
         throw EFCreateError(path, SystemErrorText(error));
     }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     return fd;
 }
 
-FileHandle OpenForAppending(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0644);
-    if (fd < 0) throw EFCreateError(path, SystemErrorText(errno));
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        const int error = errno;
-        ::close(fd);
-        throw EFCreateError(path, S_ISREG(info.st_mode) ? SystemErrorText(error) : KindText(KindOf(info.st_mode)));
-    }
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return fd;
-}
+FileHandle OpenForAppending(const std::string& path) { return CreateRegular(path, O_WRONLY | O_APPEND, 0644); }
 
 namespace {
 

@@ -212,16 +212,27 @@ FileHandle OpenForReading(const std::string& path) { return OpenRegular(path, GE
 
 FileHandle OpenForReadWrite(const std::string& path) { return OpenRegular(path, GENERIC_READ | GENERIC_WRITE); }
 
-FileHandle CreateOrTruncate(const std::string& path)
+namespace {
+
+// Opens or creates path with access; anything but a regular file in its place is refused.
+HANDLE CreateRegular(const std::string& path, DWORD access)
 {
-    const HANDLE h = ::CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h =
+        ::CreateFileW(Wide(path).c_str(), access, kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throw EFCreateError(path, SystemErrorText(LastError()));
     const FileStatus status = StatusFromHandle(h);
     if (status.kind != FileKind::kRegular) {
         ::CloseHandle(h);
         throw EFCreateError(path, status.error ? SystemErrorText(status.error) : KindText(status.kind));
     }
+    return h;
+}
+
+}  // namespace
+
+FileHandle CreateOrTruncate(const std::string& path)
+{
+    const HANDLE h = CreateRegular(path, GENERIC_READ | GENERIC_WRITE);
     if (!::SetEndOfFile(h)) {
         const int error = LastError();
         ::CloseHandle(h);
@@ -230,18 +241,7 @@ FileHandle CreateOrTruncate(const std::string& path)
     return ToFileHandle(h);
 }
 
-FileHandle OpenForAppending(const std::string& path)
-{
-    const HANDLE h = ::CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) throw EFCreateError(path, SystemErrorText(LastError()));
-    const FileStatus status = StatusFromHandle(h);
-    if (status.kind != FileKind::kRegular) {
-        ::CloseHandle(h);
-        throw EFCreateError(path, status.error ? SystemErrorText(status.error) : KindText(status.kind));
-    }
-    return ToFileHandle(h);
-}
+FileHandle OpenForAppending(const std::string& path) { return ToFileHandle(CreateRegular(path, FILE_APPEND_DATA)); }
 
 void CloseFile(FileHandle handle)
 {
