@@ -34,6 +34,8 @@ public:
     bool DrawsImages() const override { return false; }
     bool DrawsGlyphs() const override { return false; }
     bool DrawsShapes() const override { return false; }
+    // Positions as the picture's advances give them: the device's units are no pixels.
+    TextMode TextDrawing() const override { return TextMode::kSmooth; }
 
     const std::vector<PageTextRun>& Runs() const { return FRuns; }
     std::vector<PageTextRun> TakeRuns() { return std::move(FRuns); }
