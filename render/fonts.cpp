@@ -146,10 +146,15 @@ QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias
     const int size64 = std::max(1, static_cast<int>(std::lround(pixelSize * 64)));
     const int style = Style(lf, antialias, hinted);
     const bool italic = lf.italic != 0;
-    for (const Recent& r : FRecent) {
-        if (r.style == style && r.size64 == size64 && r.italic == italic && r.pitchAndFamily == lf.pitchAndFamily &&
-            r.face == lf.faceName)
-            return r.font;
+    const auto matches = [&](const Recent& r) {
+        return r.style == style && r.size64 == size64 && r.italic == italic && r.pitchAndFamily == lf.pitchAndFamily &&
+               r.face == lf.faceName;
+    };
+    if (matches(FRecent[FRecentHit])) return FRecent[FRecentHit].font;
+    for (size_t i = 0; i < kRecent; ++i) {
+        if (!matches(FRecent[i])) continue;
+        FRecentHit = i;
+        return FRecent[i].font;
     }
     const auto key = std::make_tuple(Family(lf), style, italic, size64);
     auto it = FSized.find(key);
@@ -159,7 +164,8 @@ QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias
         if (FSized.size() >= kMaxEntries) FSized.clear();
         it = FSized.emplace(key, raw).first;
     }
-    Recent& slot = FRecent[FRecentNext++ % kRecent];
+    FRecentHit = FRecentNext++ % kRecent;
+    Recent& slot = FRecent[FRecentHit];
     slot = {lf.faceName, lf.pitchAndFamily, style, italic, size64, it->second};
     return it->second;
 }

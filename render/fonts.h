@@ -73,6 +73,7 @@ private:
     QHash<QString, QString> FFamilies;  // face name -> installed family
     std::array<Recent, kRecent> FRecent;
     size_t FRecentNext = 0;
+    size_t FRecentHit = 0;  // the slot found last: looked at first
 };
 
 // The face a LOGFONT asks for, with the empty face named.

@@ -101,13 +101,13 @@ bool Player::AxisAligned()
 double Player::ScaleX()
 {
     const QTransform& t = Total();
-    return std::hypot(t.m11(), t.m12());
+    return t.m12() == 0 ? std::abs(t.m11()) : std::hypot(t.m11(), t.m12());
 }
 
 double Player::ScaleY()
 {
     const QTransform& t = Total();
-    return std::hypot(t.m21(), t.m22());
+    return t.m21() == 0 ? std::abs(t.m22()) : std::hypot(t.m21(), t.m22());
 }
 
 bool Player::OnSetMapMode(const Record& r)

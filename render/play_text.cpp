@@ -38,6 +38,15 @@ QString SymbolCodes(QString chars)
     return chars;
 }
 
+// UTF-16 units less the second halves of surrogate pairs.
+size_t CodePoints(std::u16string_view text)
+{
+    size_t count = text.size();
+    for (size_t i = 1; i < text.size(); ++i)
+        if ((text[i] & 0xFC00) == 0xDC00 && (text[i - 1] & 0xFC00) == 0xD800) --count;
+    return count;
+}
+
 }  // namespace
 
 void Player::AddTextHandlers(HandlerTable& t)
@@ -98,24 +107,27 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     // pixels (their grid-fitting table), and GDI follows it.
     const bool antialias = !how.gdiGreyLevels || em < 10 || em >= 18;
     const QRawFont font = FFonts.Get(lf, std::max(em, 1.0), antialias, how.hinted);
-    const QString chars = QString::fromUtf16(run.text.data(), static_cast<qsizetype>(run.text.size()));
+    // The run's characters go into the kept run's buffer, which no device holds on to.
+    GlyphRun& glyphRun = FGlyphRun;
+    QString& chars = glyphRun.text;
+    chars.resize(static_cast<qsizetype>(run.text.size()));
+    std::copy(run.text.begin(), run.text.end(), chars.data());
     // A device that draws no glyphs needs them only for advances the picture leaves out and
     // for outlines in a path; otherwise one place per character (a surrogate pair is one).
     const bool needGlyphs = FDevice.DrawsGlyphs() || run.dx.empty() || inPath;
     QList<quint32>& glyphs = FGlyphs;
     glyphs.clear();
+    size_t count = 0;
     if (run.options & ETO_GLYPH_INDEX) {
         for (char16_t c : run.text) glyphs.push_back(c);
     } else if (!needGlyphs) {
-        qsizetype codePoints = chars.size();
-        for (qsizetype i = 1; i < chars.size(); ++i)
-            if (chars.at(i).isLowSurrogate() && chars.at(i - 1).isHighSurrogate()) --codePoints;
-        glyphs.resize(codePoints);
+        count = CodePoints(run.text);
     } else if (lf.charSet == SYMBOL_CHARSET) {
         glyphs = font.glyphIndexesForString(SymbolCodes(chars));
     } else {
         glyphs = font.glyphIndexesForString(chars);
     }
+    if (needGlyphs || (run.options & ETO_GLYPH_INDEX)) count = static_cast<size_t>(glyphs.size());
     double stretch = 1;
     if (lf.width != 0) {
         const double natural = em * FFonts.AverageWidthRatio(lf);
@@ -123,8 +135,11 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     }
 
     // The glyphs' baseline direction, and advances in output pixels.
-    const double escapement = lf.escapement / 10.0 * std::numbers::pi / 180.0;
-    QPointF direction(std::cos(escapement), -std::sin(escapement));
+    QPointF direction(1, 0);
+    if (lf.escapement != 0) {
+        const double escapement = lf.escapement / 10.0 * std::numbers::pi / 180.0;
+        direction = QPointF(std::cos(escapement), -std::sin(escapement));
+    }
     if (graphicsMode == GM_ADVANCED) {
         const QPointF mapped = total.map(direction) - total.map(QPointF(0, 0));
         const double length = std::hypot(mapped.x(), mapped.y());
@@ -141,7 +156,6 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         const double length = std::hypot(mapped.x(), mapped.y());
         if (length > 0) baseline = mapped / length;
     }
-    const size_t count = static_cast<size_t>(glyphs.size());
     std::vector<double>& offsets = FTextOffsets;  // along the baseline, output pixels
     std::vector<double>& rise = FTextRise;        // ETO_PDY: against the baseline
     offsets.assign(count + 1, 0);
@@ -219,14 +233,12 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         DeviceFill(path, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
     }
 
-    GlyphRun& glyphRun = FGlyphRun;
     glyphRun.font = font;
-    glyphRun.text = chars;
     glyphRun.textIsGlyphs = (run.options & ETO_GLYPH_INDEX) != 0;
     glyphRun.color = Color(FState.textColor);
     glyphRun.antialias = antialias;
     glyphRun.stretch = stretch;
-    glyphRun.angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
+    glyphRun.angle = direction == QPointF(1, 0) ? 0 : std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
     if (needGlyphs) glyphRun.glyphs.assign(glyphs.begin(), glyphs.end());
     else glyphRun.glyphs.clear();
     glyphRun.positions.resize(count);
