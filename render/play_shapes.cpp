@@ -48,9 +48,11 @@ bool Player::OnLineTo(const Record& r)
 {
     const auto p = EmrPoint::Read(r);
     if (!p) return false;
-    const QPointF from = MapSnapped(FState.position.x(), FState.position.y());
-    const QPointF to = MapSnapped(p->point.x, p->point.y);
+    const QPointF previous = FState.position;
     FState.position = QPointF(p->point.x, p->point.y);
+    if (!ShapesWanted()) return true;
+    const QPointF from = MapSnapped(previous.x(), previous.y());
+    const QPointF to = MapSnapped(p->point.x, p->point.y);
     if (FState.inPath) {
         if (FState.path.elementCount() == 0) FState.path.moveTo(from);
         FState.path.lineTo(to);
@@ -63,11 +65,36 @@ bool Player::OnLineTo(const Record& r)
     return true;
 }
 
+namespace {
+
+// The point a POLYLINETO or POLYBEZIERTO moves the current position to: the last point, or
+// the end of the last whole curve; nullopt when the record draws nothing.
+std::optional<size_t> LastPointDrawn(uint32_t type, size_t points)
+{
+    const bool bezier = type == kEmrPolyBezierTo || type == kEmrPolyBezierTo16;
+    const size_t drawn = bezier ? points - points % 3 : points;
+    if (drawn == 0) return std::nullopt;
+    return drawn - 1;
+}
+
+bool MovesPosition(uint32_t type)
+{
+    return type == kEmrPolyBezierTo || type == kEmrPolyBezierTo16 || type == kEmrPolylineTo || type == kEmrPolylineTo16;
+}
+
+}  // namespace
+
 bool Player::OnPoly(const Record& r)
 {
     const auto poly = EmrPoly::Read(r);
     if (!poly) return false;
     const uint32_t type = r.Type();
+    if (!ShapesWanted() && type != kEmrPolyDraw && type != kEmrPolyDraw16) {
+        if (!MovesPosition(type)) return true;
+        if (const auto last = LastPointDrawn(type, poly->points.size()))
+            FState.position = QPointF(poly->points[*last].x, poly->points[*last].y);
+        return true;
+    }
     std::vector<QPointF> pts(poly->points.size());
     for (size_t i = 0; i < pts.size(); ++i) pts[i] = MapSnapped(poly->points[i].x, poly->points[i].y);
 
@@ -114,20 +141,16 @@ bool Player::OnPoly(const Record& r)
     case kEmrPolyBezierTo16:
     case kEmrPolylineTo:
     case kEmrPolylineTo16: {
-        if (pts.empty()) return true;
+        const auto last = LastPointDrawn(type, pts.size());
+        if (!last) return true;
         const QPointF start = MapSnapped(FState.position.x(), FState.position.y());
-        const bool bezier = type == kEmrPolyBezierTo || type == kEmrPolyBezierTo16;
         path.moveTo(start);
-        size_t last = pts.size() - 1;
-        if (bezier) {
-            size_t i = 0;
-            for (; i + 2 < pts.size(); i += 3) path.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
-            if (i == 0) return true;
-            last = i - 1;
+        if (type == kEmrPolyBezierTo || type == kEmrPolyBezierTo16) {
+            for (size_t i = 0; i + 2 <= *last; i += 3) path.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
         } else {
             for (const QPointF& p : pts) path.lineTo(p);
         }
-        FState.position = QPointF(poly->points[last].x, poly->points[last].y);
+        FState.position = QPointF(poly->points[*last].x, poly->points[*last].y);
         if (FState.inPath) {
             if (FState.path.elementCount() == 0 || FState.path.currentPosition() != start) FState.path.moveTo(start);
             for (int i = 1; i < path.elementCount(); ++i) {
@@ -201,6 +224,7 @@ bool Player::OnRectangle(const Record& r)
 {
     const auto b = EmrBox::Read(r);
     if (!b) return false;
+    if (!ShapesWanted()) return true;
     QRectF pixels;
     const QPainterPath outline = BoxOutline(b->box, &pixels);
     if (outline.isEmpty()) return true;
@@ -215,6 +239,7 @@ bool Player::OnRoundRect(const Record& r)
 {
     const auto b = EmrRoundRect::Read(r);
     if (!b) return false;
+    if (!ShapesWanted()) return true;
     QRectF pixels;
     const QPainterPath box = BoxOutline(b->box, &pixels);
     if (box.isEmpty()) return true;
@@ -239,6 +264,7 @@ bool Player::OnEllipse(const Record& r)
 {
     const auto b = EmrBox::Read(r);
     if (!b) return false;
+    if (!ShapesWanted()) return true;
     QRectF pixels;
     const QPainterPath box = BoxOutline(b->box, &pixels);
     if (box.isEmpty()) return true;
@@ -324,10 +350,11 @@ bool Player::OnArc(const Record& r)
 {
     const auto a = EmrArc::Read(r);
     if (!a) return false;
+    const uint32_t type = r.Type();
+    if (!ShapesWanted() && type != kEmrArcTo) return true;
     QRectF pixels;
     if (BoxOutline(a->box, &pixels).isEmpty()) return true;
     QPointF arcStart, arcEnd;
-    const uint32_t type = r.Type();
     QPainterPath path = ArcPath(a->box, a->start, a->end, true, &arcStart, &arcEnd);
     if (type == kEmrArcTo) {
         QPainterPath withLine;
@@ -368,6 +395,7 @@ bool Player::OnAngleArc(const Record& r)
     logical.arcTo(rect, a->startAngle, sweep);
     const QPointF end = logical.currentPosition();
     FState.position = end;
+    if (!ShapesWanted()) return true;
     DrawShape(Total().map(logical), false);
     return true;
 }

@@ -160,6 +160,7 @@ Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rec
                    QPointF(std::ceil(reach.right()), std::ceil(reach.bottom())));
     FWindow = reach.adjusted(-kMargin, -kMargin, kMargin, kMargin);
     FRaster = device.Raster();
+    FDrawsShapes = device.DrawsShapes();
 }
 
 const Player::HandlerTable& Player::Handlers()
@@ -637,7 +638,7 @@ void Player::DrawShape(const QPainterPath& points, bool fill, const QPainterPath
         AddToPath(points);
         return;
     }
-    if (!FDevice.DrawsShapes()) return;
+    if (!FDrawsShapes) return;
     if (fill) {
         QPainterPath area = fillArea ? *fillArea : points;
         area.setFillRule(FState.fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);

@@ -88,6 +88,9 @@ private:
     void StrokeOutline(const QPainterPath& points);
     // Adds a shape to the open path, or fills (when fill) and strokes it.
     void DrawShape(const QPainterPath& points, bool fill, const QPainterPath* fillArea = nullptr);
+    // False when a shape would have no effect but on the current position: outside a path
+    // bracket on a device that draws no shapes. Its outline then need not be built.
+    bool ShapesWanted() const { return FState.inPath || FDrawsShapes; }
     void AddToPath(const QPainterPath& points);
 
     // --- state and mapping records (play_state.cpp) ---
@@ -206,6 +209,7 @@ private:
     PlayBudget FBudget;
     QRectF FWindow;  // the output area drawings can reach, and a margin
     bool FRaster = false;
+    bool FDrawsShapes = true;
 };
 
 }  // namespace qrp::render
