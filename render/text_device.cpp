@@ -67,20 +67,23 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
         return QRectF(left, top, right - left, bottom - top);
     };
 
-    PageTextRun out;
+    auto scaled = [&](const QRectF& b) {
+        return QRectF(b.x() * FScaleX, b.y() * FScaleY, b.width() * FScaleX, b.height() * FScaleY);
+    };
+
+    PageTextRun& out = FRuns.emplace_back();
     out.text = run.text;
-    out.origin = run.positions.front();
-    out.height = run.font.pixelSize();
+    out.origin = QPointF(run.positions.front().x() * FScaleX, run.positions.front().y() * FScaleY);
+    out.height = run.font.pixelSize() * FScaleY;
     out.angle = run.angle;
     out.boxes.reserve(static_cast<size_t>(run.text.size()));
     // One glyph per code point; a surrogate pair shares its glyph's cell.
     size_t glyph = 0;
     for (qsizetype i = 0; i < run.text.size(); ++i) {
         const size_t g = std::min(glyph, count - 1);
-        out.boxes.push_back(upright ? uprightCell(g) : turnedCell(g));
+        out.boxes.push_back(scaled(upright ? uprightCell(g) : turnedCell(g)));
         if (!run.text.at(i).isHighSurrogate()) ++glyph;
     }
-    FRuns.push_back(std::move(out));
 }
 
 std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture)
@@ -90,19 +93,13 @@ std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture)
     const double frameH = static_cast<double>(frame.bottom) - frame.top;
     const int w = static_cast<int>(std::clamp(std::abs(frameW) / 10, 1.0, double(kMaxTenths)));
     const int h = static_cast<int>(std::clamp(std::abs(frameH) / 10, 1.0, double(kMaxTenths)));
-    TextDevice device;
-    Player player(device, picture, QRect(0, 0, w + 1, h + 1));
-    player.Play();
     // Output units back to millimetres of the frame.
     const double sx = frameW != 0 ? std::abs(frameW) / 100 / w : 0.1;
     const double sy = frameH != 0 ? std::abs(frameH) / 100 / h : 0.1;
-    std::vector<PageTextRun> runs = device.TakeRuns();
-    for (PageTextRun& run : runs) {
-        for (QRectF& b : run.boxes) b = QRectF(b.x() * sx, b.y() * sy, b.width() * sx, b.height() * sy);
-        run.origin = QPointF(run.origin.x() * sx, run.origin.y() * sy);
-        run.height *= sy;
-    }
-    return OnThePage(std::move(runs), QSizeF((w + 1) * sx, (h + 1) * sy));
+    TextDevice device(sx, sy);
+    Player player(device, picture, QRect(0, 0, w + 1, h + 1));
+    player.Play();
+    return OnThePage(device.TakeRuns(), QSizeF((w + 1) * sx, (h + 1) * sy));
 }
 
 std::vector<PageTextRun> OnThePage(std::vector<PageTextRun> runs, const QSizeF& page)

@@ -26,6 +26,8 @@ struct PageTextRun {
 
 class TextDevice : public Device {
 public:
+    // scaleX, scaleY: from output units to the units the runs are kept in.
+    explicit TextDevice(double scaleX = 1, double scaleY = 1) : FScaleX(scaleX), FScaleY(scaleY) {}
     void FillPath(const QPainterPath&, const QBrush&, Composition) override {}
     void StrokePath(const QPainterPath&, const QPen&, Composition) override {}
     void DrawGlyphs(const GlyphRun& run) override;
@@ -41,6 +43,7 @@ public:
     std::vector<PageTextRun> TakeRuns() { return std::move(FRuns); }
 
 private:
+    double FScaleX, FScaleY;
     std::vector<PageTextRun> FRuns;
     size_t FCharacters = 0;
 };
