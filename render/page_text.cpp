@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <span>
 
 namespace qrp::render {
 
@@ -17,7 +18,8 @@ bool Trim(PageTextRun& run)
     while (last > first && IsBlank(run.text.at(last - 1))) --last;
     if (first == last) return false;
     if (first > 0 || last < run.text.size()) {
-        run.text = run.text.mid(first, last - first);
+        run.text.truncate(last);
+        run.text.remove(0, first);
         run.boxes.erase(run.boxes.begin() + last, run.boxes.end());
         run.boxes.erase(run.boxes.begin(), run.boxes.begin() + first);
     }
@@ -36,38 +38,42 @@ struct Placed {
     QRectF bounds;
 };
 
+// A line: a stretch of the placed runs.
 struct Line {
     double baseline = 0;
-    double top = 0;
     double height = 0;
-    std::vector<Placed> runs;
+    std::span<Placed> runs;
 };
 
-void Append(TextLine& line, QChar c, const QRectF& box)
+// A character the runs do not draw: it has no box.
+void AppendSeparator(TextLine& line, QChar c)
 {
     line.text.append(c);
-    line.boxes.push_back(box);
+    line.boxes.emplace_back();
 }
 
-TextLine Compose(Line& line)
+TextLine Compose(std::span<Placed> runs)
 {
-    std::stable_sort(line.runs.begin(), line.runs.end(), [](const Placed& a, const Placed& b) {
+    std::stable_sort(runs.begin(), runs.end(), [](const Placed& a, const Placed& b) {
         return a.run->boxes.front().left() < b.run->boxes.front().left();
     });
+    qsizetype units = 0;  // at most: every run and a separator before it
+    for (const Placed& placed : runs) units += placed.run->text.size() + 1;
     TextLine out;
-    out.text.reserve(256);
+    out.text.reserve(units);
+    out.boxes.reserve(static_cast<size_t>(units));
     const PageTextRun* previous = nullptr;
-    for (const Placed& placed : line.runs) {
+    for (const Placed& placed : runs) {
         const PageTextRun* run = placed.run;
         if (previous) {
             const double em = std::max(previous->height, run->height);
             // The same text drawn again over itself (a shadow, a bold imitation) once.
             if (run->text == previous->text && std::abs(run->origin.x() - previous->origin.x()) < 0.25 * em) continue;
             const double gap = run->boxes.front().left() - previous->boxes.back().right();
-            if (gap > kTabGap * em) Append(out, u'\t', {});
-            else if (gap > kSpaceGap * em) Append(out, u' ', {});
+            if (gap > kTabGap * em) AppendSeparator(out, u'\t');
+            else if (gap > kSpaceGap * em) AppendSeparator(out, u' ');
         }
-        out.text += run->text;
+        out.text.append(run->text);
         out.boxes.insert(out.boxes.end(), run->boxes.begin(), run->boxes.end());
         out.bounds = out.bounds.isNull() ? placed.bounds : out.bounds.united(placed.bounds);
         previous = run;
@@ -89,54 +95,37 @@ QString PageText::Text() const
 
 PageText ReadingOrder(std::vector<PageTextRun> runs)
 {
-    std::vector<PageTextRun> kept;
-    kept.reserve(runs.size());
+    std::vector<Placed> placed;
+    placed.reserve(runs.size());
     for (PageTextRun& run : runs) {
-        if (run.boxes.size() != static_cast<size_t>(run.text.size()) || !Trim(run)) continue;
-        kept.push_back(std::move(run));
+        if (run.boxes.size() == static_cast<size_t>(run.text.size()) && Trim(run)) placed.push_back({&run, run.Bounds()});
     }
+    // Rotated runs first, in drawing order, then the level ones by baseline.
+    const auto level = std::stable_partition(placed.begin(), placed.end(), [](const Placed& p) { return p.run->Rotated(); });
+    std::stable_sort(level, placed.end(), [](const Placed& a, const Placed& b) { return a.run->origin.y() < b.run->origin.y(); });
 
     std::vector<Line> lines;
-    std::vector<Placed> level;
-    for (const PageTextRun& run : kept) {
-        const Placed placed{&run, run.Bounds()};
-        if (run.Rotated()) {
-            Line line;
-            line.top = placed.bounds.top();
-            line.baseline = placed.bounds.bottom();
-            line.height = run.height;
-            line.runs.push_back(placed);
-            lines.push_back(std::move(line));
-        } else {
-            level.push_back(placed);
-        }
-    }
-    std::stable_sort(level.begin(), level.end(),
-                     [](const Placed& a, const Placed& b) { return a.run->origin.y() < b.run->origin.y(); });
-    size_t firstLevel = lines.size();
-    for (const Placed& placed : level) {
-        const PageTextRun* run = placed.run;
+    lines.reserve(placed.size());
+    for (auto p = placed.begin(); p != level; ++p) lines.push_back({p->bounds.bottom(), p->run->height, {p, 1}});
+    const size_t firstLevel = lines.size();
+    for (auto p = level; p != placed.end(); ++p) {
+        const PageTextRun* run = p->run;
         if (lines.size() > firstLevel) {
             Line& last = lines.back();
             const double tolerance = 0.3 * std::min(last.height, run->height);
             if (std::abs(run->origin.y() - last.baseline) <= tolerance) {
-                last.runs.push_back(placed);
+                last.runs = {last.runs.begin(), last.runs.size() + 1};
                 last.height = std::max(last.height, run->height);
                 continue;
             }
         }
-        Line line;
-        line.baseline = run->origin.y();
-        line.top = placed.bounds.top();
-        line.height = run->height;
-        line.runs.push_back(placed);
-        lines.push_back(std::move(line));
+        lines.push_back({run->origin.y(), run->height, {p, 1}});
     }
     std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.baseline < b.baseline; });
 
     PageText page;
     page.lines.reserve(lines.size());
-    for (Line& line : lines) page.lines.push_back(Compose(line));
+    for (const Line& line : lines) page.lines.push_back(Compose(line.runs));
     return page;
 }
 
