@@ -6,6 +6,7 @@
 #include "emf/records_text.h"
 #include "emf/wmf/code_pages.h"
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -41,10 +42,10 @@ QString SymbolCodes(QString chars)
 // UTF-16 units less the second halves of surrogate pairs.
 size_t CodePoints(std::u16string_view text)
 {
-    size_t count = text.size();
+    size_t pairs = 0;
     for (size_t i = 1; i < text.size(); ++i)
-        if ((text[i] & 0xFC00) == 0xDC00 && (text[i - 1] & 0xFC00) == 0xD800) --count;
-    return count;
+        pairs += static_cast<size_t>(((text[i - 1] & 0xFC00) == 0xD800) & ((text[i] & 0xFC00) == 0xDC00));
+    return text.size() - pairs;
 }
 
 }  // namespace
@@ -161,13 +162,18 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     offsets.assign(count + 1, 0);
     rise.assign(count + 1, 0);
     if (!run.dx.empty()) {
-        double sum = 0, sumY = 0;
-        for (size_t i = 0; i < count; ++i) {
-            sum += i < run.dx.size() ? run.dx[i] : 0;
-            if (!run.dy.empty() && i < run.dy.size()) sumY += run.dy[i];
-            offsets[i + 1] = sum * xScale;
-            rise[i + 1] = sumY * yScale;
-        }
+        // Characters past the end of an array keep the sum reached.
+        auto accumulate = [count](const auto& advances, double scale, std::vector<double>& out) {
+            const size_t given = std::min(count, advances.size());
+            double sum = 0;
+            for (size_t i = 0; i < given; ++i) {
+                sum += advances[i];
+                out[i + 1] = sum * scale;
+            }
+            std::fill(out.begin() + static_cast<std::ptrdiff_t>(given) + 1, out.end(), sum * scale);
+        };
+        accumulate(run.dx, xScale, offsets);
+        if (!run.dy.empty()) accumulate(run.dy, yScale, rise);
     } else {
         const QList<QPointF> advances = font.advancesForGlyphIndexes(
             glyphs, how.hinted ? QRawFont::SeparateAdvances : QRawFont::UseDesignMetrics);
