@@ -10,31 +10,30 @@ namespace {
 
 bool IsBlank(QChar c) { return c.isSpace() || c.unicode() == 0; }
 
-// Drops the leading and trailing blanks of a run with their boxes; false when nothing is left.
-bool Trim(PageTextRun& run)
+// Drops the leading and trailing blanks of a run (a narrower stretch of text); false when
+// nothing is left.
+bool Trim(PageTextRun& run, QChar* units)
 {
-    qsizetype first = 0, last = run.text.size();
-    while (first < last && IsBlank(run.text.at(first))) ++first;
-    while (last > first && IsBlank(run.text.at(last - 1))) --last;
+    qsizetype first = run.first, last = run.first + run.length;
+    while (first < last && IsBlank(units[first])) ++first;
+    while (last > first && IsBlank(units[last - 1])) --last;
     if (first == last) return false;
-    if (first > 0 || last < run.text.size()) {
-        run.text.truncate(last);
-        run.text.remove(0, first);
-        run.boxes.erase(run.boxes.begin() + last, run.boxes.end());
-        run.boxes.erase(run.boxes.begin(), run.boxes.begin() + first);
-    }
+    run.first = first;
+    run.length = last - first;
     // Blanks inside (and control characters, C0 and C1) read as spaces.
-    for (qsizetype i = 0; i < run.text.size(); ++i) {
-        const QChar c = run.text.at(i);
+    for (qsizetype i = first; i < last; ++i) {
+        const QChar c = units[i];
         if (c == u' ') continue;
-        if (IsBlank(c) || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) run.text[i] = u' ';
+        if (IsBlank(c) || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) units[i] = u' ';
     }
     return true;
 }
 
-// A run with its bounds worked out once.
+// A run with its characters, boxes and bounds at hand.
 struct Placed {
     const PageTextRun* run;
+    QStringView text;
+    std::span<const QRectF> boxes;
     QRectF bounds;
 };
 
@@ -54,29 +53,28 @@ void AppendSeparator(TextLine& line, QChar c)
 
 TextLine Compose(std::span<Placed> runs)
 {
-    std::stable_sort(runs.begin(), runs.end(), [](const Placed& a, const Placed& b) {
-        return a.run->boxes.front().left() < b.run->boxes.front().left();
-    });
+    std::stable_sort(runs.begin(), runs.end(),
+                     [](const Placed& a, const Placed& b) { return a.boxes.front().left() < b.boxes.front().left(); });
     qsizetype units = 0;  // at most: every run and a separator before it
-    for (const Placed& placed : runs) units += placed.run->text.size() + 1;
+    for (const Placed& placed : runs) units += placed.text.size() + 1;
     TextLine out;
     out.text.reserve(units);
     out.boxes.reserve(static_cast<size_t>(units));
-    const PageTextRun* previous = nullptr;
+    const Placed* previous = nullptr;
     for (const Placed& placed : runs) {
-        const PageTextRun* run = placed.run;
         if (previous) {
-            const double em = std::max(previous->height, run->height);
+            const double em = std::max(previous->run->height, placed.run->height);
             // The same text drawn again over itself (a shadow, a bold imitation) once.
-            if (run->text == previous->text && std::abs(run->origin.x() - previous->origin.x()) < 0.25 * em) continue;
-            const double gap = run->boxes.front().left() - previous->boxes.back().right();
+            if (placed.text == previous->text && std::abs(placed.run->origin.x() - previous->run->origin.x()) < 0.25 * em)
+                continue;
+            const double gap = placed.boxes.front().left() - previous->boxes.back().right();
             if (gap > kTabGap * em) AppendSeparator(out, u'\t');
             else if (gap > kSpaceGap * em) AppendSeparator(out, u' ');
         }
-        out.text.append(run->text);
-        out.boxes.insert(out.boxes.end(), run->boxes.begin(), run->boxes.end());
+        out.text.append(placed.text);
+        out.boxes.insert(out.boxes.end(), placed.boxes.begin(), placed.boxes.end());
         out.bounds = out.bounds.isNull() ? placed.bounds : out.bounds.united(placed.bounds);
-        previous = run;
+        previous = &placed;
     }
     return out;
 }
@@ -93,12 +91,13 @@ QString PageText::Text() const
     return text;
 }
 
-PageText ReadingOrder(std::vector<PageTextRun> runs)
+PageText ReadingOrder(PageTextRuns runs)
 {
     std::vector<Placed> placed;
-    placed.reserve(runs.size());
-    for (PageTextRun& run : runs) {
-        if (run.boxes.size() == static_cast<size_t>(run.text.size()) && Trim(run)) placed.push_back({&run, run.Bounds()});
+    placed.reserve(runs.runs.size());
+    QChar* units = runs.text.data();  // trimming writes spaces in place
+    for (PageTextRun& run : runs.runs) {
+        if (runs.Holds(run) && Trim(run, units)) placed.push_back({&run, runs.Text(run), runs.Boxes(run), runs.Bounds(run)});
     }
     // Rotated runs first, in drawing order, then the level ones by baseline.
     const auto level = std::stable_partition(placed.begin(), placed.end(), [](const Placed& p) { return p.run->Rotated(); });

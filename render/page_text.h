@@ -31,7 +31,7 @@ struct PageText {
 inline constexpr double kSpaceGap = 0.15;
 inline constexpr double kTabGap = 1.2;
 
-PageText ReadingOrder(std::vector<PageTextRun> runs);
+PageText ReadingOrder(PageTextRuns runs);
 // The page text of a picture, coordinates in millimetres on its frame.
 PageText PictureText(const emf::EnhMetaFile& picture);
 

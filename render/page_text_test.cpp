@@ -23,7 +23,7 @@ void SelectArial(EmfWriter& w, uint32_t handle, int32_t height, int32_t escapeme
     w.SelectObject(handle);
 }
 
-std::vector<PageTextRun> Runs(const emf::EnhMetaFile& picture, int size)
+PageTextRuns Runs(const emf::EnhMetaFile& picture, int size)
 {
     TextDevice device;
     Player player(device, picture, PixelRect(size));
@@ -42,30 +42,32 @@ TEST(TextDevice, KeepsEachCharacterCellFromTheAdvancesAndLeavesGlyphIndicesOut)
     SelectArial(w, 2, -20, 900);  // up the page
     w.ExtTextOutW({100, 180}, u"ab", {});
     const auto picture = Picture(w);
-    const auto runs = Runs(*picture, 200);
-    ASSERT_EQ(runs.size(), 2u);
+    const PageTextRuns page = Runs(*picture, 200);
+    ASSERT_EQ(page.runs.size(), 2u);
 
-    const PageTextRun& flat = runs[0];
-    EXPECT_EQ(flat.text, "Wil");
+    const PageTextRun& flat = page.runs[0];
+    EXPECT_EQ(page.Text(flat), u"Wil");
     EXPECT_EQ(flat.height, 20);
     EXPECT_FALSE(flat.Rotated());
-    ASSERT_EQ(flat.boxes.size(), 3u);
-    EXPECT_DOUBLE_EQ(flat.boxes[0].left(), 10);
-    EXPECT_DOUBLE_EQ(flat.boxes[0].right(), 40);
-    EXPECT_DOUBLE_EQ(flat.boxes[1].left(), 40);
-    EXPECT_DOUBLE_EQ(flat.boxes[1].right(), 45);
-    EXPECT_DOUBLE_EQ(flat.boxes[2].left(), 45);
-    EXPECT_GT(flat.boxes[2].right(), 45);  // the last cell is the glyph's own advance
-    EXPECT_LT(flat.boxes[0].top(), 50);
-    EXPECT_GT(flat.boxes[0].bottom(), 50);
+    const auto boxes = page.Boxes(flat);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_DOUBLE_EQ(boxes[0].left(), 10);
+    EXPECT_DOUBLE_EQ(boxes[0].right(), 40);
+    EXPECT_DOUBLE_EQ(boxes[1].left(), 40);
+    EXPECT_DOUBLE_EQ(boxes[1].right(), 45);
+    EXPECT_DOUBLE_EQ(boxes[2].left(), 45);
+    EXPECT_GT(boxes[2].right(), 45);  // the last cell is the glyph's own advance
+    EXPECT_LT(boxes[0].top(), 50);
+    EXPECT_GT(boxes[0].bottom(), 50);
 
-    const PageTextRun& up = runs[1];
+    const PageTextRun& up = page.runs[1];
     EXPECT_TRUE(up.Rotated());
-    ASSERT_EQ(up.boxes.size(), 2u);
+    const auto upBoxes = page.Boxes(up);
+    ASSERT_EQ(upBoxes.size(), 2u);
     // The second character sits above the first, and its cell is taller than wide.
-    EXPECT_LT(up.boxes[1].top(), up.boxes[0].top());
-    EXPECT_GT(up.boxes[0].height(), 0);
-    EXPECT_LT(up.boxes[0].height(), up.boxes[0].width() + 20);
+    EXPECT_LT(upBoxes[1].top(), upBoxes[0].top());
+    EXPECT_GT(upBoxes[0].height(), 0);
+    EXPECT_LT(upBoxes[0].height(), upBoxes[0].width() + 20);
 }
 
 TEST(TextDevice, PictureTextIsInMillimetresOnTheFrame)
@@ -76,35 +78,39 @@ TEST(TextDevice, PictureTextIsInMillimetresOnTheFrame)
     w.SetTextAlign(TA_BASELINE);
     w.ExtTextOutW({320, 640}, u"X", {});  // 100 mm, 200 mm
     const auto picture = Picture(w);
-    const auto runs = PictureTextRuns(*picture);
+    const auto runs = PictureTextRuns(*picture).runs;
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_NEAR(runs[0].origin.x(), 100, 0.2);
     EXPECT_NEAR(runs[0].origin.y(), 200, 0.2);
     EXPECT_NEAR(runs[0].height, 10, 0.2);
 }
 
-PageTextRun MakeRun(const QString& text, double x, double baseline, double height = 4, double advance = 2)
+// Adds to page a level run with cells of equal advance.
+PageTextRun& AddRun(PageTextRuns& page, const QString& text, double x, double baseline, double height = 4,
+                    double advance = 2)
 {
-    PageTextRun run;
-    run.text = text;
+    PageTextRun& run = page.runs.emplace_back();
+    run.first = page.text.size();
+    run.length = text.size();
     run.origin = {x, baseline};
     run.height = height;
+    page.text += text;
     for (qsizetype i = 0; i < text.size(); ++i)
-        run.boxes.emplace_back(x + advance * static_cast<double>(i), baseline - 0.8 * height, advance, height);
+        page.boxes.emplace_back(x + advance * static_cast<double>(i), baseline - 0.8 * height, advance, height);
     return run;
 }
 
 TEST(ReadingOrder, LinesByBaselineRunsLeftToRightWithSpacesAndCellTabs)
 {
-    std::vector<PageTextRun> runs;
-    runs.push_back(MakeRun("10,5", 60, 30));              // a table row, drawn right cell first
-    runs.push_back(MakeRun("Hemoglobina", 10, 30.4));     // same line within tolerance
-    runs.push_back(MakeRun("g/dL", 70.5, 29.8));          // one space away from 10,5
-    runs.push_back(MakeRun("  Paciente:  ", 8, 10));      // blanks trimmed
-    runs.push_back(MakeRun("MARIA", 40, 10));             // wide gap: a cell
-    runs.push_back(MakeRun("MARIA", 40.3, 10.2));         // drawn again as a shadow
-    runs.push_back(MakeRun("   ", 50, 50));               // nothing visible
-    runs.push_back(MakeRun("Fim", 10, 33.5));             // under the row, too far for it
+    PageTextRuns runs;
+    AddRun(runs, "10,5", 60, 30);              // a table row, drawn right cell first
+    AddRun(runs, "Hemoglobina", 10, 30.4);     // same line within tolerance
+    AddRun(runs, "g/dL", 70.5, 29.8);          // one space away from 10,5
+    AddRun(runs, "  Paciente:  ", 8, 10);      // blanks trimmed
+    AddRun(runs, "MARIA", 40, 10);             // wide gap: a cell
+    AddRun(runs, "MARIA", 40.3, 10.2);         // drawn again as a shadow
+    AddRun(runs, "   ", 50, 50);               // nothing visible
+    AddRun(runs, "Fim", 10, 33.5);             // under the row, too far for it
     const PageText page = ReadingOrder(std::move(runs));
     EXPECT_EQ(page.Text().toStdString(), "Paciente:\tMARIA\nHemoglobina\t10,5 g/dL\nFim\n");
     ASSERT_EQ(page.lines.size(), 3u);
@@ -117,14 +123,12 @@ TEST(ReadingOrder, LinesByBaselineRunsLeftToRightWithSpacesAndCellTabs)
 
 TEST(ReadingOrder, RotatedRunIsALineOfItsOwnByItsTop)
 {
-    std::vector<PageTextRun> runs;
-    runs.push_back(MakeRun("rodape", 10, 80));
-    PageTextRun side = MakeRun("lateral", 5, 60);
+    PageTextRuns runs;
+    AddRun(runs, "rodape", 10, 80);
+    PageTextRun& side = AddRun(runs, "V", 5, 60);
     side.angle = -90;
-    side.boxes = {QRectF(1, 40, 4, 20)};
-    side.text = "V";
-    runs.push_back(side);
-    runs.push_back(MakeRun("topo", 10, 20));
+    runs.boxes[static_cast<size_t>(side.first)] = QRectF(1, 40, 4, 20);
+    AddRun(runs, "topo", 10, 20);
     EXPECT_EQ(ReadingOrder(std::move(runs)).Text().toStdString(), "topo\nV\nrodape\n");
 }
 
@@ -146,13 +150,13 @@ TEST(TextOnThePage, KeepsTheCharactersWhoseCellsCentreOnThePage)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        std::vector<PageTextRun> runs;
-        runs.push_back(MakeRun("abcdef", c.x, c.baseline));
+        PageTextRuns runs;
+        AddRun(runs, "abcdef", c.x, c.baseline);
         std::vector<std::string> kept;
-        for (const PageTextRun& run : OnThePage(std::move(runs), QSizeF(100, 50))) {
-            kept.push_back(run.text.toStdString());
-            EXPECT_EQ(run.boxes.size(), static_cast<size_t>(run.text.size()));
-            EXPECT_NEAR(run.origin.x(), run.boxes.front().left(), 1e-9) << "the piece starts at its first cell";
+        const PageTextRuns page = OnThePage(std::move(runs), QSizeF(100, 50));
+        for (const PageTextRun& run : page.runs) {
+            kept.push_back(page.Text(run).toString().toStdString());
+            EXPECT_NEAR(run.origin.x(), page.Boxes(run).front().left(), 1e-9) << "the piece starts at its first cell";
         }
         EXPECT_EQ(kept, c.kept);
     }

@@ -17,11 +17,23 @@ constexpr int kMaxTenths = 100'000;
 
 }  // namespace
 
-QRectF PageTextRun::Bounds() const
+bool PageTextRuns::Holds(const PageTextRun& run) const
 {
-    if (boxes.empty()) return {};
-    double left = boxes.front().left(), top = boxes.front().top(), right = boxes.front().right(), bottom = boxes.front().bottom();
-    for (const QRectF& b : boxes) {
+    return text.size() == static_cast<qsizetype>(boxes.size()) && run.first >= 0 && run.length >= 0 &&
+           run.first <= text.size() - run.length;
+}
+
+std::span<const QRectF> PageTextRuns::Boxes(const PageTextRun& run) const
+{
+    return std::span<const QRectF>(boxes).subspan(static_cast<size_t>(run.first), static_cast<size_t>(run.length));
+}
+
+QRectF PageTextRuns::Bounds(const PageTextRun& run) const
+{
+    const std::span<const QRectF> cells = Boxes(run);
+    if (cells.empty()) return {};
+    double left = cells.front().left(), top = cells.front().top(), right = cells.front().right(), bottom = cells.front().bottom();
+    for (const QRectF& b : cells) {
         left = std::min(left, b.left());
         top = std::min(top, b.top());
         right = std::max(right, b.right());
@@ -34,16 +46,15 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
 {
     // Glyph indices say nothing reliable about the characters.
     if (run.textIsGlyphs || run.positions.empty() || run.text.isEmpty()) return;
-    if (FCharacters >= kMaxCharacters) return;
-    FCharacters += static_cast<size_t>(run.text.size());
+    if (FPage.boxes.size() >= kMaxCharacters) return;
 
     const double ascent = run.font.ascent(), descent = run.font.descent();
     const size_t count = run.positions.size();
     // The cell of glyph i: from its origin to the next glyph's along the baseline, from the
     // ascent above it to the descent below.
     const bool upright = run.angle == 0;
-    const double a = run.angle * std::numbers::pi / 180.0;
-    const QPointF along(std::cos(a), std::sin(a));
+    const double a = upright ? 0 : run.angle * std::numbers::pi / 180.0;
+    const QPointF along = upright ? QPointF(1, 0) : QPointF(std::cos(a), std::sin(a));
     const QPointF up(along.y(), -along.x());
     auto next = [&](size_t i) { return i + 1 < count ? run.positions[i + 1] : run.end; };
     auto uprightCell = [&](size_t i) {
@@ -71,22 +82,23 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
         return QRectF(b.x() * FScaleX, b.y() * FScaleY, b.width() * FScaleX, b.height() * FScaleY);
     };
 
-    PageTextRun& out = FRuns.emplace_back();
-    out.text = run.text;
+    PageTextRun& out = FPage.runs.emplace_back();
+    out.first = FPage.text.size();
+    out.length = run.text.size();
     out.origin = QPointF(run.positions.front().x() * FScaleX, run.positions.front().y() * FScaleY);
     out.height = run.font.pixelSize() * FScaleY;
     out.angle = run.angle;
-    out.boxes.reserve(static_cast<size_t>(run.text.size()));
+    FPage.text.append(QStringView(run.text));  // a copy: the player refills its run
     // One glyph per code point; a surrogate pair shares its glyph's cell.
     size_t glyph = 0;
     for (qsizetype i = 0; i < run.text.size(); ++i) {
         const size_t g = std::min(glyph, count - 1);
-        out.boxes.push_back(scaled(upright ? uprightCell(g) : turnedCell(g)));
+        FPage.boxes.push_back(scaled(upright ? uprightCell(g) : turnedCell(g)));
         if (!run.text.at(i).isHighSurrogate()) ++glyph;
     }
 }
 
-std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture)
+PageTextRuns PictureTextRuns(const emf::EnhMetaFile& picture)
 {
     const auto& frame = picture.Header().rclFrame;
     const double frameW = static_cast<double>(frame.right) - frame.left;
@@ -102,7 +114,7 @@ std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture)
     return OnThePage(device.TakeRuns(), QSizeF((w + 1) * sx, (h + 1) * sy));
 }
 
-std::vector<PageTextRun> OnThePage(std::vector<PageTextRun> runs, const QSizeF& page)
+PageTextRuns OnThePage(PageTextRuns runs, const QSizeF& page)
 {
     const double width = page.width(), height = page.height();
     auto inside = [&](const QRectF& box) {
@@ -110,32 +122,31 @@ std::vector<PageTextRun> OnThePage(std::vector<PageTextRun> runs, const QSizeF& 
         return x >= 0 && x <= width && y >= 0 && y <= height;
     };
     std::vector<PageTextRun> kept;
-    kept.reserve(runs.size());
-    for (PageTextRun& run : runs) {
-        if (std::all_of(run.boxes.begin(), run.boxes.end(), inside)) {
-            kept.push_back(std::move(run));
+    kept.reserve(runs.runs.size());
+    for (const PageTextRun& run : runs.runs) {
+        if (!runs.Holds(run)) continue;
+        const std::span<const QRectF> boxes = runs.Boxes(run);
+        if (std::all_of(boxes.begin(), boxes.end(), inside)) {
+            kept.push_back(run);
             continue;
         }
         // Each stretch of characters on the page becomes a run of its own.
-        const size_t count = std::min(run.boxes.size(), static_cast<size_t>(run.text.size()));
-        for (size_t i = 0; i < count;) {
-            if (!inside(run.boxes[i])) {
+        for (size_t i = 0; i < boxes.size();) {
+            if (!inside(boxes[i])) {
                 ++i;
                 continue;
             }
             size_t end = i;
-            while (end < count && inside(run.boxes[end])) ++end;
-            PageTextRun piece;
-            piece.text = run.text.mid(static_cast<qsizetype>(i), static_cast<qsizetype>(end - i));
-            piece.boxes.assign(run.boxes.begin() + static_cast<std::ptrdiff_t>(i), run.boxes.begin() + static_cast<std::ptrdiff_t>(end));
-            piece.origin = i == 0 ? run.origin : QPointF(run.boxes[i].left(), run.origin.y());
-            piece.height = run.height;
-            piece.angle = run.angle;
-            kept.push_back(std::move(piece));
+            while (end < boxes.size() && inside(boxes[end])) ++end;
+            PageTextRun& piece = kept.emplace_back(run);
+            piece.first = run.first + static_cast<qsizetype>(i);
+            piece.length = static_cast<qsizetype>(end - i);
+            piece.origin = i == 0 ? run.origin : QPointF(boxes[i].left(), run.origin.y());
             i = end;
         }
     }
-    return kept;
+    runs.runs = std::move(kept);
+    return runs;
 }
 
 }  // namespace qrp::render

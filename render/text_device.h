@@ -7,21 +7,37 @@
 
 #include <QRectF>
 #include <QString>
+#include <QStringView>
 
+#include <span>
 #include <vector>
 
 namespace qrp::render {
 
-// One run of text as drawn, in the coordinates the device was given.
+// One run of text as drawn, in the coordinates the device was given. Its characters and
+// their boxes are a stretch of its page's buffers.
 struct PageTextRun {
-    QString text;                 // UTF-16 units as the picture gave them
-    std::vector<QRectF> boxes;    // one per UTF-16 unit: the cell its glyph occupies
+    qsizetype first = 0;          // its first UTF-16 unit in the page's text and boxes
+    qsizetype length = 0;         // its UTF-16 units
     QPointF origin;               // the first glyph's baseline origin
     double height = 0;            // the font's em height
     double angle = 0;             // baseline rotation in degrees, clockwise on the output
     bool Rotated() const { return angle > 0.5 || angle < -0.5; }
-    // The union of the boxes.
-    QRectF Bounds() const;
+};
+
+// The text runs of a picture. All characters share one string and all boxes one vector:
+// a page costs a few allocations, not some for every run.
+struct PageTextRuns {
+    QString text;                 // UTF-16 units as the picture gave them, run after run
+    std::vector<QRectF> boxes;    // one per unit of text: the cell its glyph occupies
+    std::vector<PageTextRun> runs;
+
+    // Whether run's stretch lies within the buffers.
+    bool Holds(const PageTextRun& run) const;
+    QStringView Text(const PageTextRun& run) const { return QStringView(text).sliced(run.first, run.length); }
+    std::span<const QRectF> Boxes(const PageTextRun& run) const;
+    // The union of run's boxes.
+    QRectF Bounds(const PageTextRun& run) const;
 };
 
 class TextDevice : public Device {
@@ -39,21 +55,20 @@ public:
     // Positions as the picture's advances give them: the device's units are no pixels.
     TextMode TextDrawing() const override { return TextMode::kSmooth; }
 
-    const std::vector<PageTextRun>& Runs() const { return FRuns; }
-    std::vector<PageTextRun> TakeRuns() { return std::move(FRuns); }
+    const PageTextRuns& Runs() const { return FPage; }
+    PageTextRuns TakeRuns() { return std::move(FPage); }
 
 private:
     double FScaleX, FScaleY;
-    std::vector<PageTextRun> FRuns;
-    size_t FCharacters = 0;
+    PageTextRuns FPage;
 };
 
 // Plays picture without rasterising and returns its text runs on the page (OnThePage) with
 // coordinates in millimetres from the frame's top left corner (the page's, for a report page).
-std::vector<PageTextRun> PictureTextRuns(const emf::EnhMetaFile& picture);
+PageTextRuns PictureTextRuns(const emf::EnhMetaFile& picture);
 // The characters of runs whose cells have their centre on the page (0, 0 to page): what
 // the page shows, as a print or a PDF of it does. A run that leaves the page keeps each
 // stretch on it as a run of its own.
-std::vector<PageTextRun> OnThePage(std::vector<PageTextRun> runs, const QSizeF& page);
+PageTextRuns OnThePage(PageTextRuns runs, const QSizeF& page);
 
 }  // namespace qrp::render
