@@ -1,10 +1,12 @@
 // Little-endian access to a byte span, bounds-checked by the caller's span.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <type_traits>
 
 namespace qrp::emf {
 
@@ -24,6 +26,20 @@ inline float LoadF32(const uint8_t* p)
     float f;
     std::memcpy(&f, &bits, 4);
     return f;
+}
+
+// count little-endian 16- or 32-bit values from p into out: one copy on a little-endian
+// machine, which text records with their characters and advances make worth having.
+template <typename T>
+    requires(std::is_integral_v<T> && (sizeof(T) == 2 || sizeof(T) == 4))
+inline void LoadArray(const uint8_t* p, size_t count, T* out)
+{
+    if constexpr (std::endian::native == std::endian::little) {
+        if (count != 0) std::memcpy(out, p, count * sizeof(T));
+    } else {
+        for (size_t i = 0; i < count; ++i)
+            out[i] = static_cast<T>(sizeof(T) == 2 ? LoadU16(p + 2 * i) : LoadU32(p + 4 * i));
+    }
 }
 
 }  // namespace qrp::emf

@@ -2,24 +2,6 @@
 
 namespace qrp::emf {
 
-std::optional<Point32> ReadPoint32(const Record& r, size_t offset)
-{
-    if (!r.Has(offset, 8)) return std::nullopt;
-    return Point32{*r.I32(offset), *r.I32(offset + 4)};
-}
-
-std::optional<RectL> ReadRectL(const Record& r, size_t offset)
-{
-    if (!r.Has(offset, 16)) return std::nullopt;
-    return RectL{*r.I32(offset), *r.I32(offset + 4), *r.I32(offset + 8), *r.I32(offset + 12)};
-}
-
-std::optional<SizeL> ReadSizeL(const Record& r, size_t offset)
-{
-    if (!r.Has(offset, 8)) return std::nullopt;
-    return SizeL{*r.I32(offset), *r.I32(offset + 4)};
-}
-
 std::optional<XForm> ReadXForm(const Record& r, size_t offset)
 {
     if (!r.Has(offset, 24)) return std::nullopt;

@@ -30,9 +30,25 @@ struct DibRef {
 };
 
 // Field readers over a record; each returns std::nullopt outside the record.
-std::optional<Point32> ReadPoint32(const Record& r, size_t offset);
-std::optional<RectL> ReadRectL(const Record& r, size_t offset);
-std::optional<SizeL> ReadSizeL(const Record& r, size_t offset);
+// The small ones are inline: nearly every record reads one.
+inline std::optional<Point32> ReadPoint32(const Record& r, size_t offset)
+{
+    if (!r.Has(offset, 8)) return std::nullopt;
+    const uint8_t* p = r.Data().data() + offset;
+    return Point32{LoadI32(p), LoadI32(p + 4)};
+}
+inline std::optional<RectL> ReadRectL(const Record& r, size_t offset)
+{
+    if (!r.Has(offset, 16)) return std::nullopt;
+    const uint8_t* p = r.Data().data() + offset;
+    return RectL{LoadI32(p), LoadI32(p + 4), LoadI32(p + 8), LoadI32(p + 12)};
+}
+inline std::optional<SizeL> ReadSizeL(const Record& r, size_t offset)
+{
+    if (!r.Has(offset, 8)) return std::nullopt;
+    const uint8_t* p = r.Data().data() + offset;
+    return SizeL{LoadI32(p), LoadI32(p + 4)};
+}
 std::optional<XForm> ReadXForm(const Record& r, size_t offset);
 // The four u32 fields offBmi, cbBmi, offBits, cbBits at the given offsets, checked against
 // the record (a zero size makes that range absent).

@@ -87,6 +87,71 @@ TEST(Records, AnsiTextIsWidenedThroughWindows1252)
     EXPECT_EQ(text->runs[0].text, u"a\u00E7\u20AC");
 }
 
+// An EXTTEXTOUTA/W with bounds (1, 2, 3, 4), one string at offset 76 and its advances
+// after it (none when dx is empty).
+Built TextRecord(uint32_t type, std::u16string text, uint32_t options, std::vector<uint32_t> dx)
+{
+    const bool wide = type == kEmrExtTextOutW;
+    std::vector<uint8_t> tail;
+    for (char16_t c : text) {
+        tail.push_back(static_cast<uint8_t>(c));
+        if (wide) tail.push_back(static_cast<uint8_t>(c >> 8));
+    }
+    while (tail.size() % 4) tail.push_back(0);
+    const uint32_t offDx = dx.empty() ? 0 : static_cast<uint32_t>(76 + tail.size());
+    for (uint32_t d : dx)
+        for (int i = 0; i < 4; ++i) tail.push_back(static_cast<uint8_t>(d >> (8 * i)));
+    const auto n = static_cast<uint32_t>(text.size());
+    return Make(type, {1, 2, 3, 4, 2, 0, 0, 10, 20, n, 76, options, 5, 6, 7, 8, offDx}, tail);
+}
+
+void ExpectSameText(const EmrTextOut& a, const EmrTextOut& b, const std::string& what)
+{
+    SCOPED_TRACE(what);
+    EXPECT_EQ(a.bounds, b.bounds);
+    EXPECT_EQ(a.graphicsMode, b.graphicsMode);
+    ASSERT_EQ(a.runs.size(), b.runs.size());
+    for (size_t i = 0; i < a.runs.size(); ++i) {
+        const TextRun &x = a.runs[i], &y = b.runs[i];
+        EXPECT_EQ(x.reference, y.reference);
+        EXPECT_EQ(x.text, y.text);
+        EXPECT_EQ(std::vector<uint8_t>(x.narrow.begin(), x.narrow.end()), std::vector<uint8_t>(y.narrow.begin(), y.narrow.end()));
+        EXPECT_EQ(x.options, y.options);
+        EXPECT_EQ(x.rect, y.rect);
+        EXPECT_EQ(x.dx, y.dx);
+        EXPECT_EQ(x.dy, y.dy);
+    }
+}
+
+TEST(Records, ATextRecordReadIntoAKeptOneCarriesNothingOfThePrevious)
+{
+    const Built longer[] = {
+        TextRecord(kEmrExtTextOutA, u"abcdef", gdi::ETO_PDY | gdi::ETO_OPAQUE, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}),
+        TextRecord(kEmrExtTextOutW, u"abcdefgh", gdi::ETO_CLIPPED, {1, 2, 3, 4, 5, 6, 7, 8}),
+        // POLYTEXTOUTW with two strings.
+        Make(kEmrPolyTextOutW, {1, 2, 3, 4, 2, 0, 0, 2, 10, 20, 1, 120, 0, 5, 6, 7, 8, 0, 30, 40, 1, 124, 0, 5, 6, 7, 8, 0},
+             {'a', 0, 0, 0, 'b', 0, 0, 0}),
+    };
+    // SMALLTEXTOUT: reference, count, options, mode, scales, then the 8-bit string.
+    const Built shorter[] = {
+        TextRecord(kEmrExtTextOutW, u"xy", 0, {}),
+        TextRecord(kEmrExtTextOutA, u"z", 0, {}),
+        TextRecord(kEmrExtTextOutW, u"", 0, {}),
+        TextRecord(kEmrExtTextOutW, u"pq", gdi::ETO_PDY, {3, 4, 5, 6}),
+        Make(kEmrSmallTextOut, {7, 8, 1, gdi::ETO_NO_RECT | gdi::ETO_SMALL_CHARS, 1, 0, 0}, {'s'}),
+    };
+    for (size_t i = 0; i < std::size(longer); ++i) {
+        for (size_t j = 0; j < std::size(shorter); ++j) {
+            EmrTextOut kept;
+            ASSERT_TRUE(EmrTextOut::ReadInto(longer[i].record, &kept)) << i;
+            ASSERT_TRUE(EmrTextOut::ReadInto(shorter[j].record, &kept)) << j;
+            const auto fresh = EmrTextOut::Read(shorter[j].record);
+            ASSERT_TRUE(fresh) << j;
+            ExpectSameText(kept, *fresh, "longer " + std::to_string(i) + ", shorter " + std::to_string(j));
+        }
+    }
+}
+
 TEST(Records, RegionsAndBitmapsCheckTheirSizes)
 {
     // EXTSELECTCLIPRGN: cbRgnData, mode, RGNDATA (32-byte header, nCount rectangles).

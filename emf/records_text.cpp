@@ -20,11 +20,34 @@ bool ReadString(const Record& r, size_t offset, uint32_t count, bool wide, std::
 {
     const Bytes bytes = r.Array(offset, count, wide ? 2 : 1);
     if (count != 0 && bytes.empty()) return false;
-    if (!wide) *narrow = bytes;
+    *narrow = wide ? Bytes{} : bytes;
     out->resize(count);
-    for (uint32_t i = 0; i < count; ++i)
-        (*out)[i] = wide ? static_cast<char16_t>(LoadU16(bytes.data() + 2 * i)) : WidenAnsi(bytes[i]);
+    char16_t* to = out->data();
+    if (wide) {
+        LoadArray(bytes.data(), count, to);
+    } else {
+        for (uint32_t i = 0; i < count; ++i) to[i] = WidenAnsi(bytes[i]);
+    }
     return true;
+}
+
+// The advances at offDx: nChars of them, or with ETO_PDY nChars pairs (dx, dy). Empty
+// when there are none or they do not fit.
+void ReadAdvances(const Record& r, uint32_t offDx, uint32_t nChars, TextRun* run)
+{
+    const bool pdy = (run->options & gdi::ETO_PDY) != 0;
+    const Bytes dx = offDx == 0 ? Bytes{} : r.Array(offDx, uint64_t{nChars} * (pdy ? 2 : 1), 4);
+    run->dx.resize(dx.empty() ? 0 : nChars);
+    run->dy.resize(dx.empty() || !pdy ? 0 : nChars);
+    if (dx.empty()) return;
+    if (pdy) {
+        for (uint32_t i = 0; i < nChars; ++i) {
+            run->dx[i] = LoadI32(dx.data() + 8 * i);
+            run->dy[i] = LoadI32(dx.data() + 8 * i + 4);
+        }
+    } else {
+        LoadArray(dx.data(), nChars, run->dx.data());
+    }
 }
 
 // An EMRTEXT at offset: reference, nChars, offString, fOptions, rcl, offDx.
@@ -38,75 +61,71 @@ bool ReadEmrText(const Record& r, size_t at, bool wide, TextRun* run)
     run->rect = *ReadRectL(r, at + 20);
     const uint32_t offDx = *r.U32(at + 36);
     if (!ReadString(r, offString, nChars, wide, &run->text, &run->narrow)) return false;
-    const bool pdy = (run->options & gdi::ETO_PDY) != 0;
-    const Bytes dx = offDx == 0 ? Bytes{} : r.Array(offDx, uint64_t{nChars} * (pdy ? 2 : 1), 4);
-    if (!dx.empty()) {
-        run->dx.resize(nChars);
-        if (pdy) run->dy.resize(nChars);
-        for (uint32_t i = 0; i < nChars; ++i) {
-            if (pdy) {
-                run->dx[i] = LoadI32(dx.data() + 8 * i);
-                run->dy[i] = LoadI32(dx.data() + 8 * i + 4);
-            } else {
-                run->dx[i] = LoadI32(dx.data() + 4 * i);
-            }
-        }
-    }
+    ReadAdvances(r, offDx, nChars, run);
     return true;
 }
 
-std::optional<EmrTextOut> ReadSmallTextOut(const Record& r)
+bool ReadSmallTextOut(const Record& r, EmrTextOut* out)
 {
-    if (!r.Has(8, 28)) return std::nullopt;
-    EmrTextOut out;
-    TextRun run;
+    if (!r.Has(8, 28)) return false;
+    out->bounds = RectL{};
+    out->runs.resize(1);
+    TextRun& run = out->runs[0];
     run.reference = Point32{*r.I32(8), *r.I32(12)};
     const uint32_t count = *r.U32(16);
     run.options = *r.U32(20);
-    out.graphicsMode = *r.U32(24);
-    out.exScale = *r.F32(28);
-    out.eyScale = *r.F32(32);
+    out->graphicsMode = *r.U32(24);
+    out->exScale = *r.F32(28);
+    out->eyScale = *r.F32(32);
     size_t at = 36;
+    run.rect = RectL{};
     if ((run.options & gdi::ETO_NO_RECT) == 0) {
         const auto rect = ReadRectL(r, at);
-        if (!rect) return std::nullopt;
+        if (!rect) return false;
         run.rect = *rect;
         at += 16;
     }
     const bool wide = (run.options & gdi::ETO_SMALL_CHARS) == 0;
-    if (!ReadString(r, at, count, wide, &run.text, &run.narrow)) return std::nullopt;
+    if (!ReadString(r, at, count, wide, &run.text, &run.narrow)) return false;
     run.options &= ~(gdi::ETO_NO_RECT | gdi::ETO_SMALL_CHARS);
-    out.runs.push_back(std::move(run));
-    return out;
+    run.dx.clear();
+    run.dy.clear();
+    return true;
 }
 
 }  // namespace
 
 std::optional<EmrTextOut> EmrTextOut::Read(const Record& r)
 {
+    EmrTextOut out;
+    if (!ReadInto(r, &out)) return std::nullopt;
+    return out;
+}
+
+bool EmrTextOut::ReadInto(const Record& r, EmrTextOut* out)
+{
     const uint32_t type = r.Type();
-    if (type == kEmrSmallTextOut) return ReadSmallTextOut(r);
+    if (type == kEmrSmallTextOut) return ReadSmallTextOut(r, out);
     const bool wide = type == kEmrExtTextOutW || type == kEmrPolyTextOutW;
     const bool poly = type == kEmrPolyTextOutA || type == kEmrPolyTextOutW;
     const auto bounds = ReadRectL(r, 8);
-    if (!bounds || !r.Has(24, 12)) return std::nullopt;
-    EmrTextOut out;
-    out.bounds = *bounds;
-    out.graphicsMode = *r.U32(24);
-    out.exScale = *r.F32(28);
-    out.eyScale = *r.F32(32);
+    if (!bounds || !r.Has(24, 12)) return false;
+    out->bounds = *bounds;
+    out->graphicsMode = *r.U32(24);
+    out->exScale = *r.F32(28);
+    out->eyScale = *r.F32(32);
     uint32_t strings = 1;
     size_t at = 36;
     if (poly) {
         const auto n = r.U32(36);
-        if (!n || *n > r.Size() / 40) return std::nullopt;
+        if (!n || *n > r.Size() / 40) return false;
         strings = *n;
         at = 40;
     }
-    out.runs.resize(strings);
+    out->runs.resize(strings);
     for (uint32_t i = 0; i < strings; ++i)
-        if (!ReadEmrText(r, at + size_t{40} * i, wide, &out.runs[i])) return std::nullopt;
-    return out;
+        if (!ReadEmrText(r, at + size_t{40} * i, wide, &out->runs[i])) return false;
+    return true;
 }
 
 }  // namespace qrp::emf

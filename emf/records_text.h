@@ -33,6 +33,9 @@ struct EmrTextOut {
 
     // EXTTEXTOUTW/A and POLYTEXTOUTW/A (one run per string) and SMALLTEXTOUT.
     static std::optional<EmrTextOut> Read(const Record& r);
+    // The same into *out, every field rewritten and the runs' buffers reused: a reader of
+    // many records allocates once. False for a damaged record, which leaves *out unusable.
+    static bool ReadInto(const Record& r, EmrTextOut* out);
 };
 
 // Windows-1252 to UTF-16 for one byte.

@@ -58,9 +58,8 @@ void Player::AddTextHandlers(HandlerTable& t)
 
 bool Player::OnTextOut(const Record& r)
 {
-    const auto text = EmrTextOut::Read(r);
-    if (!text) return false;
-    for (const TextRun& run : text->runs) DrawTextRun(run, text->graphicsMode);
+    if (!EmrTextOut::ReadInto(r, &FTextRecord)) return false;
+    for (const TextRun& run : FTextRecord.runs) DrawTextRun(run, FTextRecord.graphicsMode);
     return true;
 }
 

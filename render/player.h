@@ -201,6 +201,8 @@ private:
     bool FClipSynced = true;  // the device starts without a clip
     FontCache& FFonts = FontCache::ForThisThread();
     std::vector<double> FGlyphPixels;  // of the glyph run being drawn, inside the window
+    // The text record being drawn, kept so that its runs' buffers are allocated once per playback.
+    emf::EmrTextOut FTextRecord;
     // Kept between text runs so that their buffers are allocated once per playback.
     GlyphRun FGlyphRun;
     std::vector<double> FTextOffsets, FTextRise;
