@@ -23,10 +23,20 @@ bool Trim(PageTextRun& run, QChar* units)
     // Blanks inside (and control characters, C0 and C1) read as spaces.
     for (qsizetype i = first; i < last; ++i) {
         const QChar c = units[i];
-        if (c == u' ') continue;
+        if (c.unicode() >= u' ' && c.unicode() < 0x7F) continue;  // printable ASCII, the most of it
         if (IsBlank(c) || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) units[i] = u' ';
     }
     return true;
+}
+
+// Sorts by key, equal keys in the order they come. Runs mostly come in reading order
+// already: a range whose keys ascend (none a NaN) is left as it is, which sorting would do.
+template <class Iterator, class Key>
+void SortBy(Iterator first, Iterator last, Key key)
+{
+    const auto descends = [&](const auto& a, const auto& b) { return !(key(a) <= key(b)); };
+    if (std::adjacent_find(first, last, descends) == last) return;
+    std::stable_sort(first, last, [&](const auto& a, const auto& b) { return key(a) < key(b); });
 }
 
 // A run with its characters, boxes and bounds at hand.
@@ -53,8 +63,7 @@ void AppendSeparator(TextLine& line, QChar c)
 
 TextLine Compose(std::span<Placed> runs)
 {
-    std::stable_sort(runs.begin(), runs.end(),
-                     [](const Placed& a, const Placed& b) { return a.boxes.front().left() < b.boxes.front().left(); });
+    SortBy(runs.begin(), runs.end(), [](const Placed& p) { return p.boxes.front().left(); });
     qsizetype units = 0;  // at most: every run and a separator before it
     for (const Placed& placed : runs) units += placed.text.size() + 1;
     TextLine out;
@@ -101,7 +110,7 @@ PageText ReadingOrder(PageTextRuns runs)
     }
     // Rotated runs first, in drawing order, then the level ones by baseline.
     const auto level = std::stable_partition(placed.begin(), placed.end(), [](const Placed& p) { return p.run->Rotated(); });
-    std::stable_sort(level, placed.end(), [](const Placed& a, const Placed& b) { return a.run->origin.y() < b.run->origin.y(); });
+    SortBy(level, placed.end(), [](const Placed& p) { return p.run->origin.y(); });
 
     std::vector<Line> lines;
     lines.reserve(placed.size());
@@ -120,7 +129,7 @@ PageText ReadingOrder(PageTextRuns runs)
         }
         lines.push_back({run->origin.y(), run->height, {p, 1}});
     }
-    std::stable_sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.baseline < b.baseline; });
+    SortBy(lines.begin(), lines.end(), [](const Line& line) { return line.baseline; });
 
     PageText page;
     page.lines.reserve(lines.size());
