@@ -12,6 +12,8 @@ namespace {
 
 // No page holds this many characters; a crafted picture repeating text stops here.
 constexpr size_t kMaxCharacters = 1'000'000;
+// The characters of a full report page, about.
+constexpr qsizetype kPageCharacters = 2048;
 // The playback rectangle is in tenths of a millimetre, at most this many on a side.
 constexpr int kMaxTenths = 100'000;
 
@@ -40,6 +42,14 @@ QRectF PageTextRuns::Bounds(const PageTextRun& run) const
         bottom = std::max(bottom, b.bottom());
     }
     return QRectF(left, top, right - left, bottom - top);
+}
+
+TextDevice::TextDevice(double scaleX, double scaleY) : FScaleX(scaleX), FScaleY(scaleY)
+{
+    // Room for a full page of report text, so that the buffers rarely grow while it plays.
+    FPage.text.reserve(kPageCharacters);
+    FPage.boxes.reserve(kPageCharacters);
+    FPage.runs.reserve(kPageCharacters / 8);
 }
 
 void TextDevice::DrawGlyphs(const GlyphRun& run)

@@ -43,7 +43,7 @@ struct PageTextRuns {
 class TextDevice : public Device {
 public:
     // scaleX, scaleY: from output units to the units the runs are kept in.
-    explicit TextDevice(double scaleX = 1, double scaleY = 1) : FScaleX(scaleX), FScaleY(scaleY) {}
+    explicit TextDevice(double scaleX = 1, double scaleY = 1);
     void FillPath(const QPainterPath&, const QBrush&, Composition) override {}
     void StrokePath(const QPainterPath&, const QPen&, Composition) override {}
     void DrawGlyphs(const GlyphRun& run) override;
