@@ -45,11 +45,17 @@ std::optional<EmrCreateDibBrush> EmrCreateDibBrush::Read(const Record& r)
 
 std::optional<EmrCreateFont> EmrCreateFont::Read(const Record& r)
 {
-    // ih and the 92 bytes of LOGFONTW.
-    if (!r.Has(8, 4 + 92)) return std::nullopt;
     EmrCreateFont f;
-    f.ih = *r.U32(8);
-    LogFont& lf = f.font;
+    if (!ReadInto(r, &f)) return std::nullopt;
+    return f;
+}
+
+bool EmrCreateFont::ReadInto(const Record& r, EmrCreateFont* out)
+{
+    // ih and the 92 bytes of LOGFONTW.
+    if (!r.Has(8, 4 + 92)) return false;
+    out->ih = *r.U32(8);
+    LogFont& lf = out->font;
     lf.height = *r.I32(12);
     lf.width = *r.I32(16);
     lf.escapement = *r.I32(20);
@@ -64,12 +70,12 @@ std::optional<EmrCreateFont> EmrCreateFont::Read(const Record& r)
     lf.clipPrecision = b[37];
     lf.quality = b[38];
     lf.pitchAndFamily = b[39];
-    for (size_t i = 0; i < 32; ++i) {
-        const char16_t c = static_cast<char16_t>(LoadU16(b.data() + 40 + 2 * i));
-        if (c == 0) break;
-        lf.faceName.push_back(c);
-    }
-    return f;
+    const uint8_t* face = b.data() + 40;
+    size_t length = 0;
+    while (length < 32 && LoadU16(face + 2 * length) != 0) ++length;
+    lf.faceName.resize(length);
+    LoadArray(face, length, lf.faceName.data());
+    return true;
 }
 
 namespace {

@@ -61,6 +61,8 @@ struct EmrCreateFont {
     uint32_t ih = 0;
     LogFont font;
     static std::optional<EmrCreateFont> Read(const Record& r);
+    // The same into *out, every field rewritten and the face name's buffer reused.
+    static bool ReadInto(const Record& r, EmrCreateFont* out);
 };
 
 // CREATEPALETTE (ih, LOGPALETTE) and SETPALETTEENTRIES (ih, start, entries).

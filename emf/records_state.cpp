@@ -4,13 +4,6 @@
 
 namespace qrp::emf {
 
-std::optional<EmrValue> EmrValue::Read(const Record& r)
-{
-    const auto v = r.U32(8);
-    if (!v) return std::nullopt;
-    return EmrValue{*v};
-}
-
 std::optional<EmrMiterLimit> EmrMiterLimit::Read(const Record& r)
 {
     const auto bits = r.U32(8);

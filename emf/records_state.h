@@ -13,7 +13,13 @@ namespace qrp::emf {
 struct EmrValue {
     uint32_t value = 0;
     int32_t Signed() const { return static_cast<int32_t>(value); }
-    static std::optional<EmrValue> Read(const Record& r);
+    // Inline: a page reads one for every object it selects and deletes.
+    static std::optional<EmrValue> Read(const Record& r)
+    {
+        const auto v = r.U32(8);
+        if (!v) return std::nullopt;
+        return EmrValue{*v};
+    }
 };
 
 // SETMITERLIMIT: written as a float by most recorders, as an integer by some.

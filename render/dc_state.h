@@ -56,7 +56,8 @@ struct PaletteObject {
 struct GdiObject {
     std::shared_ptr<const PenObject> pen;
     std::shared_ptr<const BrushObject> brush;
-    std::shared_ptr<const FontObject> font;
+    // Writable: once no state holds it, the player reuses it for the next font created.
+    std::shared_ptr<FontObject> font;
     std::shared_ptr<PaletteObject> palette;
 };
 
@@ -92,9 +93,9 @@ struct DcState {
 };
 
 // The stock objects (SelectObject with the high bit set), or nullptr for another index.
-std::shared_ptr<const PenObject> StockPenObject(uint32_t index);
-std::shared_ptr<const BrushObject> StockBrushObject(uint32_t index);
-std::shared_ptr<const FontObject> StockFontObject(uint32_t index);
+const std::shared_ptr<const PenObject>& StockPenObject(uint32_t index);
+const std::shared_ptr<const BrushObject>& StockBrushObject(uint32_t index);
+const std::shared_ptr<const FontObject>& StockFontObject(uint32_t index);
 
 // A COLORREF (0x00BBGGRR) as a QColor.
 QColor ToColor(uint32_t colorRef);

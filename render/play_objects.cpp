@@ -26,13 +26,10 @@ void Player::AddObjectHandlers(HandlerTable& t)
     t[kEmrSelectPalette] = &Player::OnSelectPalette;
 }
 
-GdiObject* Player::ObjectAt(uint32_t index)
+void Player::EmptySlot(GdiObject& slot)
 {
-    // Index 0 is the picture itself; some writers understate nHandles, so the table grows
-    // up to the largest index a 16-bit handle count allows.
-    if (index == 0 || index > 0xFFFF) return nullptr;
-    if (index >= FObjects.size()) FObjects.resize(index + 1);
-    return &FObjects[index];
+    if (slot.font && slot.font.use_count() == 1) FSpareFont = std::move(slot.font);
+    if (slot.pen || slot.brush || slot.font || slot.palette) slot = GdiObject{};
 }
 
 bool Player::OnCreatePen(const Record& r)
@@ -46,7 +43,7 @@ bool Player::OnCreatePen(const Record& r)
     pen->width = std::abs(static_cast<double>(p->width));
     pen->cosmetic = p->width == 0;
     pen->color = p->color;
-    *slot = GdiObject{};
+    EmptySlot(*slot);
     slot->pen = std::move(pen);
     return true;
 }
@@ -66,7 +63,7 @@ bool Player::OnExtCreatePen(const Record& r)
     pen->nullBrush = p->brushStyle == BS_NULL;
     pen->dashes = p->styleEntries;
     if (pen->dashes.size() > 64) pen->dashes.resize(64);
-    *slot = GdiObject{};
+    EmptySlot(*slot);
     slot->pen = std::move(pen);
     return true;
 }
@@ -83,7 +80,7 @@ bool Player::OnCreateBrush(const Record& r)
     brush->hatch = b->hatch;
     // A style without a bitmap here (pattern styles need their own record) fills solid.
     if (brush->style != BS_NULL && brush->style != BS_HATCHED) brush->style = BS_SOLID;
-    *slot = GdiObject{};
+    EmptySlot(*slot);
     slot->brush = std::move(brush);
     return true;
 }
@@ -100,20 +97,19 @@ bool Player::OnCreateDibBrush(const Record& r)
     brush->dib = b->dib;
     brush->usage = b->usage;
     brush->monochrome = r.Type() == kEmrCreateMonoBrush;
-    *slot = GdiObject{};
+    EmptySlot(*slot);
     slot->brush = std::move(brush);
     return true;
 }
 
 bool Player::OnCreateFont(const Record& r)
 {
-    const auto f = EmrCreateFont::Read(r);
-    if (!f) return false;
-    GdiObject* slot = ObjectAt(f->ih);
+    if (!EmrCreateFont::ReadInto(r, &FFontRecord)) return false;
+    GdiObject* slot = ObjectAt(FFontRecord.ih);
     if (!slot) return false;
-    auto font = std::make_shared<FontObject>();
-    font->font = f->font;
-    *slot = GdiObject{};
+    std::shared_ptr<FontObject> font = FSpareFont ? std::move(FSpareFont) : std::make_shared<FontObject>();
+    font->font = FFontRecord.font;
+    EmptySlot(*slot);
     slot->font = std::move(font);
     return true;
 }
@@ -126,7 +122,7 @@ bool Player::OnCreatePalette(const Record& r)
     if (!slot) return false;
     auto palette = std::make_shared<PaletteObject>();
     palette->entries = p->entries;
-    *slot = GdiObject{};
+    EmptySlot(*slot);
     slot->palette = std::move(palette);
     return true;
 }
@@ -158,9 +154,9 @@ bool Player::OnSelectObject(const Record& r)
     if (!v) return false;
     if (v->value & STOCK_OBJECT) {
         const uint32_t index = v->value & ~STOCK_OBJECT;
-        if (auto pen = StockPenObject(index)) FState.pen = pen;
-        else if (auto brush = StockBrushObject(index)) FState.brush = brush;
-        else if (auto font = StockFontObject(index)) FState.font = font;
+        if (const auto& pen = StockPenObject(index)) FState.pen = pen;
+        else if (const auto& brush = StockBrushObject(index)) FState.brush = brush;
+        else if (const auto& font = StockFontObject(index)) FState.font = font;
         else if (index == DEFAULT_PALETTE) FState.palette.reset();
         return true;
     }
@@ -191,7 +187,7 @@ bool Player::OnDeleteObject(const Record& r)
     const auto v = EmrValue::Read(r);
     if (!v) return false;
     // A selected object stays in use through the state that holds it.
-    if (GdiObject* slot = ObjectAt(v->value)) *slot = GdiObject{};
+    if (GdiObject* slot = ObjectAt(v->value)) EmptySlot(*slot);
     return true;
 }
 

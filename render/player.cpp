@@ -79,49 +79,60 @@ constexpr uint8_t kHatches[6][8] = {
 
 QColor ToColor(uint32_t colorRef) { return ColorRef(colorRef); }
 
-std::shared_ptr<const PenObject> StockPenObject(uint32_t index)
-{
-    static const auto white = StockPen(0xFFFFFF, false), black = StockPen(0, false), null = StockPen(0, true);
-    switch (index) {
-    case WHITE_PEN: return white;
-    case BLACK_PEN:
-    case DC_PEN: return black;
-    case NULL_PEN: return null;
-    default: return nullptr;
+namespace {
+
+// The stock objects by index, built once: selecting one costs a lookup.
+struct StockObjects {
+    static constexpr uint32_t kCount = DC_PEN + 1;
+    std::array<std::shared_ptr<const PenObject>, kCount> pens;
+    std::array<std::shared_ptr<const BrushObject>, kCount> brushes;
+    std::array<std::shared_ptr<const FontObject>, kCount> fonts;
+
+    StockObjects()
+    {
+        pens[WHITE_PEN] = StockPen(0xFFFFFF, false);
+        pens[BLACK_PEN] = pens[DC_PEN] = StockPen(0, false);
+        pens[NULL_PEN] = StockPen(0, true);
+        brushes[WHITE_BRUSH] = brushes[DC_BRUSH] = StockBrush(0xFFFFFF, false);
+        brushes[LTGRAY_BRUSH] = StockBrush(0xC0C0C0, false);
+        brushes[GRAY_BRUSH] = StockBrush(0x808080, false);
+        brushes[DKGRAY_BRUSH] = StockBrush(0x404040, false);
+        brushes[BLACK_BRUSH] = StockBrush(0, false);
+        brushes[NULL_BRUSH] = StockBrush(0, true);
+        fonts[SYSTEM_FONT] = fonts[DEVICE_DEFAULT_FONT] = StockFont(u"System", 16, FW_BOLD);
+        fonts[DEFAULT_GUI_FONT] = StockFont(u"MS Shell Dlg", -11, FW_NORMAL);
+        fonts[OEM_FIXED_FONT] = fonts[ANSI_FIXED_FONT] = fonts[SYSTEM_FIXED_FONT] = StockFont(u"Courier New", 16, FW_NORMAL);
+        fonts[ANSI_VAR_FONT] = StockFont(u"MS Sans Serif", 16, FW_NORMAL);
     }
+
+    static const StockObjects& Get()
+    {
+        static const StockObjects objects;
+        return objects;
+    }
+    template <typename T>
+    static const std::shared_ptr<const T>& At(const std::array<std::shared_ptr<const T>, kCount>& table, uint32_t index)
+    {
+        static const std::shared_ptr<const T> none;
+        return index < kCount ? table[index] : none;
+    }
+};
+
+}  // namespace
+
+const std::shared_ptr<const PenObject>& StockPenObject(uint32_t index)
+{
+    return StockObjects::At(StockObjects::Get().pens, index);
 }
 
-std::shared_ptr<const BrushObject> StockBrushObject(uint32_t index)
+const std::shared_ptr<const BrushObject>& StockBrushObject(uint32_t index)
 {
-    static const auto white = StockBrush(0xFFFFFF, false), ltgray = StockBrush(0xC0C0C0, false),
-                      gray = StockBrush(0x808080, false), dkgray = StockBrush(0x404040, false),
-                      black = StockBrush(0, false), null = StockBrush(0, true);
-    switch (index) {
-    case WHITE_BRUSH:
-    case DC_BRUSH: return white;
-    case LTGRAY_BRUSH: return ltgray;
-    case GRAY_BRUSH: return gray;
-    case DKGRAY_BRUSH: return dkgray;
-    case BLACK_BRUSH: return black;
-    case NULL_BRUSH: return null;
-    default: return nullptr;
-    }
+    return StockObjects::At(StockObjects::Get().brushes, index);
 }
 
-std::shared_ptr<const FontObject> StockFontObject(uint32_t index)
+const std::shared_ptr<const FontObject>& StockFontObject(uint32_t index)
 {
-    static const auto system = StockFont(u"System", 16, FW_BOLD), gui = StockFont(u"MS Shell Dlg", -11, FW_NORMAL),
-                      fixed = StockFont(u"Courier New", 16, FW_NORMAL), var = StockFont(u"MS Sans Serif", 16, FW_NORMAL);
-    switch (index) {
-    case SYSTEM_FONT:
-    case DEVICE_DEFAULT_FONT: return system;
-    case DEFAULT_GUI_FONT: return gui;
-    case OEM_FIXED_FONT:
-    case ANSI_FIXED_FONT:
-    case SYSTEM_FIXED_FONT: return fixed;
-    case ANSI_VAR_FONT: return var;
-    default: return nullptr;
-    }
+    return StockObjects::At(StockObjects::Get().fonts, index);
 }
 
 Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect, uint64_t budget)

@@ -123,7 +123,16 @@ private:
     bool OnSelectObject(const emf::Record& r);
     bool OnDeleteObject(const emf::Record& r);
     bool OnSelectPalette(const emf::Record& r);
-    GdiObject* ObjectAt(uint32_t index);
+    GdiObject* ObjectAt(uint32_t index)
+    {
+        // Index 0 is the picture itself; some writers understate nHandles, so the table
+        // grows up to the largest index a 16-bit handle count allows.
+        if (index == 0 || index > 0xFFFF) return nullptr;
+        if (index >= FObjects.size()) FObjects.resize(index + 1);
+        return &FObjects[index];
+    }
+    // Empties a slot of the object table; a font no state holds any more becomes the spare.
+    void EmptySlot(GdiObject& slot);
 
     // --- shapes (play_shapes.cpp) ---
     bool OnMoveTo(const emf::Record& r);
@@ -195,6 +204,10 @@ private:
     DcState FState;
     std::vector<DcState> FSaved;
     std::vector<GdiObject> FObjects;
+    // The font record being read, and a font object no one holds, kept so that the fonts
+    // a page creates and deletes for nearly every string reuse one allocation.
+    emf::EmrCreateFont FFontRecord;
+    std::shared_ptr<FontObject> FSpareFont;
     QTransform FTotal;
     bool FTotalValid = false;
     std::optional<QRegion> FDeviceClip;

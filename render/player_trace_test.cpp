@@ -208,6 +208,47 @@ TEST(PlayerTrace, FacesMapToTwinsOrFallBackByFamilyAsGdiMaps)
     EXPECT_NE(trace.find("\"Liberation Serif\" px=18 "), std::string::npos) << trace;
 }
 
+TEST(PlayerTrace, AFontHeldByTheStateOrASavedStateOutlivesItsSlotWhenTheSlotIsReused)
+{
+    EmfWriter w = PixelWriter(200);
+    w.SetBkMode(TRANSPARENT);
+    auto create = [&](uint32_t handle, const char16_t* face) {
+        emf::LogFontW font;
+        font.height = -20;
+        font.faceName = face;
+        w.ExtCreateFontIndirectW(handle, font);
+    };
+    create(1, u"Times New Roman");
+    w.SelectObject(1);
+    w.SaveDC();
+    w.SelectObject(Stock(SYSTEM_FONT));
+    w.DeleteObject(1);               // the saved state still holds the serif font
+    create(1, u"Courier New");
+    w.SelectObject(1);
+    w.ExtTextOutW({0, 0}, u"b", {});
+    w.RestoreDC(-1);
+    w.ExtTextOutW({0, 0}, u"a", {});  // the serif font again
+    w.DeleteObject(1);               // held by nothing now
+    create(2, u"Arial");
+    w.SelectObject(2);
+    w.ExtTextOutW({0, 0}, u"c", {});
+    w.DeleteObject(2);               // still selected
+    create(3, u"Times New Roman");
+    w.ExtTextOutW({0, 0}, u"d", {});  // the selected sans font
+    w.SelectObject(3);
+    w.ExtTextOutW({0, 0}, u"e", {});
+    const auto picture = Picture(w);
+    const std::string trace = Trace(*picture, 200);
+    std::vector<std::string> runs;
+    for (size_t at = trace.find("text \""); at != std::string::npos; at = trace.find("text \"", at + 1)) {
+        const size_t face = trace.find("font=\"", at) + 6;
+        runs.push_back(trace.substr(at + 6, 1) + " " + trace.substr(face, trace.find('"', face) - face));
+    }
+    EXPECT_EQ(runs, (std::vector<std::string>{"b Liberation Mono", "a Liberation Serif", "c Liberation Sans",
+                                              "d Liberation Sans", "e Liberation Serif"}))
+        << trace;
+}
+
 TEST(PlayerTrace, ScaledCharacterHeightsAreCutToWholePixelsAndMidSizesDrawWithoutGreys)
 {
     EmfWriter w = PixelWriter(200);
