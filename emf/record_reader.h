@@ -6,6 +6,7 @@
 #pragma once
 
 #include "emf/bytes.h"
+#include "emf/header.h"
 
 #include <cstdint>
 #include <vector>
@@ -78,8 +79,30 @@ public:
     // The picture is read in place: a temporary would leave the reader dangling.
     explicit RecordReader(std::vector<uint8_t>&& picture) = delete;
 
-    // The next record, or std::nullopt at the end or at a damaged record.
-    std::optional<Record> Next();
+    // The next record, or std::nullopt at the end or at a damaged record. Inline: a page
+    // calls it for every record.
+    std::optional<Record> Next()
+    {
+        if (FDone) return std::nullopt;
+        const size_t left = FPicture.size() - FPosition;
+        if (left < 8) {
+            FDone = true;
+            if (left != 0) FError = FPosition;
+            return std::nullopt;
+        }
+        const uint8_t* p = FPicture.data() + FPosition;
+        const uint32_t type = LoadU32(p);
+        const uint32_t size = LoadU32(p + 4);
+        if (size < 8 || size % 4 != 0 || size > left) {
+            FDone = true;
+            FError = FPosition;
+            return std::nullopt;
+        }
+        const uint32_t offset = FPosition;
+        FPosition += size;
+        if (type == kEmrEof) FDone = true;
+        return Record(type, FPicture.subspan(offset, size), offset);
+    }
     // Offset of the first damaged record, or std::nullopt when none was met.
     std::optional<uint32_t> Error() const { return FError; }
     uint32_t Position() const { return FPosition; }
