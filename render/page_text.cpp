@@ -39,11 +39,9 @@ void SortBy(Iterator first, Iterator last, Key key)
     std::stable_sort(first, last, [&](const auto& a, const auto& b) { return key(a) < key(b); });
 }
 
-// A run with its characters, boxes and bounds at hand.
+// A run with its bounds worked out once.
 struct Placed {
     const PageTextRun* run;
-    QStringView text;
-    std::span<const QRectF> boxes;
     QRectF bounds;
 };
 
@@ -61,29 +59,31 @@ void AppendSeparator(TextLine& line, QChar c)
     line.boxes.emplace_back();
 }
 
-TextLine Compose(std::span<Placed> runs)
+TextLine Compose(const PageTextRuns& page, std::span<Placed> runs)
 {
-    SortBy(runs.begin(), runs.end(), [](const Placed& p) { return p.boxes.front().left(); });
+    SortBy(runs.begin(), runs.end(), [&](const Placed& p) { return page.Boxes(*p.run).front().left(); });
     qsizetype units = 0;  // at most: every run and a separator before it
-    for (const Placed& placed : runs) units += placed.text.size() + 1;
+    for (const Placed& placed : runs) units += placed.run->length + 1;
     TextLine out;
     out.text.reserve(units);
     out.boxes.reserve(static_cast<size_t>(units));
-    const Placed* previous = nullptr;
+    const PageTextRun* previous = nullptr;
     for (const Placed& placed : runs) {
+        const PageTextRun* run = placed.run;
+        const QStringView text = page.Text(*run);
+        const std::span<const QRectF> boxes = page.Boxes(*run);
         if (previous) {
-            const double em = std::max(previous->run->height, placed.run->height);
+            const double em = std::max(previous->height, run->height);
             // The same text drawn again over itself (a shadow, a bold imitation) once.
-            if (placed.text == previous->text && std::abs(placed.run->origin.x() - previous->run->origin.x()) < 0.25 * em)
-                continue;
-            const double gap = placed.boxes.front().left() - previous->boxes.back().right();
+            if (text == page.Text(*previous) && std::abs(run->origin.x() - previous->origin.x()) < 0.25 * em) continue;
+            const double gap = boxes.front().left() - page.Boxes(*previous).back().right();
             if (gap > kTabGap * em) AppendSeparator(out, u'\t');
             else if (gap > kSpaceGap * em) AppendSeparator(out, u' ');
         }
-        out.text.append(placed.text);
-        out.boxes.insert(out.boxes.end(), placed.boxes.begin(), placed.boxes.end());
+        out.text.append(text);
+        out.boxes.insert(out.boxes.end(), boxes.begin(), boxes.end());
         out.bounds = out.bounds.isNull() ? placed.bounds : out.bounds.united(placed.bounds);
-        previous = &placed;
+        previous = run;
     }
     return out;
 }
@@ -106,7 +106,7 @@ PageText ReadingOrder(PageTextRuns runs)
     placed.reserve(runs.runs.size());
     QChar* units = runs.text.data();  // trimming writes spaces in place
     for (PageTextRun& run : runs.runs) {
-        if (runs.Holds(run) && Trim(run, units)) placed.push_back({&run, runs.Text(run), runs.Boxes(run), runs.Bounds(run)});
+        if (runs.Holds(run) && Trim(run, units)) placed.push_back({&run, runs.Bounds(run)});
     }
     // Rotated runs first, in drawing order, then the level ones by baseline.
     const auto level = std::stable_partition(placed.begin(), placed.end(), [](const Placed& p) { return p.run->Rotated(); });
@@ -133,7 +133,7 @@ PageText ReadingOrder(PageTextRuns runs)
 
     PageText page;
     page.lines.reserve(lines.size());
-    for (const Line& line : lines) page.lines.push_back(Compose(line.runs));
+    for (const Line& line : lines) page.lines.push_back(Compose(runs, line.runs));
     return page;
 }
 
