@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace qrp::render {
@@ -89,8 +90,8 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     // GM_COMPATIBLE sizes the font by the vertical scale alone, as a rotating transform
     // leaves it: a font turned by 30 degrees comes out cos 30 as high (it is never turned).
     const double xScale = ScaleX();
-    const double compatibleScale = std::abs(total.m22());
-    const double yScale = graphicsMode != GM_ADVANCED && compatibleScale > 1e-3 * ScaleY() ? compatibleScale : ScaleY();
+    const double compatibleScale = std::abs(total.m22()), trueScale = ScaleY();
+    const double yScale = graphicsMode != GM_ADVANCED && compatibleScale > 1e-3 * trueScale ? compatibleScale : trueScale;
     double em;
     if (lf.height < 0) {
         em = -static_cast<double>(lf.height) * yScale;
@@ -111,7 +112,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     GlyphRun& glyphRun = FGlyphRun;
     QString& chars = glyphRun.text;
     chars.resize(static_cast<qsizetype>(run.text.size()));
-    std::copy(run.text.begin(), run.text.end(), chars.data());
+    std::memcpy(static_cast<void*>(chars.data()), run.text.data(), run.text.size() * sizeof(char16_t));
     // A device that draws no glyphs needs them only for advances the picture leaves out and
     // for outlines in a path; otherwise one place per character (a surrogate pair is one).
     const bool needGlyphs = FDevice.DrawsGlyphs() || run.dx.empty() || inPath;
