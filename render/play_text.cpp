@@ -248,11 +248,9 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     if (needGlyphs) glyphRun.glyphs.assign(glyphs.begin(), glyphs.end());
     else glyphRun.glyphs.clear();
     glyphRun.positions.resize(count);
-    for (size_t i = 0; i < count; ++i) {
-        QPointF p = start + baseline * offsets[i] - up * rise[i];
-        if (snapped) p = QPointF(std::round(p.x()), std::round(p.y()));
-        glyphRun.positions[i] = p;
-    }
+    for (size_t i = 0; i < count; ++i) glyphRun.positions[i] = start + baseline * offsets[i] - up * rise[i];
+    if (snapped)
+        for (QPointF& p : glyphRun.positions) p = QPointF(std::round(p.x()), std::round(p.y()));
     glyphRun.end = start + baseline * width - up * rise[count];
     if (PayForGlyphs(glyphRun)) DrawGlyphsInParts(glyphRun);
 
