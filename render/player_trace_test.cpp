@@ -1,5 +1,6 @@
 // Golden traces: what the player asks of its device for each record family, in output
 // coordinates.
+#include "render/player.h"
 #include "render/test_pictures.h"
 
 #include <gtest/gtest.h>
@@ -247,6 +248,60 @@ TEST(PlayerTrace, AFontHeldByTheStateOrASavedStateOutlivesItsSlotWhenTheSlotIsRe
     EXPECT_EQ(runs, (std::vector<std::string>{"b Liberation Mono", "a Liberation Serif", "c Liberation Sans",
                                               "d Liberation Sans", "e Liberation Serif"}))
         << trace;
+}
+
+// A trace of a device that draws no shapes, as the text device.
+class ShapelessTraceDevice : public TraceDevice {
+public:
+    bool DrawsShapes() const override { return false; }
+};
+
+std::string TextLines(const std::string& trace)
+{
+    std::string lines;
+    for (size_t at = trace.find("text "); at != std::string::npos; at = trace.find("\ntext ", at + 1)) {
+        if (trace[at] == '\n') ++at;
+        lines += trace.substr(at, trace.find('\n', at) + 1 - at);
+    }
+    return lines;
+}
+
+TEST(PlayerTrace, ShapesLeaveTheCurrentPositionAsDrawnOnADeviceThatDrawsNone)
+{
+    using emf::Payload;
+    const struct {
+        const char* name;
+        uint32_t type;
+        Payload payload;
+    } shapes[] = {
+        {"LINETO", emf::kEmrLineTo, Payload{}.Point({40, 30})},
+        {"POLYLINETO16", emf::kEmrPolylineTo16, Payload{}.Rect({0, 0, 60, 60}).U32(2).I16(20).I16(50).I16(60).I16(40)},
+        {"POLYBEZIERTO16", emf::kEmrPolyBezierTo16,
+         Payload{}.Rect({0, 0, 60, 60}).U32(4).I16(20).I16(50).I16(40).I16(50).I16(55).I16(35).I16(5).I16(5)},
+        {"ARCTO", emf::kEmrArcTo, Payload{}.Rect({20, 20, 80, 60}).Point({80, 40}).Point({50, 60})},
+        {"ANGLEARC", emf::kEmrAngleArc, Payload{}.Point({50, 50}).U32(20).F32(30).F32(100)},
+        {"POLYDRAW16", emf::kEmrPolyDraw16,
+         Payload{}.Rect({0, 0, 60, 60}).U32(3).I16(30).I16(30).I16(45).I16(20).I16(15).I16(55)
+             .U8(PT_MOVETO).U8(PT_LINETO).U8(static_cast<uint8_t>(PT_LINETO | PT_CLOSEFIGURE)).Pad4()},
+        {"RECTANGLE", emf::kEmrRectangle, Payload{}.Rect({5, 5, 70, 70})},
+    };
+    for (const auto& shape : shapes) {
+        EmfWriter w = PixelWriter(200);
+        w.SetBkMode(TRANSPARENT);
+        w.MoveToEx(10, 10);
+        w.Append(shape.type, shape.payload);
+        w.SetTextAlign(TA_UPDATECP | TA_BASELINE);
+        const int32_t dx[] = {5};
+        w.ExtTextOutW({0, 0}, u"x", dx);
+        w.ExtTextOutW({0, 0}, u"y", dx);
+        const auto picture = Picture(w);
+        TraceDevice drawing;
+        ShapelessTraceDevice shapeless;
+        Player(drawing, *picture, PixelRect(200)).Play();
+        Player(shapeless, *picture, PixelRect(200)).Play();
+        EXPECT_NE(TextLines(drawing.Text()), "") << shape.name;
+        EXPECT_EQ(TextLines(shapeless.Text()), TextLines(drawing.Text())) << shape.name;
+    }
 }
 
 TEST(PlayerTrace, ScaledCharacterHeightsAreCutToWholePixelsAndMidSizesDrawWithoutGreys)
