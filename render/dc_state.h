@@ -92,10 +92,14 @@ struct DcState {
     QPainterPath path;
 };
 
-// The stock objects (SelectObject with the high bit set), or nullptr for another index.
-const std::shared_ptr<const PenObject>& StockPenObject(uint32_t index);
-const std::shared_ptr<const BrushObject>& StockBrushObject(uint32_t index);
-const std::shared_ptr<const FontObject>& StockFontObject(uint32_t index);
+// A stock object (SelectObject with the high bit set): the pen, brush or font of its
+// index, all of them empty for an index that names none (DEFAULT_PALETTE among them).
+struct StockObject {
+    std::shared_ptr<const PenObject> pen;
+    std::shared_ptr<const BrushObject> brush;
+    std::shared_ptr<const FontObject> font;
+};
+const StockObject& StockObjectAt(uint32_t index);
 
 // A COLORREF (0x00BBGGRR) as a QColor.
 QColor ToColor(uint32_t colorRef);

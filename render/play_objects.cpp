@@ -154,9 +154,10 @@ bool Player::OnSelectObject(const Record& r)
     if (!v) return false;
     if (v->value & STOCK_OBJECT) {
         const uint32_t index = v->value & ~STOCK_OBJECT;
-        if (const auto& pen = StockPenObject(index)) FState.pen = pen;
-        else if (const auto& brush = StockBrushObject(index)) FState.brush = brush;
-        else if (const auto& font = StockFontObject(index)) FState.font = font;
+        const StockObject& stock = StockObjectAt(index);
+        if (stock.pen) FState.pen = stock.pen;
+        else if (stock.brush) FState.brush = stock.brush;
+        else if (stock.font) FState.font = stock.font;
         else if (index == DEFAULT_PALETTE) FState.palette.reset();
         return true;
     }

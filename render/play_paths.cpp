@@ -252,7 +252,7 @@ bool Player::OnRegionDraw(const Record& r)
     const BrushObject* brush = FState.brush.get();
     std::shared_ptr<const BrushObject> held;
     if (type == kEmrFillRgn || type == kEmrFrameRgn) {
-        if (d->ihBrush & STOCK_OBJECT) held = StockBrushObject(d->ihBrush & ~STOCK_OBJECT);
+        if (d->ihBrush & STOCK_OBJECT) held = StockObjectAt(d->ihBrush & ~STOCK_OBJECT).brush;
         else if (GdiObject* slot = ObjectAt(d->ihBrush)) held = slot->brush;
         brush = held.get();
         if (!brush) return true;

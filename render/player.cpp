@@ -79,60 +79,29 @@ constexpr uint8_t kHatches[6][8] = {
 
 QColor ToColor(uint32_t colorRef) { return ColorRef(colorRef); }
 
-namespace {
-
-// The stock objects by index, built once: selecting one costs a lookup.
-struct StockObjects {
-    static constexpr uint32_t kCount = DC_PEN + 1;
-    std::array<std::shared_ptr<const PenObject>, kCount> pens;
-    std::array<std::shared_ptr<const BrushObject>, kCount> brushes;
-    std::array<std::shared_ptr<const FontObject>, kCount> fonts;
-
-    StockObjects()
-    {
-        pens[WHITE_PEN] = StockPen(0xFFFFFF, false);
-        pens[BLACK_PEN] = pens[DC_PEN] = StockPen(0, false);
-        pens[NULL_PEN] = StockPen(0, true);
-        brushes[WHITE_BRUSH] = brushes[DC_BRUSH] = StockBrush(0xFFFFFF, false);
-        brushes[LTGRAY_BRUSH] = StockBrush(0xC0C0C0, false);
-        brushes[GRAY_BRUSH] = StockBrush(0x808080, false);
-        brushes[DKGRAY_BRUSH] = StockBrush(0x404040, false);
-        brushes[BLACK_BRUSH] = StockBrush(0, false);
-        brushes[NULL_BRUSH] = StockBrush(0, true);
-        fonts[SYSTEM_FONT] = fonts[DEVICE_DEFAULT_FONT] = StockFont(u"System", 16, FW_BOLD);
-        fonts[DEFAULT_GUI_FONT] = StockFont(u"MS Shell Dlg", -11, FW_NORMAL);
-        fonts[OEM_FIXED_FONT] = fonts[ANSI_FIXED_FONT] = fonts[SYSTEM_FIXED_FONT] = StockFont(u"Courier New", 16, FW_NORMAL);
-        fonts[ANSI_VAR_FONT] = StockFont(u"MS Sans Serif", 16, FW_NORMAL);
-    }
-
-    static const StockObjects& Get()
-    {
-        static const StockObjects objects;
-        return objects;
-    }
-    template <typename T>
-    static const std::shared_ptr<const T>& At(const std::array<std::shared_ptr<const T>, kCount>& table, uint32_t index)
-    {
-        static const std::shared_ptr<const T> none;
-        return index < kCount ? table[index] : none;
-    }
-};
-
-}  // namespace
-
-const std::shared_ptr<const PenObject>& StockPenObject(uint32_t index)
+const StockObject& StockObjectAt(uint32_t index)
 {
-    return StockObjects::At(StockObjects::Get().pens, index);
-}
-
-const std::shared_ptr<const BrushObject>& StockBrushObject(uint32_t index)
-{
-    return StockObjects::At(StockObjects::Get().brushes, index);
-}
-
-const std::shared_ptr<const FontObject>& StockFontObject(uint32_t index)
-{
-    return StockObjects::At(StockObjects::Get().fonts, index);
+    // Built once: selecting a stock object costs a lookup.
+    static const std::array<StockObject, DC_PEN + 1> objects = [] {
+        std::array<StockObject, DC_PEN + 1> o;
+        o[WHITE_PEN].pen = StockPen(0xFFFFFF, false);
+        o[BLACK_PEN].pen = o[DC_PEN].pen = StockPen(0, false);
+        o[NULL_PEN].pen = StockPen(0, true);
+        o[WHITE_BRUSH].brush = o[DC_BRUSH].brush = StockBrush(0xFFFFFF, false);
+        o[LTGRAY_BRUSH].brush = StockBrush(0xC0C0C0, false);
+        o[GRAY_BRUSH].brush = StockBrush(0x808080, false);
+        o[DKGRAY_BRUSH].brush = StockBrush(0x404040, false);
+        o[BLACK_BRUSH].brush = StockBrush(0, false);
+        o[NULL_BRUSH].brush = StockBrush(0, true);
+        o[SYSTEM_FONT].font = o[DEVICE_DEFAULT_FONT].font = StockFont(u"System", 16, FW_BOLD);
+        o[DEFAULT_GUI_FONT].font = StockFont(u"MS Shell Dlg", -11, FW_NORMAL);
+        o[OEM_FIXED_FONT].font = o[ANSI_FIXED_FONT].font = o[SYSTEM_FIXED_FONT].font =
+            StockFont(u"Courier New", 16, FW_NORMAL);
+        o[ANSI_VAR_FONT].font = StockFont(u"MS Sans Serif", 16, FW_NORMAL);
+        return o;
+    }();
+    static const StockObject none;
+    return index < objects.size() ? objects[index] : none;
 }
 
 Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect, uint64_t budget)
@@ -158,9 +127,9 @@ Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rec
     FPlayback = FloatTransform(FPlaybackScaleX, 0, 0, FPlaybackScaleY, dx, dy);
 
     FState.mapping = emf::DcMapping(emf::RecordingDevice(h));
-    FState.pen = StockPenObject(BLACK_PEN);
-    FState.brush = StockBrushObject(WHITE_BRUSH);
-    FState.font = StockFontObject(SYSTEM_FONT);
+    FState.pen = StockObjectAt(BLACK_PEN).pen;
+    FState.brush = StockObjectAt(WHITE_BRUSH).brush;
+    FState.font = StockObjectAt(SYSTEM_FONT).font;
 
     // Per-pixel work stops at the device's edges, or the rectangle's when the device does
     // not say, plus a margin for pen ends and joins.
