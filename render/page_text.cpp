@@ -109,7 +109,10 @@ PageText ReadingOrder(PageTextRuns runs)
         if (runs.Holds(run) && Trim(run, units)) placed.push_back({&run, runs.Bounds(run)});
     }
     // Rotated runs first, in drawing order, then the level ones by baseline.
-    const auto level = std::stable_partition(placed.begin(), placed.end(), [](const Placed& p) { return p.run->Rotated(); });
+    const auto rotated = [](const Placed& p) { return p.run->Rotated(); };
+    const auto level = std::any_of(placed.begin(), placed.end(), rotated)
+                           ? std::stable_partition(placed.begin(), placed.end(), rotated)
+                           : placed.begin();
     SortBy(level, placed.end(), [](const Placed& p) { return p.run->origin.y(); });
 
     std::vector<Line> lines;

@@ -162,15 +162,16 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     offsets.assign(count + 1, 0);
     rise.assign(count + 1, 0);
     if (!run.dx.empty()) {
-        // Characters past the end of an array keep the sum reached.
+        // Characters past the end of an array keep the sum reached. The sum is exact in 64
+        // bits (a record holds far fewer than 2^32 advances of at most 2^31 each).
         auto accumulate = [count](const auto& advances, double scale, std::vector<double>& out) {
             const size_t given = std::min(count, advances.size());
-            double sum = 0;
+            int64_t sum = 0;
             for (size_t i = 0; i < given; ++i) {
                 sum += advances[i];
-                out[i + 1] = sum * scale;
+                out[i + 1] = static_cast<double>(sum) * scale;
             }
-            std::fill(out.begin() + static_cast<std::ptrdiff_t>(given) + 1, out.end(), sum * scale);
+            std::fill(out.begin() + static_cast<std::ptrdiff_t>(given) + 1, out.end(), static_cast<double>(sum) * scale);
         };
         accumulate(run.dx, xScale, offsets);
         if (!run.dy.empty()) accumulate(run.dy, yScale, rise);
