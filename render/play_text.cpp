@@ -45,7 +45,7 @@ size_t CodePoints(std::u16string_view text)
 {
     size_t pairs = 0;
     for (size_t i = 1; i < text.size(); ++i)
-        pairs += static_cast<size_t>(((text[i - 1] & 0xFC00) == 0xD800) & ((text[i] & 0xFC00) == 0xDC00));
+        pairs += (text[i - 1] & 0xFC00) == 0xD800 && (text[i] & 0xFC00) == 0xDC00 ? 1 : 0;
     return text.size() - pairs;
 }
 
