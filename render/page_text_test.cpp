@@ -13,16 +13,6 @@ using namespace qrp::testsupport;
 using namespace emf::gdi;
 using emf::EmfWriter;
 
-void SelectArial(EmfWriter& w, uint32_t handle, int32_t height, int32_t escapement = 0)
-{
-    emf::LogFontW font;
-    font.height = height;
-    font.escapement = escapement;
-    font.faceName = u"Arial";
-    w.ExtCreateFontIndirectW(handle, font);
-    w.SelectObject(handle);
-}
-
 PageTextRuns Runs(const emf::EnhMetaFile& picture, int size)
 {
     TextDevice device;

@@ -243,11 +243,7 @@ TEST(PlayBudget, GlyphsArePaidForByTheirPixelsOnTheOutput)
     // drawing some of them; the same run off the page costs nothing to rasterise.
     for (auto [at, onPage] : {std::pair{emf::PointL{-150, -250}, true}, {emf::PointL{-60000, 30}, false}}) {
         EmfWriter w = PixelWriter();
-        emf::LogFontW font;
-        font.height = -500;
-        font.faceName = u"Arial";
-        w.ExtCreateFontIndirectW(1, font);
-        w.SelectObject(1);
+        SelectArial(w, 1, -500);
         w.SetBkMode(TRANSPARENT);
         const std::u16string text(5000, u'W');
         w.ExtTextOutW(at, text, std::vector<int32_t>(text.size(), 0));

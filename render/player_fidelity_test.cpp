@@ -193,11 +193,7 @@ TEST(PlayerFidelity, TextInsideAPathBracketBecomesItsOutlines)
 {
     auto play = [](bool fill) {
         EmfWriter w = PixelWriter(128);
-        emf::LogFontW font;
-        font.height = -80;
-        font.faceName = u"Arial";
-        w.ExtCreateFontIndirectW(1, font);
-        w.SelectObject(1);
+        SelectArial(w, 1, -80);
         w.CreateBrushIndirect(2, BS_SOLID, emf::Rgb(255, 0, 0));
         w.SelectObject(2);
         w.SelectObject(Stock(NULL_PEN));

@@ -135,11 +135,7 @@ TEST(PlayerPixels, FrameMapsOntoTheRectangleInclusive)
 TEST(PlayerPixels, TextDrawsInsideItsCellFromTheTop)
 {
     EmfWriter w = PixelWriter(100);
-    emf::LogFontW font;
-    font.height = -20;
-    font.faceName = u"Arial";
-    w.ExtCreateFontIndirectW(1, font);
-    w.SelectObject(1);
+    SelectArial(w, 1, -20);
     w.SetBkMode(TRANSPARENT);
     w.ExtTextOutW({10, 30}, u"HH", {});
     const auto picture = Picture(w);

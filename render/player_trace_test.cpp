@@ -85,11 +85,7 @@ TEST(PlayerTrace, SaveAndRestoreWholeStateWithRelativeAndAbsoluteLevels)
 TEST(PlayerTrace, TextIsPlacedGlyphByGlyphFromTheAdvances)
 {
     EmfWriter w = PixelWriter(200);
-    emf::LogFontW font;
-    font.height = -20;
-    font.faceName = u"Arial";
-    w.ExtCreateFontIndirectW(1, font);
-    w.SelectObject(1);
+    SelectArial(w, 1, -20);
     w.SetBkMode(TRANSPARENT);
     w.SetTextAlign(TA_BASELINE);
     const int32_t dx[] = {30, 5, 12};
@@ -122,11 +118,7 @@ TEST(PlayerTrace, CompatibleTextUnderATurningTransformStaysUprightAlongTheTurned
                           Case{-1, 0, 0, 1, GM_COMPATIBLE, "px=20 at 50,100 70,100\n"}}) {
         EmfWriter w = PixelWriter(200);
         w.Append(emf::kEmrSetWorldTransform, emf::Payload().F32(k.m11).F32(k.m12).F32(k.m21).F32(k.m22).F32(50).F32(100));
-        emf::LogFontW font;
-        font.height = -20;
-        font.faceName = u"Arial";
-        w.ExtCreateFontIndirectW(1, font);
-        w.SelectObject(1);
+        SelectArial(w, 1, -20);
         w.SetTextAlign(TA_BASELINE);
         const int32_t dx[] = {20, 20};
         w.ExtTextOutW({0, 0}, u"ab", dx, 0, {}, k.graphicsMode);
@@ -313,11 +305,7 @@ TEST(PlayerTrace, ScaledCharacterHeightsAreCutToWholePixelsAndMidSizesDrawWithou
     w.SetBkMode(TRANSPARENT);
     uint32_t handle = 1;
     for (int32_t height : {-282, -388, -600}) {  // 10.66, 14.66 and 22.68 pixels
-        emf::LogFontW font;
-        font.height = height;
-        font.faceName = u"Arial";
-        w.ExtCreateFontIndirectW(handle, font);
-        w.SelectObject(handle++);
+        SelectArial(w, handle++, height);
         w.ExtTextOutW({0, 0}, u"x", {});
     }
     const auto picture = Picture(w);

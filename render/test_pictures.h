@@ -21,6 +21,17 @@ inline emf::HENHMETAFILE Picture(emf::EmfWriter& writer)
     return picture;
 }
 
+// Creates an Arial of the given LOGFONT height (and escapement) in handle and selects it.
+inline void SelectArial(emf::EmfWriter& w, uint32_t handle, int32_t height, int32_t escapement = 0)
+{
+    emf::LogFontW font;
+    font.height = height;
+    font.escapement = escapement;
+    font.faceName = u"Arial";
+    w.ExtCreateFontIndirectW(handle, font);
+    w.SelectObject(handle);
+}
+
 inline QRect PixelRect(int size = 64) { return QRect(0, 0, size + 1, size + 1); }
 
 inline QImage Render(const emf::EnhMetaFile& picture, int size = 64, render::PlayStats* stats = nullptr)

@@ -39,11 +39,7 @@ const std::u16string kWords = u"Bastonetes Segmentados Eosinófilos";
 emf::HENHMETAFILE TablePicture(std::vector<int32_t>* advances = nullptr)
 {
     EmfWriter w = PixelWriter(400);
-    emf::LogFontW font;
-    font.height = -13;
-    font.faceName = u"Arial";
-    w.ExtCreateFontIndirectW(1, font);
-    w.SelectObject(1);
+    SelectArial(w, 1, -13);
     w.SetBkMode(TRANSPARENT);
     w.SetTextAlign(TA_BASELINE);
     // Advances as a 96-dpi recording holds them: whole pixels of a hinted font.
@@ -141,11 +137,7 @@ TEST(TextModes, SmoothPlacesGlyphsByTheScaledAdvancesGdiOnWholePixels)
 TEST(TextModes, SmoothRunsWithoutAdvancesUseTheFontsUnroundedAdvances)
 {
     EmfWriter w = PixelWriter(400);
-    emf::LogFontW font;
-    font.height = -13;
-    font.faceName = u"Arial";
-    w.ExtCreateFontIndirectW(1, font);
-    w.SelectObject(1);
+    SelectArial(w, 1, -13);
     w.ExtTextOutW({10, 40}, u"Segmentados", {});
     const auto picture = Picture(w);
     GlyphRecorder smooth(TextMode::kSmooth), gdi(TextMode::kGdi);
