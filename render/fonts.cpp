@@ -140,22 +140,17 @@ const QRawFont& FontCache::Base(const emf::LogFont& lf, bool antialias, bool hin
     return FBase.emplace(key, raw).first->second;
 }
 
-QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias, bool hinted)
+const SizedFont& FontCache::Find(const emf::LogFont& lf, double pixelSize, bool antialias, bool hinted)
 {
+    for (size_t i = 0; i < kRecent; ++i) {
+        if (!FRecent[i].Matches(lf, pixelSize, antialias, hinted)) continue;
+        FRecentHit = i;
+        return FRecent[i].sized;
+    }
     // Sizes are kept to 1/64 pixel.
     const int size64 = std::max(1, static_cast<int>(std::lround(pixelSize * 64)));
     const int style = Style(lf, antialias, hinted);
     const bool italic = lf.italic != 0;
-    const auto matches = [&](const Recent& r) {
-        return r.style == style && r.size64 == size64 && r.italic == italic && r.pitchAndFamily == lf.pitchAndFamily &&
-               r.face == lf.faceName;
-    };
-    if (matches(FRecent[FRecentHit])) return FRecent[FRecentHit].font;
-    for (size_t i = 0; i < kRecent; ++i) {
-        if (!matches(FRecent[i])) continue;
-        FRecentHit = i;
-        return FRecent[i].font;
-    }
     const auto key = std::make_tuple(Family(lf), style, italic, size64);
     auto it = FSized.find(key);
     if (it == FSized.end()) {
@@ -166,8 +161,10 @@ QRawFont FontCache::Get(const emf::LogFont& lf, double pixelSize, bool antialias
     }
     FRecentHit = FRecentNext++ % kRecent;
     Recent& slot = FRecent[FRecentHit];
-    slot = {lf.faceName, lf.pitchAndFamily, style, italic, size64, it->second};
-    return it->second;
+    const QRawFont& font = it->second;
+    slot = {true, lf.faceName, lf.pitchAndFamily, lf.weight, lf.italic, antialias, hinted, pixelSize,
+            {font, font.ascent(), font.descent(), StandInMetrics(lf)}};
+    return slot.sized;
 }
 
 std::optional<FaceMetrics> FontCache::StandInMetrics(const emf::LogFont& lf)

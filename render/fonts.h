@@ -29,6 +29,13 @@ struct FaceMetrics {
 // and turns a cell height into an em by them. nullopt for a face not listed.
 std::optional<FaceMetrics> KnownFaceMetrics(std::u16string_view face);
 
+// A font at its pixel size, with what placing text asks of it on every run.
+struct SizedFont {
+    QRawFont font;
+    double ascent = 0, descent = 0;      // font's, in pixels
+    std::optional<FaceMetrics> standIn;  // FontCache::StandInMetrics of the LOGFONT
+};
+
 // Faces and sized fonts of one thread. Building a face costs far more than drawing with
 // it, and a sized font keeps its rendered glyphs: one cache serves every page a thread
 // plays (ForThisThread), so a worker pays for each face once.
@@ -42,7 +49,14 @@ public:
 
     // The font for lf with an em of pixelSize output pixels; without antialias its glyphs
     // are whole pixels; without hinting its outlines and advances are the design's, scaled.
-    QRawFont Get(const emf::LogFont& lf, double pixelSize, bool antialias = true, bool hinted = true);
+    // The reference holds until the next call.
+    const SizedFont& Sized(const emf::LogFont& lf, double pixelSize, bool antialias = true, bool hinted = true)
+    {
+        // The font handed out last is the one asked for most: looked at before any call.
+        const Recent& last = FRecent[FRecentHit];
+        if (last.Matches(lf, pixelSize, antialias, hinted)) return last.sized;
+        return Find(lf, pixelSize, antialias, hinted);
+    }
     // (ascent + descent) / em of lf's face: turns a cell height into an em height.
     double CellRatio(const emf::LogFont& lf);
     // The ascent and descent per em of the face lf asks for, when a stand-in draws it and
@@ -52,20 +66,28 @@ public:
     double AverageWidthRatio(const emf::LogFont& lf);
 
 private:
-    // The last few fonts handed out, found by comparing the LOGFONT's fields in place:
+    // The last few fonts handed out, found by comparing the request's fields as given:
     // consecutive text runs mostly use one font, and this finds it without building a key.
     struct Recent {
+        bool used = false;
         std::u16string face;
         uint8_t pitchAndFamily = 0;
-        int style = -1;  // -1: unused
-        bool italic = false;
-        int size64 = 0;
-        QRawFont font;
+        int32_t weight = 0;
+        uint8_t italic = 0;
+        bool antialias = false, hinted = false;
+        double pixelSize = 0;
+        SizedFont sized;
+        bool Matches(const emf::LogFont& lf, double size, bool aa, bool hint) const
+        {
+            return used && pixelSize == size && weight == lf.weight && italic == lf.italic && antialias == aa &&
+                   hinted == hint && pitchAndFamily == lf.pitchAndFamily && face == lf.faceName;
+        }
     };
     static constexpr size_t kRecent = 16;
 
     // Family, weight and rendering (antialias, hinting), italic.
     using Key = std::tuple<QString, int, bool>;
+    const SizedFont& Find(const emf::LogFont& lf, double pixelSize, bool antialias, bool hinted);
     const QRawFont& Base(const emf::LogFont& lf, bool antialias = true, bool hinted = true);
     const QString& Family(const emf::LogFont& lf);
     std::map<Key, QRawFont> FBase;

@@ -77,14 +77,11 @@ QTransform ToTransform(const XForm& x) { return FloatTransform(x.m11, x.m12, x.m
 
 }  // namespace
 
-const QTransform& Player::Total()
+void Player::RebuildTotal()
 {
-    if (!FTotalValid) {
-        const DcMapping& m = FState.mapping;
-        FTotal = CombineFloat(CombineFloat(ToTransform(m.World()), ToTransform(m.Page())), FPlayback);
-        FTotalValid = true;
-    }
-    return FTotal;
+    const DcMapping& m = FState.mapping;
+    FTotal = CombineFloat(CombineFloat(ToTransform(m.World()), ToTransform(m.Page())), FPlayback);
+    FTotalValid = true;
 }
 
 QPointF Player::Snap(const QPointF& p) const
@@ -96,18 +93,6 @@ bool Player::AxisAligned()
 {
     const QTransform& t = Total();
     return std::abs(t.m12()) < 1e-9 && std::abs(t.m21()) < 1e-9;
-}
-
-double Player::ScaleX()
-{
-    const QTransform& t = Total();
-    return t.m12() == 0 ? std::abs(t.m11()) : std::hypot(t.m11(), t.m12());
-}
-
-double Player::ScaleY()
-{
-    const QTransform& t = Total();
-    return t.m21() == 0 ? std::abs(t.m22()) : std::hypot(t.m21(), t.m22());
 }
 
 bool Player::OnSetMapMode(const Record& r)

@@ -49,6 +49,15 @@ size_t CodePoints(std::u16string_view text)
     return text.size() - pairs;
 }
 
+// The sum of the first n advances (all of them when there are fewer), exact in 64 bits: a
+// record holds far fewer than 2^32 advances of at most 2^31 each.
+int64_t SumOfFirst(const std::vector<int32_t>& advances, size_t n)
+{
+    int64_t sum = 0;
+    for (size_t i = 0, end = std::min(n, advances.size()); i < end; ++i) sum += advances[i];
+    return sum;
+}
+
 }  // namespace
 
 void Player::AddTextHandlers(HandlerTable& t)
@@ -107,9 +116,13 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     // The substituted faces ask for whole-pixel glyphs without grey levels from 10 to 17
     // pixels (their grid-fitting table), and GDI follows it.
     const bool antialias = !how.gdiGreyLevels || em < 10 || em >= 18;
-    const QRawFont font = FFonts.Get(lf, std::max(em, 1.0), antialias, how.hinted);
-    // The run's characters go into the kept run's buffer, which no device holds on to.
+    const SizedFont& sized = FFonts.Sized(lf, std::max(em, 1.0), antialias, how.hinted);
+    const double ascent = whole(sized.standIn ? em * sized.standIn->ascent : sized.ascent);
+    const double descent = whole(sized.standIn ? em * sized.standIn->descent : sized.descent);
+    // The run's font and characters go into the kept run's buffers, which no device holds on to.
     GlyphRun& glyphRun = FGlyphRun;
+    glyphRun.font = sized.font;
+    const QRawFont& font = glyphRun.font;
     QString& chars = glyphRun.text;
     chars.resize(static_cast<qsizetype>(run.text.size()));
     std::memcpy(static_cast<void*>(chars.data()), run.text.data(), run.text.size() * sizeof(char16_t));
@@ -157,35 +170,24 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         const double length = std::hypot(mapped.x(), mapped.y());
         if (length > 0) baseline = mapped / length;
     }
-    std::vector<double>& offsets = FTextOffsets;  // along the baseline, output pixels
-    std::vector<double>& rise = FTextRise;        // ETO_PDY: against the baseline
-    offsets.assign(count + 1, 0);
-    rise.assign(count + 1, 0);
+    // The run's length along the baseline in output pixels: from the picture's advances,
+    // where characters past the end of the array keep the sum reached, else from the font's.
+    // With the picture's it is also the last offset the glyphs are placed by, and is taken
+    // from there unless alignment or the current position need it first.
+    std::vector<double>& offsets = FTextOffsets;  // the font's advances summed, one per glyph and the end
+    double width = 0, endRise = 0;
     if (!run.dx.empty()) {
-        // Characters past the end of an array keep the sum reached. The sum is exact in 64
-        // bits (a record holds far fewer than 2^32 advances of at most 2^31 each).
-        auto accumulate = [count](const auto& advances, double scale, std::vector<double>& out) {
-            const size_t given = std::min(count, advances.size());
-            int64_t sum = 0;
-            for (size_t i = 0; i < given; ++i) {
-                sum += advances[i];
-                out[i + 1] = static_cast<double>(sum) * scale;
-            }
-            std::fill(out.begin() + static_cast<std::ptrdiff_t>(given) + 1, out.end(), static_cast<double>(sum) * scale);
-        };
-        accumulate(run.dx, xScale, offsets);
-        if (!run.dy.empty()) accumulate(run.dy, yScale, rise);
+        const bool widthFirst = updateCp || (FState.textAlign & TA_CENTER) != TA_LEFT;
+        if (count > 0 && widthFirst) width = static_cast<double>(SumOfFirst(run.dx, count)) * xScale;
     } else {
+        offsets.assign(count + 1, 0);
         const QList<QPointF> advances = font.advancesForGlyphIndexes(
             glyphs, how.hinted ? QRawFont::SeparateAdvances : QRawFont::UseDesignMetrics);
         for (size_t i = 0; i < count; ++i)
             offsets[i + 1] = offsets[i] + whole(advances[static_cast<qsizetype>(i)].x() * stretch);
+        width = offsets[count];
     }
-    const double width = offsets[count];
 
-    const std::optional<FaceMetrics> standIn = FFonts.StandInMetrics(lf);
-    const double ascent = whole(standIn ? em * standIn->ascent : font.ascent());
-    const double descent = whole(standIn ? em * standIn->descent : font.descent());
     QPointF start = total.map(reference);
     // Upright text on whole pixels: GDI rounds the reference point and every glyph origin.
     const bool upright = std::abs(baseline.y()) < 1e-9 && baseline.x() > 0 && std::abs(direction.y()) < 1e-9;
@@ -209,10 +211,46 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     default: start -= up * ascent; break;  // TA_TOP
     }
     if (!visible) return;
+
+    // Glyph origins, in one pass: each lies the sum of the advances before it along the
+    // baseline (and of ETO_PDY's against it) from the start. Without ETO_PDY the rise is
+    // zero, still subtracted so that zeros keep their signs.
+    std::vector<QPointF>& positions = glyphRun.positions;
+    positions.resize(count);
+    const QPointF noRise = up * 0.0;
+    if (run.dx.empty()) {
+        for (size_t i = 0; i < count; ++i) positions[i] = start + baseline * offsets[i] - noRise;
+    } else if (run.dy.empty()) {
+        const size_t given = std::min(count, run.dx.size());
+        int64_t sum = 0;
+        double offset = 0;
+        size_t i = 0;
+        for (; i < given; ++i) {
+            positions[i] = start + baseline * offset - noRise;
+            offset = static_cast<double>(sum += run.dx[i]) * xScale;
+        }
+        for (; i < count; ++i) positions[i] = start + baseline * offset - noRise;
+        width = offset;
+    } else {
+        const size_t givenX = std::min(count, run.dx.size()), givenY = std::min(count, run.dy.size());
+        int64_t sumX = 0, sumY = 0;
+        double offset = 0, rise = 0;
+        for (size_t i = 0; i < count; ++i) {
+            positions[i] = start + baseline * offset - up * rise;
+            if (i < givenX) offset = static_cast<double>(sumX += run.dx[i]) * xScale;
+            if (i < givenY) rise = static_cast<double>(sumY += run.dy[i]) * yScale;
+        }
+        width = offset;
+        endRise = rise;
+    }
+    // Upright text on whole pixels: GDI rounds every glyph origin (a path keeps them exact).
+    if (snapped && !inPath)
+        for (QPointF& p : positions) p = QPointF(std::round(p.x()), std::round(p.y()));
+
     if (inPath) {
         const double angle = std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
         for (size_t i = 0; i < count; ++i) {
-            const QPointF p = start + baseline * offsets[i] - up * rise[i];
+            const QPointF& p = positions[i];
             QTransform place;
             place.translate(p.x(), p.y());
             place.rotate(angle);
@@ -240,7 +278,6 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
         DeviceFill(path, QBrush(Color(FState.bkColor)), QPainter::CompositionMode_SourceOver);
     }
 
-    glyphRun.font = font;
     glyphRun.textIsGlyphs = (run.options & ETO_GLYPH_INDEX) != 0;
     glyphRun.color = Color(FState.textColor);
     glyphRun.antialias = antialias;
@@ -248,12 +285,12 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     glyphRun.angle = direction == QPointF(1, 0) ? 0 : std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;
     if (needGlyphs) glyphRun.glyphs.assign(glyphs.begin(), glyphs.end());
     else glyphRun.glyphs.clear();
-    glyphRun.positions.resize(count);
-    for (size_t i = 0; i < count; ++i) glyphRun.positions[i] = start + baseline * offsets[i] - up * rise[i];
-    if (snapped)
-        for (QPointF& p : glyphRun.positions) p = QPointF(std::round(p.x()), std::round(p.y()));
-    glyphRun.end = start + baseline * width - up * rise[count];
-    if (PayForGlyphs(glyphRun)) DrawGlyphsInParts(glyphRun);
+    glyphRun.end = start + baseline * width - up * endRise;
+    if (!FRaster) {
+        if (FBudget.Spend(count * PlayBudget::kGlyph)) FDevice.DrawGlyphs(glyphRun);
+    } else if (PayForGlyphs(glyphRun)) {
+        DrawGlyphsInParts(glyphRun);
+    }
 
     if (lf.underline || lf.strikeOut) {
         const double thickness = std::max(1.0, std::round(font.lineThickness()));
@@ -274,7 +311,6 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
 bool Player::PayForGlyphs(GlyphRun& run)
 {
     FGlyphPixels.clear();
-    if (!FRaster) return FBudget.Spend(run.positions.size() * PlayBudget::kGlyph);
     // Rasterising a glyph costs the pixels of its box inside the window.
     QTransform shape;
     shape.rotate(run.angle);

@@ -247,6 +247,8 @@ QRect Player::RegionWindow() const
 
 void Player::SyncClip()
 {
+    // Most drawings have no clip at all: nothing to combine or compare.
+    if (FClipSynced && !FDeviceClip && !FState.clip && !FState.metaClip) return;
     std::optional<QRegion> effective = FState.clip;
     if (FState.metaClip) effective = effective ? (*effective & *FState.metaClip) : *FState.metaClip;
     if (FClipSynced && effective == FDeviceClip) return;

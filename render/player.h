@@ -20,6 +20,7 @@
 #include <QRect>
 
 #include <array>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -53,7 +54,12 @@ private:
     static void AddBitmapHandlers(HandlerTable& table);
 
     // --- mapping (play_state.cpp) ---
-    const QTransform& Total();          // logical -> output
+    const QTransform& Total()           // logical -> output
+    {
+        if (!FTotalValid) RebuildTotal();
+        return FTotal;
+    }
+    void RebuildTotal();
     void TransformChanged() { FTotalValid = false; }
     QPointF Map(double x, double y) { return Total().map(QPointF(x, y)); }
     QPointF MapPoint(const emf::Point32& p) { return Map(p.x, p.y); }
@@ -61,8 +67,16 @@ private:
     QPointF Snap(const QPointF& p) const;
     QPointF MapSnapped(double x, double y) { return Snap(Map(x, y)); }
     bool AxisAligned();                 // the transform keeps rectangles upright
-    double ScaleX();                    // output length of one logical unit along x
-    double ScaleY();
+    double ScaleX()                     // output length of one logical unit along x
+    {
+        const QTransform& t = Total();
+        return t.m12() == 0 ? std::abs(t.m11()) : std::hypot(t.m11(), t.m12());
+    }
+    double ScaleY()
+    {
+        const QTransform& t = Total();
+        return t.m21() == 0 ? std::abs(t.m22()) : std::hypot(t.m21(), t.m22());
+    }
 
     // --- drawing helpers (player.cpp) ---
     // The device's fill and stroke, paid for from the page's budget: nothing is drawn once
@@ -175,8 +189,8 @@ private:
     // --- text (play_text.cpp) ---
     bool OnTextOut(const emf::Record& r);
     void DrawTextRun(const emf::TextRun& run, uint32_t graphicsMode);
-    // Pays for drawing run's glyphs and keeps those paid for, their pixels on a raster
-    // device in FGlyphPixels. False when nothing is left to draw.
+    // Pays for drawing run's glyphs on a raster device and keeps those paid for, their
+    // pixels in FGlyphPixels. False when nothing is left to draw.
     bool PayForGlyphs(GlyphRun& run);
     void DrawGlyphsInParts(const GlyphRun& run);
 
@@ -218,7 +232,7 @@ private:
     emf::EmrTextOut FTextRecord;
     // Kept between text runs so that their buffers are allocated once per playback.
     GlyphRun FGlyphRun;
-    std::vector<double> FTextOffsets, FTextRise;
+    std::vector<double> FTextOffsets;
     QList<quint32> FGlyphs;
     PlayStats FStats;
     PlayBudget FBudget;
