@@ -8,6 +8,7 @@
 #include <QRawFont>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
@@ -80,7 +81,8 @@ private:
         bool Matches(const emf::LogFont& lf, double size, bool aa, bool hint) const
         {
             return used && pixelSize == size && weight == lf.weight && italic == lf.italic && antialias == aa &&
-                   hinted == hint && pitchAndFamily == lf.pitchAndFamily && face == lf.faceName;
+                   hinted == hint && pitchAndFamily == lf.pitchAndFamily && face.size() == lf.faceName.size() &&
+                   std::equal(face.begin(), face.end(), lf.faceName.begin());  // memcmp, not a loop
         }
     };
     static constexpr size_t kRecent = 16;

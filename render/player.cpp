@@ -60,7 +60,7 @@ std::shared_ptr<const FontObject> StockFont(const char16_t* face, int32_t height
     return font;
 }
 
-QColor ColorRef(uint32_t c)
+inline QColor ColorRef(uint32_t c)
 {
     return QColor(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
