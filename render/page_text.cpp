@@ -18,6 +18,7 @@ bool Trim(PageTextRun& run, QChar* units)
     while (first < last && IsBlank(units[first])) ++first;
     while (last > first && IsBlank(units[last - 1])) --last;
     if (first == last) return false;
+    if (last - first != run.length) run.bounds.reset();  // the blanks' boxes no longer count
     run.first = first;
     run.length = last - first;
     // Blanks inside (and control characters, C0 and C1) read as spaces.

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace qrp::render {
@@ -16,6 +17,118 @@ constexpr size_t kMaxCharacters = 1'000'000;
 constexpr qsizetype kPageCharacters = 2048;
 // The playback rectangle is in tenths of a millimetre, at most this many on a side.
 constexpr int kMaxTenths = 100'000;
+
+// The union of boxes, and whether the centre of each lies on a page, worked out box by box.
+// Min and max keep their first operand against a NaN: a NaN in the first box stays, a later
+// one is passed over.
+class Extent {
+public:
+    Extent(const QRectF& first, double pageWidth, double pageHeight)
+        : FLeft(first.left()), FTop(first.top()), FRight(first.right()), FBottom(first.bottom()),
+          FPageWidth(pageWidth), FPageHeight(pageHeight), FOnPage(CentredOnPage(first, pageWidth, pageHeight))
+    {
+    }
+    void Add(const QRectF& box)
+    {
+        FLeft = std::min(FLeft, box.left());
+        FTop = std::min(FTop, box.top());
+        FRight = std::max(FRight, box.right());
+        FBottom = std::max(FBottom, box.bottom());
+        FOnPage &= CentredOnPage(box, FPageWidth, FPageHeight);
+    }
+    QRectF Bounds() const { return QRectF(FLeft, FTop, FRight - FLeft, FBottom - FTop); }
+    // Whether every box added has its centre on the page (a NaN centre has not).
+    bool OnPage() const { return FOnPage; }
+
+    static bool CentredOnPage(const QRectF& box, double width, double height)
+    {
+        const double x = box.x() + box.width() / 2, y = box.y() + box.height() / 2;
+        return (x >= 0) & (x <= width) & (y >= 0) & (y <= height);
+    }
+
+private:
+    double FLeft, FTop, FRight, FBottom;
+    double FPageWidth, FPageHeight;
+    bool FOnPage;
+};
+
+constexpr double kNoPage = std::numeric_limits<double>::infinity();
+
+// The cell of a glyph at origin whose successor is at next: from its origin to the next
+// glyph's along the baseline, from the ascent above it to the descent below.
+QRectF UprightCell(const QPointF& origin, const QPointF& next, double ascent, double descent)
+{
+    const double right = next.x();
+    return QRectF(QPointF(std::min(origin.x(), right), origin.y() - ascent),
+                  QPointF(std::max(origin.x(), right), origin.y() + descent));
+}
+
+// The same on a baseline along the unit vector along, up being its normal above it: the
+// cell's four corners and the upright box around them.
+QRectF TurnedCell(const QPointF& origin, const QPointF& next, double ascent, double descent, const QPointF& along,
+                  const QPointF& up)
+{
+    const QPointF d = next - origin;
+    const double length = d.x() * along.x() + d.y() * along.y();
+    const QPointF corners[4] = {origin + up * ascent, origin + up * ascent + along * length,
+                                origin - up * descent + along * length, origin - up * descent};
+    double left = corners[0].x(), right = left, top = corners[0].y(), bottom = top;
+    for (const QPointF& c : corners) {
+        left = std::min(left, c.x());
+        right = std::max(right, c.x());
+        top = std::min(top, c.y());
+        bottom = std::max(bottom, c.y());
+    }
+    return QRectF(left, top, right - left, bottom - top);
+}
+
+// Writes the cells of run's characters to boxes, scaled by sx, sy, and returns their extent
+// on a page of pageWidth, pageHeight. cellOf(origin, next): the cell of a glyph at origin
+// whose successor is at next.
+template <class CellOf>
+Extent PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, double pageWidth, double pageHeight,
+                  std::span<QRectF> boxes)
+{
+    const QChar* units = run.text.constData();
+    const QPointF* positions = run.positions.data();
+    const size_t last = run.positions.size() - 1;
+    auto box = [&](size_t g) {
+        const QRectF cell = cellOf(positions[g], g < last ? positions[g + 1] : run.end);
+        return QRectF(cell.x() * sx, cell.y() * sy, cell.width() * sx, cell.height() * sy);
+    };
+    Extent extent(boxes[0] = box(0), pageWidth, pageHeight);
+    // One glyph per code point; a surrogate pair shares its glyph's cell.
+    size_t glyph = units[0].isHighSurrogate() ? 0 : 1;
+    for (size_t i = 1; i < boxes.size(); ++i) {
+        const QRectF b = box(std::min(glyph, last));
+        boxes[i] = b;
+        extent.Add(b);
+        if (!units[i].isHighSurrogate()) ++glyph;
+    }
+    return extent;
+}
+
+// Appends to kept each stretch of run whose cells centre on the page as a run of its own.
+void KeepOnThePage(const PageTextRun& run, std::span<const QRectF> boxes, const QSizeF& page,
+                   std::vector<PageTextRun>& kept)
+{
+    const double width = page.width(), height = page.height();
+    auto inside = [&](const QRectF& box) { return Extent::CentredOnPage(box, width, height); };
+    for (size_t i = 0; i < boxes.size();) {
+        if (!inside(boxes[i])) {
+            ++i;
+            continue;
+        }
+        size_t end = i;
+        while (end < boxes.size() && inside(boxes[end])) ++end;
+        PageTextRun& piece = kept.emplace_back(run);
+        piece.first = run.first + static_cast<qsizetype>(i);
+        piece.length = static_cast<qsizetype>(end - i);
+        piece.origin = i == 0 ? run.origin : QPointF(boxes[i].left(), run.origin.y());
+        if (piece.length != run.length) piece.bounds.reset();
+        i = end;
+    }
+}
 
 }  // namespace
 
@@ -32,19 +145,16 @@ std::span<const QRectF> PageTextRuns::Boxes(const PageTextRun& run) const
 
 QRectF PageTextRuns::Bounds(const PageTextRun& run) const
 {
+    if (run.bounds) return *run.bounds;
     const std::span<const QRectF> cells = Boxes(run);
     if (cells.empty()) return {};
-    double left = cells.front().left(), top = cells.front().top(), right = cells.front().right(), bottom = cells.front().bottom();
-    for (const QRectF& b : cells) {
-        left = std::min(left, b.left());
-        top = std::min(top, b.top());
-        right = std::max(right, b.right());
-        bottom = std::max(bottom, b.bottom());
-    }
-    return QRectF(left, top, right - left, bottom - top);
+    Extent extent(cells.front(), kNoPage, kNoPage);  // the page does not matter here
+    for (const QRectF& b : cells.subspan(1)) extent.Add(b);
+    return extent.Bounds();
 }
 
-TextDevice::TextDevice(double scaleX, double scaleY) : FScaleX(scaleX), FScaleY(scaleY)
+TextDevice::TextDevice(double scaleX, double scaleY, std::optional<QSizeF> page)
+    : FScaleX(scaleX), FScaleY(scaleY), FPageSize(page)
 {
     // Room for a full page of report text, so that the buffers rarely grow while it plays.
     FPage.text.reserve(kPageCharacters);
@@ -58,54 +168,40 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     if (run.textIsGlyphs || run.positions.empty() || run.text.isEmpty()) return;
     if (FPage.boxes.size() >= kMaxCharacters) return;
 
+    const qsizetype first = FPage.text.size();
+    const qsizetype length = run.text.size();
+    FPage.text.append(QStringView(run.text));  // a copy: the player refills its run
+    FPage.boxes.resize(FPage.boxes.size() + static_cast<size_t>(length));
+    const std::span<QRectF> boxes = std::span<QRectF>(FPage.boxes).subspan(static_cast<size_t>(first));
+
     const double ascent = run.font.ascent(), descent = run.font.descent();
-    const size_t count = run.positions.size();
-    // The cell of glyph i: from its origin to the next glyph's along the baseline, from the
-    // ascent above it to the descent below.
-    const bool upright = run.angle == 0;
-    const double a = upright ? 0 : run.angle * std::numbers::pi / 180.0;
-    const QPointF along = upright ? QPointF(1, 0) : QPointF(std::cos(a), std::sin(a));
-    const QPointF up(along.y(), -along.x());
-    auto next = [&](size_t i) { return i + 1 < count ? run.positions[i + 1] : run.end; };
-    auto uprightCell = [&](size_t i) {
-        const QPointF p = run.positions[i];
-        const double right = next(i).x();
-        return QRectF(QPointF(std::min(p.x(), right), p.y() - ascent), QPointF(std::max(p.x(), right), p.y() + descent));
-    };
-    auto turnedCell = [&](size_t i) {
-        const QPointF p = run.positions[i];
-        const QPointF d = next(i) - p;
-        const double length = d.x() * along.x() + d.y() * along.y();
-        const QPointF corners[4] = {p + up * ascent, p + up * ascent + along * length, p - up * descent + along * length,
-                                    p - up * descent};
-        double left = corners[0].x(), right = left, top = corners[0].y(), bottom = top;
-        for (const QPointF& c : corners) {
-            left = std::min(left, c.x());
-            right = std::max(right, c.x());
-            top = std::min(top, c.y());
-            bottom = std::max(bottom, c.y());
+    const double pageWidth = FPageSize ? FPageSize->width() : kNoPage;
+    const double pageHeight = FPageSize ? FPageSize->height() : kNoPage;
+    const Extent extent = [&] {
+        if (run.angle == 0) {
+            const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
+                return UprightCell(origin, next, ascent, descent);
+            };
+            return PlaceCells(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
         }
-        return QRectF(left, top, right - left, bottom - top);
-    };
+        const double a = run.angle * std::numbers::pi / 180.0;
+        const QPointF along(std::cos(a), std::sin(a));
+        const QPointF up(along.y(), -along.x());
+        const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
+            return TurnedCell(origin, next, ascent, descent, along, up);
+        };
+        return PlaceCells(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
+    }();
 
-    auto scaled = [&](const QRectF& b) {
-        return QRectF(b.x() * FScaleX, b.y() * FScaleY, b.width() * FScaleX, b.height() * FScaleY);
-    };
-
-    PageTextRun& out = FPage.runs.emplace_back();
-    out.first = FPage.text.size();
-    out.length = run.text.size();
+    PageTextRun out;
+    out.first = first;
+    out.length = length;
     out.origin = QPointF(run.positions.front().x() * FScaleX, run.positions.front().y() * FScaleY);
     out.height = run.font.pixelSize() * FScaleY;
     out.angle = run.angle;
-    FPage.text.append(QStringView(run.text));  // a copy: the player refills its run
-    // One glyph per code point; a surrogate pair shares its glyph's cell.
-    size_t glyph = 0;
-    for (qsizetype i = 0; i < run.text.size(); ++i) {
-        const size_t g = std::min(glyph, count - 1);
-        FPage.boxes.push_back(scaled(upright ? uprightCell(g) : turnedCell(g)));
-        if (!run.text.at(i).isHighSurrogate()) ++glyph;
-    }
+    out.bounds = extent.Bounds();
+    if (!FPageSize || extent.OnPage()) FPage.runs.push_back(out);
+    else KeepOnThePage(out, boxes, *FPageSize, FPage.runs);  // a run that leaves the page: rare
 }
 
 PageTextRuns PictureTextRuns(const emf::EnhMetaFile& picture)
@@ -118,42 +214,18 @@ PageTextRuns PictureTextRuns(const emf::EnhMetaFile& picture)
     // Output units back to millimetres of the frame.
     const double sx = frameW != 0 ? std::abs(frameW) / 100 / w : 0.1;
     const double sy = frameH != 0 ? std::abs(frameH) / 100 / h : 0.1;
-    TextDevice device(sx, sy);
+    TextDevice device(sx, sy, QSizeF((w + 1) * sx, (h + 1) * sy));
     Player player(device, picture, QRect(0, 0, w + 1, h + 1));
     player.Play();
-    return OnThePage(device.TakeRuns(), QSizeF((w + 1) * sx, (h + 1) * sy));
+    return device.TakeRuns();
 }
 
 PageTextRuns OnThePage(PageTextRuns runs, const QSizeF& page)
 {
-    const double width = page.width(), height = page.height();
-    auto inside = [&](const QRectF& box) {
-        const double x = box.x() + box.width() / 2, y = box.y() + box.height() / 2;
-        return x >= 0 && x <= width && y >= 0 && y <= height;
-    };
     std::vector<PageTextRun> kept;
     kept.reserve(runs.runs.size());
     for (const PageTextRun& run : runs.runs) {
-        if (!runs.Holds(run)) continue;
-        const std::span<const QRectF> boxes = runs.Boxes(run);
-        if (std::all_of(boxes.begin(), boxes.end(), inside)) {
-            kept.push_back(run);
-            continue;
-        }
-        // Each stretch of characters on the page becomes a run of its own.
-        for (size_t i = 0; i < boxes.size();) {
-            if (!inside(boxes[i])) {
-                ++i;
-                continue;
-            }
-            size_t end = i;
-            while (end < boxes.size() && inside(boxes[end])) ++end;
-            PageTextRun& piece = kept.emplace_back(run);
-            piece.first = run.first + static_cast<qsizetype>(i);
-            piece.length = static_cast<qsizetype>(end - i);
-            piece.origin = i == 0 ? run.origin : QPointF(boxes[i].left(), run.origin.y());
-            i = end;
-        }
+        if (runs.Holds(run)) KeepOnThePage(run, runs.Boxes(run), page, kept);
     }
     runs.runs = std::move(kept);
     return runs;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -22,6 +23,9 @@ struct PageTextRun {
     QPointF origin;               // the first glyph's baseline origin
     double height = 0;            // the font's em height
     double angle = 0;             // baseline rotation in degrees, clockwise on the output
+    // The union of its boxes as the device made them; none for a run built otherwise or
+    // shortened since (PageTextRuns::Bounds then works it out).
+    std::optional<QRectF> bounds;
     bool Rotated() const { return angle > 0.5 || angle < -0.5; }
 };
 
@@ -36,14 +40,15 @@ struct PageTextRuns {
     bool Holds(const PageTextRun& run) const;
     QStringView Text(const PageTextRun& run) const { return QStringView(text).sliced(run.first, run.length); }
     std::span<const QRectF> Boxes(const PageTextRun& run) const;
-    // The union of run's boxes.
+    // The union of run's boxes: its bounds when known, else worked out from the boxes.
     QRectF Bounds(const PageTextRun& run) const;
 };
 
 class TextDevice : public Device {
 public:
-    // scaleX, scaleY: from output units to the units the runs are kept in.
-    explicit TextDevice(double scaleX = 1, double scaleY = 1);
+    // scaleX, scaleY: from output units to the units the runs are kept in. page, in those
+    // units: keep only the characters whose cells centre on it, as OnThePage does.
+    explicit TextDevice(double scaleX = 1, double scaleY = 1, std::optional<QSizeF> page = std::nullopt);
     void FillPath(const QPainterPath&, const QBrush&, Composition) override {}
     void StrokePath(const QPainterPath&, const QPen&, Composition) override {}
     void DrawGlyphs(const GlyphRun& run) override;
@@ -60,6 +65,7 @@ public:
 
 private:
     double FScaleX, FScaleY;
+    std::optional<QSizeF> FPageSize;
     PageTextRuns FPage;
 };
 
