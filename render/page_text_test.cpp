@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
 namespace qrp::render {
 namespace {
 
@@ -13,9 +17,9 @@ using namespace qrp::testsupport;
 using namespace emf::gdi;
 using emf::EmfWriter;
 
-PageTextRuns Runs(const emf::EnhMetaFile& picture, int size)
+PageTextRuns Runs(const emf::EnhMetaFile& picture, int size, std::optional<QSizeF> page = std::nullopt)
 {
-    TextDevice device;
+    TextDevice device(1, 1, page);
     Player player(device, picture, PixelRect(size));
     player.Play();
     return device.TakeRuns();
@@ -73,6 +77,38 @@ TEST(TextDevice, PictureTextIsInMillimetresOnTheFrame)
     EXPECT_NEAR(runs[0].origin.x(), 100, 0.2);
     EXPECT_NEAR(runs[0].origin.y(), 200, 0.2);
     EXPECT_NEAR(runs[0].height, 10, 0.2);
+}
+
+TEST(TextDevice, GivenThePageKeepsWhatOnThePageKeepsAndEachRunsBounds)
+{
+    EmfWriter w = PixelWriter(200);
+    SelectArial(w, 1, -20);
+    w.SetTextAlign(TA_BASELINE);
+    w.ExtTextOutW({-40, 30}, u"coming in", {});
+    w.ExtTextOutW({140, 60}, u"leaving", {});
+    w.ExtTextOutW({10, 90}, u"A\xD83D\xDE00 B \xD83D\xDE00", {});  // surrogate pairs share a cell
+    const int32_t dx[] = {30, -20, 40, 30, 30};  // a step back, and out on the right
+    w.ExtTextOutW({120, 150}, u"steps", dx);
+    w.ExtTextOutW({10, 215}, u"below", {});
+    SelectArial(w, 2, -20, 900);  // up the page
+    w.ExtTextOutW({190, 60}, u"up the edge", {});
+    const auto picture = Picture(w);
+
+    const PageTextRuns expected = OnThePage(Runs(*picture, 200), QSizeF(201, 201));
+    const PageTextRuns kept = Runs(*picture, 200, QSizeF(201, 201));
+    ASSERT_EQ(kept.runs.size(), expected.runs.size());
+    ASSERT_GT(kept.runs.size(), 4u);
+    for (size_t i = 0; i < kept.runs.size(); ++i) {
+        SCOPED_TRACE(i);
+        const PageTextRun& run = kept.runs[i];
+        EXPECT_EQ(kept.Text(run), expected.Text(expected.runs[i]));
+        EXPECT_EQ(run.origin, expected.runs[i].origin);
+        EXPECT_TRUE(std::ranges::equal(kept.Boxes(run), expected.Boxes(expected.runs[i])));
+        PageTextRun unknown = run;
+        unknown.bounds.reset();
+        const QRectF fromBoxes = kept.Bounds(unknown), bounds = kept.Bounds(run);
+        EXPECT_EQ(std::memcmp(&fromBoxes, &bounds, sizeof bounds), 0) << "the device's bounds, to the bit";
+    }
 }
 
 // Adds to page a level run with cells of equal advance.

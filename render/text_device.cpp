@@ -3,6 +3,7 @@
 #include "render/player.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -18,39 +19,56 @@ constexpr qsizetype kPageCharacters = 2048;
 // The playback rectangle is in tenths of a millimetre, at most this many on a side.
 constexpr int kMaxTenths = 100'000;
 
-// The union of boxes, and whether the centre of each lies on a page, worked out box by box.
-// Min and max keep their first operand against a NaN: a NaN in the first box stays, a later
-// one is passed over.
-class Extent {
+// Along one axis: the union of intervals (start, start + size), and whether the centre of
+// each lies within 0 to limit (a NaN centre does not). Min and max keep their first operand
+// against a NaN: a NaN in the first interval stays, a later one is passed over.
+class Reach {
 public:
-    Extent(const QRectF& first, double pageWidth, double pageHeight)
-        : FLeft(first.left()), FTop(first.top()), FRight(first.right()), FBottom(first.bottom()),
-          FPageWidth(pageWidth), FPageHeight(pageHeight), FOnPage(CentredOnPage(first, pageWidth, pageHeight))
+    Reach(double start, double size, double limit)
+        : FLow(start), FHigh(start + size), FLimit(limit), FCentred(Centred(start, size, limit))
+    {
+    }
+    void Add(double start, double size)
+    {
+        FLow = std::min(FLow, start);
+        FHigh = std::max(FHigh, start + size);
+        FCentred &= Centred(start, size, FLimit);
+    }
+    double Low() const { return FLow; }
+    double High() const { return FHigh; }
+    bool AllCentred() const { return FCentred; }
+
+    static bool Centred(double start, double size, double limit)
+    {
+        const double centre = start + size / 2;
+        return (centre >= 0) & (centre <= limit);
+    }
+
+private:
+    double FLow, FHigh, FLimit;
+    bool FCentred;
+};
+
+// The union of boxes, and whether the centre of each lies on a page of width, height.
+struct Extent {
+    Reach across, down;
+    Extent(const QRectF& first, double width, double height)
+        : across(first.x(), first.width(), width), down(first.y(), first.height(), height)
     {
     }
     void Add(const QRectF& box)
     {
-        FLeft = std::min(FLeft, box.left());
-        FTop = std::min(FTop, box.top());
-        FRight = std::max(FRight, box.right());
-        FBottom = std::max(FBottom, box.bottom());
-        FOnPage &= CentredOnPage(box, FPageWidth, FPageHeight);
+        across.Add(box.x(), box.width());
+        down.Add(box.y(), box.height());
     }
-    QRectF Bounds() const { return QRectF(FLeft, FTop, FRight - FLeft, FBottom - FTop); }
-    // Whether every box added has its centre on the page (a NaN centre has not).
-    bool OnPage() const { return FOnPage; }
-
-    static bool CentredOnPage(const QRectF& box, double width, double height)
-    {
-        const double x = box.x() + box.width() / 2, y = box.y() + box.height() / 2;
-        return (x >= 0) & (x <= width) & (y >= 0) & (y <= height);
-    }
-
-private:
-    double FLeft, FTop, FRight, FBottom;
-    double FPageWidth, FPageHeight;
-    bool FOnPage;
+    QRectF Bounds() const { return QRectF(across.Low(), down.Low(), across.High() - across.Low(), down.High() - down.Low()); }
+    bool OnPage() const { return across.AllCentred() && down.AllCentred(); }
 };
+
+bool CentredOnPage(const QRectF& box, const QSizeF& page)
+{
+    return Reach::Centred(box.x(), box.width(), page.width()) && Reach::Centred(box.y(), box.height(), page.height());
+}
 
 constexpr double kNoPage = std::numeric_limits<double>::infinity();
 
@@ -84,36 +102,58 @@ QRectF TurnedCell(const QPointF& origin, const QPointF& next, double ascent, dou
 
 // Writes the cells of run's characters to boxes, scaled by sx, sy, and returns their extent
 // on a page of pageWidth, pageHeight. cellOf(origin, next): the cell of a glyph at origin
-// whose successor is at next.
-template <class CellOf>
+// whose successor is at next. One glyph per code point: a surrogate pair shares its glyph's
+// cell, units past the last glyph take its cell.
+//   Plain: unit i is glyph i, and every cell has the first one's top and height (upright
+// glyphs on one baseline): only the horizontal is worked out for each.
+template <bool Plain, class CellOf>
 Extent PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, double pageWidth, double pageHeight,
                   std::span<QRectF> boxes)
 {
     const QChar* units = run.text.constData();
     const QPointF* positions = run.positions.data();
     const size_t last = run.positions.size() - 1;
-    auto box = [&](size_t g) {
-        const QRectF cell = cellOf(positions[g], g < last ? positions[g + 1] : run.end);
-        return QRectF(cell.x() * sx, cell.y() * sy, cell.width() * sx, cell.height() * sy);
-    };
-    Extent extent(boxes[0] = box(0), pageWidth, pageHeight);
-    // One glyph per code point; a surrogate pair shares its glyph's cell.
-    size_t glyph = units[0].isHighSurrogate() ? 0 : 1;
-    for (size_t i = 1; i < boxes.size(); ++i) {
-        const QRectF b = box(std::min(glyph, last));
-        boxes[i] = b;
-        extent.Add(b);
-        if (!units[i].isHighSurrogate()) ++glyph;
+    auto cell = [&](size_t g) { return cellOf(positions[g], g < last ? positions[g + 1] : run.end); };
+    const QRectF first = cell(0);
+    Extent extent(boxes[0] = QRectF(first.x() * sx, first.y() * sy, first.width() * sx, first.height() * sy),
+                  pageWidth, pageHeight);
+    if constexpr (Plain) {
+        const double top = boxes[0].y(), height = boxes[0].height();
+        for (size_t i = 1; i < boxes.size(); ++i) {
+            const QRectF c = cell(i);
+            const double x = c.x() * sx, width = c.width() * sx;
+            boxes[i] = QRectF(x, top, width, height);
+            extent.across.Add(x, width);
+        }
+    } else {
+        size_t glyph = units[0].isHighSurrogate() ? 0 : 1;
+        for (size_t i = 1; i < boxes.size(); ++i) {
+            const QRectF c = cell(std::min(glyph, last));
+            boxes[i] = QRectF(c.x() * sx, c.y() * sy, c.width() * sx, c.height() * sy);
+            extent.Add(boxes[i]);
+            if (!units[i].isHighSurrogate()) ++glyph;
+        }
     }
     return extent;
+}
+
+// Whether run is plain for PlaceCells with upright cells: a glyph for every unit (no
+// surrogate pair), each with its origin on the first one's baseline, to the bit.
+bool Plain(const GlyphRun& run)
+{
+    const std::vector<QPointF>& positions = run.positions;
+    if (positions.size() < static_cast<size_t>(run.text.size())) return false;
+    if (std::any_of(run.text.begin(), run.text.end(), [](QChar c) { return c.isHighSurrogate(); })) return false;
+    const auto y = std::bit_cast<quint64>(positions.front().y());
+    return std::all_of(positions.begin(), positions.end(),
+                       [y](const QPointF& p) { return std::bit_cast<quint64>(p.y()) == y; });
 }
 
 // Appends to kept each stretch of run whose cells centre on the page as a run of its own.
 void KeepOnThePage(const PageTextRun& run, std::span<const QRectF> boxes, const QSizeF& page,
                    std::vector<PageTextRun>& kept)
 {
-    const double width = page.width(), height = page.height();
-    auto inside = [&](const QRectF& box) { return Extent::CentredOnPage(box, width, height); };
+    auto inside = [&](const QRectF& box) { return CentredOnPage(box, page); };
     for (size_t i = 0; i < boxes.size();) {
         if (!inside(boxes[i])) {
             ++i;
@@ -182,7 +222,9 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
             const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
                 return UprightCell(origin, next, ascent, descent);
             };
-            return PlaceCells(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
+            if (Plain(run))
+                return PlaceCells<true>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
+            return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
         }
         const double a = run.angle * std::numbers::pi / 180.0;
         const QPointF along(std::cos(a), std::sin(a));
@@ -190,7 +232,7 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
         const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
             return TurnedCell(origin, next, ascent, descent, along, up);
         };
-        return PlaceCells(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
+        return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
     }();
 
     PageTextRun out;
