@@ -40,52 +40,49 @@ void SortBy(Iterator first, Iterator last, Key key)
     std::stable_sort(first, last, [&](const auto& a, const auto& b) { return key(a) < key(b); });
 }
 
-// A run with its bounds worked out once.
-struct Placed {
-    const PageTextRun* run;
-    QRectF bounds;
-};
-
-// A line: a stretch of the placed runs.
+// A line: a stretch of the runs in reading order.
 struct Line {
     double baseline = 0;
     double height = 0;
-    std::span<Placed> runs;
+    std::span<const PageTextRun*> runs;
 };
 
-// A character the runs do not draw: it has no box.
-void AppendSeparator(TextLine& line, QChar c)
+// runs: trimmed, their bounds known.
+TextLine Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs)
 {
-    line.text.append(c);
-    line.boxes.emplace_back();
-}
-
-TextLine Compose(const PageTextRuns& page, std::span<Placed> runs)
-{
-    SortBy(runs.begin(), runs.end(), [&](const Placed& p) { return page.Boxes(*p.run).front().left(); });
+    SortBy(runs.begin(), runs.end(), [&](const PageTextRun* run) { return page.boxes[static_cast<size_t>(run->first)].left(); });
     qsizetype units = 0;  // at most: every run and a separator before it
-    for (const Placed& placed : runs) units += placed.run->length + 1;
+    for (const PageTextRun* run : runs) units += run->length + 1;
     TextLine out;
-    out.text.reserve(units);
+    out.text = QString(units, Qt::Uninitialized);  // written in place, then cut to what was written
+    QChar* text = out.text.data();
+    qsizetype written = 0;
     out.boxes.reserve(static_cast<size_t>(units));
+    // A character the runs do not draw: it has no box.
+    auto separate = [&](QChar c) {
+        text[written++] = c;
+        out.boxes.emplace_back();
+    };
     const PageTextRun* previous = nullptr;
-    for (const Placed& placed : runs) {
-        const PageTextRun* run = placed.run;
-        const QStringView text = page.Text(*run);
-        const std::span<const QRectF> boxes = page.Boxes(*run);
+    for (const PageTextRun* run : runs) {
         if (previous) {
             const double em = std::max(previous->height, run->height);
             // The same text drawn again over itself (a shadow, a bold imitation) once.
-            if (text == page.Text(*previous) && std::abs(run->origin.x() - previous->origin.x()) < 0.25 * em) continue;
-            const double gap = boxes.front().left() - page.Boxes(*previous).back().right();
-            if (gap > kTabGap * em) AppendSeparator(out, u'\t');
-            else if (gap > kSpaceGap * em) AppendSeparator(out, u' ');
+            if (page.Text(*run) == page.Text(*previous) && std::abs(run->origin.x() - previous->origin.x()) < 0.25 * em)
+                continue;
+            const double gap = page.boxes[static_cast<size_t>(run->first)].left() -
+                               page.boxes[static_cast<size_t>(previous->first + previous->length - 1)].right();
+            if (gap > kTabGap * em) separate(u'\t');
+            else if (gap > kSpaceGap * em) separate(u' ');
         }
-        out.text.append(text);
-        out.boxes.insert(out.boxes.end(), boxes.begin(), boxes.end());
-        out.bounds = out.bounds.isNull() ? placed.bounds : out.bounds.united(placed.bounds);
+        std::copy_n(page.text.constData() + run->first, run->length, text + written);
+        written += run->length;
+        const std::span<const QRectF> runBoxes = page.Boxes(*run);
+        out.boxes.insert(out.boxes.end(), runBoxes.begin(), runBoxes.end());
+        out.bounds = out.bounds.isNull() ? *run->bounds : out.bounds.united(*run->bounds);
         previous = run;
     }
+    out.text.truncate(written);
     return out;
 }
 
@@ -103,25 +100,27 @@ QString PageText::Text() const
 
 PageText ReadingOrder(PageTextRuns runs)
 {
-    std::vector<Placed> placed;
+    std::vector<const PageTextRun*> placed;
     placed.reserve(runs.runs.size());
     QChar* units = runs.text.data();  // trimming writes spaces in place
     for (PageTextRun& run : runs.runs) {
-        if (runs.Holds(run) && Trim(run, units)) placed.push_back({&run, runs.Bounds(run)});
+        if (!runs.Holds(run) || !Trim(run, units)) continue;
+        run.bounds = runs.Bounds(run);
+        placed.push_back(&run);
     }
     // Rotated runs first, in drawing order, then the level ones by baseline.
-    const auto rotated = [](const Placed& p) { return p.run->Rotated(); };
+    const auto rotated = [](const PageTextRun* run) { return run->Rotated(); };
     const auto level = std::any_of(placed.begin(), placed.end(), rotated)
                            ? std::stable_partition(placed.begin(), placed.end(), rotated)
                            : placed.begin();
-    SortBy(level, placed.end(), [](const Placed& p) { return p.run->origin.y(); });
+    SortBy(level, placed.end(), [](const PageTextRun* run) { return run->origin.y(); });
 
     std::vector<Line> lines;
     lines.reserve(placed.size());
-    for (auto p = placed.begin(); p != level; ++p) lines.push_back({p->bounds.bottom(), p->run->height, {p, 1}});
+    for (auto p = placed.begin(); p != level; ++p) lines.push_back({(*p)->bounds->bottom(), (*p)->height, {p, 1}});
     const size_t firstLevel = lines.size();
     for (auto p = level; p != placed.end(); ++p) {
-        const PageTextRun* run = p->run;
+        const PageTextRun* run = *p;
         if (lines.size() > firstLevel) {
             Line& last = lines.back();
             const double tolerance = 0.3 * std::min(last.height, run->height);
