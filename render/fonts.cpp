@@ -144,6 +144,7 @@ const SizedFont& FontCache::Find(const emf::LogFont& lf, double pixelSize, bool 
 {
     for (size_t i = 0; i < kRecent; ++i) {
         if (!FRecent[i].Matches(lf, pixelSize, antialias, hinted)) continue;
+        FRecentBefore = FRecentHit;
         FRecentHit = i;
         return FRecent[i].sized;
     }
@@ -159,6 +160,7 @@ const SizedFont& FontCache::Find(const emf::LogFont& lf, double pixelSize, bool 
         if (FSized.size() >= kMaxEntries) FSized.clear();
         it = FSized.emplace(key, raw).first;
     }
+    FRecentBefore = FRecentHit;
     FRecentHit = FRecentNext++ % kRecent;
     Recent& slot = FRecent[FRecentHit];
     const QRawFont& font = it->second;

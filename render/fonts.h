@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 #include <map>
 #include <optional>
 #include <string>
@@ -53,9 +54,13 @@ public:
     // The reference holds until the next call.
     const SizedFont& Sized(const emf::LogFont& lf, double pixelSize, bool antialias = true, bool hinted = true)
     {
-        // The font handed out last is the one asked for most: looked at before any call.
-        const Recent& last = FRecent[FRecentHit];
-        if (last.Matches(lf, pixelSize, antialias, hinted)) return last.sized;
+        // The fonts handed out last and the one before are the ones asked for most (pages
+        // alternate between two, as labels and values): looked at before any call.
+        if (FRecent[FRecentHit].Matches(lf, pixelSize, antialias, hinted)) return FRecent[FRecentHit].sized;
+        if (FRecent[FRecentBefore].Matches(lf, pixelSize, antialias, hinted)) {
+            std::swap(FRecentHit, FRecentBefore);
+            return FRecent[FRecentHit].sized;
+        }
         return Find(lf, pixelSize, antialias, hinted);
     }
     // (ascent + descent) / em of lf's face: turns a cell height into an em height.
@@ -97,7 +102,8 @@ private:
     QHash<QString, QString> FFamilies;  // face name -> installed family
     std::array<Recent, kRecent> FRecent;
     size_t FRecentNext = 0;
-    size_t FRecentHit = 0;  // the slot found last: looked at first
+    size_t FRecentHit = 0;     // the slot found last: looked at first
+    size_t FRecentBefore = 0;  // the one found before it: looked at second
 };
 
 // The face a LOGFONT asks for, with the empty face named.

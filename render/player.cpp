@@ -245,10 +245,8 @@ QRect Player::RegionWindow() const
 
 // --- clip ---
 
-void Player::SyncClip()
+void Player::SyncClipToDevice()
 {
-    // Most drawings have no clip at all: nothing to combine or compare.
-    if (FClipSynced && !FDeviceClip && !FState.clip && !FState.metaClip) return;
     std::optional<QRegion> effective = FState.clip;
     if (FState.metaClip) effective = effective ? (*effective & *FState.metaClip) : *FState.metaClip;
     if (FClipSynced && effective == FDeviceClip) return;
@@ -346,19 +344,16 @@ void Player::FillArea(const QPainterPath& path) { FillAreaWith(path, FState.brus
 
 // --- colours ---
 
-QColor Player::Color(uint32_t colorRef) const
+QColor Player::PaletteColor(uint32_t colorRef) const
 {
-    // PALETTEINDEX: an entry of the selected palette; with none selected, of the picture's
-    // own palette, which the picture is played with, else of the default palette. An index
-    // past the palette's end takes entry 0.
-    if ((colorRef >> 24) == 1) {
-        std::span<const uint32_t> palette = DefaultPalette();
-        if (FState.palette && !FState.palette->entries.empty()) palette = FState.palette->entries;
-        else if (!FPicture.PaletteEntries().empty()) palette = FPicture.PaletteEntries();
-        const uint32_t index = colorRef & 0xFFFF;
-        return ColorRef(index < palette.size() ? palette[index] : palette[0]);
-    }
-    return ColorRef(colorRef);  // RGB and PALETTERGB alike on a true-colour device
+    // An entry of the selected palette; with none selected, of the picture's own palette,
+    // which the picture is played with, else of the default palette. An index past the
+    // palette's end takes entry 0.
+    std::span<const uint32_t> palette = DefaultPalette();
+    if (FState.palette && !FState.palette->entries.empty()) palette = FState.palette->entries;
+    else if (!FPicture.PaletteEntries().empty()) palette = FPicture.PaletteEntries();
+    const uint32_t index = colorRef & 0xFFFF;
+    return ColorRef(index < palette.size() ? palette[index] : palette[0]);
 }
 
 // --- pens ---

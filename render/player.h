@@ -85,12 +85,26 @@ private:
     void DeviceStroke(const QPainterPath& path, const QPen& pen, Composition mode);
     // Where regions are built: the window with room for a later offset of the clip.
     QRect RegionWindow() const;
-    void SyncClip();
+    void SyncClip()
+    {
+        // Most drawings have no clip at all: nothing to combine or compare.
+        if (FClipSynced && !FDeviceClip && !FState.clip && !FState.metaClip) return;
+        SyncClipToDevice();
+    }
+    void SyncClipToDevice();
     // The composition for the current ROP2; false when nothing is to be drawn. May replace
     // the colour (R2_BLACK, R2_WHITE).
     bool Rop2Composition(QColor* color, Composition* mode) const;
     // A COLORREF as drawn: RGB, PALETTERGB, or PALETTEINDEX through the palette in use.
-    QColor Color(uint32_t colorRef) const;
+    QColor Color(uint32_t colorRef) const
+    {
+        if ((colorRef >> 24) == 1) return PaletteColor(colorRef);
+        // RGB and PALETTERGB alike on a true-colour device.
+        return QColor(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
+                      static_cast<int>((colorRef >> 16) & 0xFF));
+    }
+    // PALETTEINDEX's colour.
+    QColor PaletteColor(uint32_t colorRef) const;
     std::optional<QBrush> MakeBrush(const BrushObject* brush);
     bool PenIsNull() const;
     double PenWidthOut();               // pen width in output pixels

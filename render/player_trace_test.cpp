@@ -100,6 +100,40 @@ TEST(PlayerTrace, TextIsPlacedGlyphByGlyphFromTheAdvances)
     EXPECT_NE(trace.find("text \"ab\" #000000 font=\"Liberation Sans\" px=20 at 65,80 95,80\n"), std::string::npos) << trace;
 }
 
+TEST(PlayerTrace, RunsAlternatingFontsAndRisingByVerticalAdvancesArePlacedEachByItsOwn)
+{
+    EmfWriter w = PixelWriter(200);
+    SelectArial(w, 1, -20);
+    emf::LogFontW times;
+    times.height = -12;
+    times.weight = 700;
+    times.faceName = u"Times New Roman";
+    w.ExtCreateFontIndirectW(2, times);
+    w.SetBkMode(TRANSPARENT);
+    w.SetTextAlign(TA_BASELINE);
+    const int32_t dx[] = {10, 10};
+    w.ExtTextOutW({10, 20}, u"ab", dx);
+    w.SelectObject(2);
+    w.ExtTextOutW({10, 40}, u"cd", dx);
+    w.SelectObject(1);
+    w.ExtTextOutW({10, 60}, u"ef", dx);
+    // ETO_PDY: (dx, dy) pairs, each glyph rising by the sum of those before it (y grows down).
+    const int32_t pairs[] = {10, -5, 12, -5, 7, -3};
+    emf::Payload p;
+    p.Rect({0, 0, -1, -1}).U32(GM_COMPATIBLE).F32(0.0f).F32(0.0f);
+    p.Point({10, 100}).U32(3).U32(76).U32(ETO_PDY).Rect({}).U32(76 + 8);
+    p.Utf16(u"ghi").Pad4();
+    for (const int32_t d : pairs) p.I32(d);
+    w.Append(emf::kEmrExtTextOutW, p);
+    const auto picture = Picture(w);
+    const std::string trace = Trace(*picture, 200);
+    for (const char* expected : {"text \"ab\" #000000 font=\"Liberation Sans\" px=20 at 10,20 20,20\n",
+                                 "text \"cd\" #000000 font=\"Liberation Serif\" px=12 mono at 10,40 20,40\n",
+                                 "text \"ef\" #000000 font=\"Liberation Sans\" px=20 at 10,60 20,60\n",
+                                 "text \"ghi\" #000000 font=\"Liberation Sans\" px=20 at 10,100 20,95 32,90\n"})
+        EXPECT_NE(trace.find(expected), std::string::npos) << expected << trace;
+}
+
 TEST(PlayerTrace, CompatibleTextUnderATurningTransformStaysUprightAlongTheTurnedBaseline)
 {
     // As GDI renderings of the same pictures show: in GM_COMPATIBLE the advances turn with
