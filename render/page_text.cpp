@@ -22,9 +22,10 @@ bool Trim(PageTextRun& run, QChar* units)
     run.first = first;
     run.length = last - first;
     // Blanks inside (and control characters, C0 and C1) read as spaces.
+    if (run.printable) return true;
     for (qsizetype i = first; i < last; ++i) {
         const QChar c = units[i];
-        if (c.unicode() >= u' ' && c.unicode() < 0x7F) continue;  // printable ASCII, the most of it
+        if (PrintableLatin1(c)) continue;  // the most of it
         if (IsBlank(c) || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) units[i] = u' ';
     }
     return true;

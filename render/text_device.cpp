@@ -139,11 +139,13 @@ Extent PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, doub
 
 // Whether run is plain for PlaceCells with upright cells: a glyph for every unit (no
 // surrogate pair), each with its origin on the first one's baseline, to the bit.
-bool Plain(const GlyphRun& run)
+// printable: every unit of its text is PrintableLatin1.
+bool Plain(const GlyphRun& run, bool printable)
 {
     const std::vector<QPointF>& positions = run.positions;
     if (positions.size() < static_cast<size_t>(run.text.size())) return false;
-    if (std::any_of(run.text.begin(), run.text.end(), [](QChar c) { return c.isHighSurrogate(); })) return false;
+    if (!printable && std::any_of(run.text.begin(), run.text.end(), [](QChar c) { return c.isHighSurrogate(); }))
+        return false;
     const auto y = std::bit_cast<quint64>(positions.front().y());
     return std::all_of(positions.begin(), positions.end(),
                        [y](const QPointF& p) { return std::bit_cast<quint64>(p.y()) == y; });
@@ -214,6 +216,7 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     FPage.boxes.resize(FPage.boxes.size() + static_cast<size_t>(length));
     const std::span<QRectF> boxes = std::span<QRectF>(FPage.boxes).subspan(static_cast<size_t>(first));
 
+    const bool printable = std::all_of(run.text.begin(), run.text.end(), PrintableLatin1);
     const double ascent = run.font.ascent(), descent = run.font.descent();
     const double pageWidth = FPageSize ? FPageSize->width() : kNoPage;
     const double pageHeight = FPageSize ? FPageSize->height() : kNoPage;
@@ -222,7 +225,7 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
             const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
                 return UprightCell(origin, next, ascent, descent);
             };
-            if (Plain(run))
+            if (Plain(run, printable))
                 return PlaceCells<true>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
             return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
         }
@@ -242,6 +245,7 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     out.height = run.font.pixelSize() * FScaleY;
     out.angle = run.angle;
     out.bounds = extent.Bounds();
+    out.printable = printable;
     if (!FPageSize || extent.OnPage()) FPage.runs.push_back(out);
     else KeepOnThePage(out, boxes, *FPageSize, FPage.runs);  // a run that leaves the page: rare
 }

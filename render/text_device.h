@@ -15,6 +15,13 @@
 
 namespace qrp::render {
 
+// A printable Latin-1 unit (space to tilde, inverted exclamation mark to y diaeresis): one
+// that reading order keeps as it is.
+inline bool PrintableLatin1(QChar c)
+{
+    return static_cast<char16_t>(c.unicode() - u' ') < 0x5F || static_cast<char16_t>(c.unicode() - 0xA1) < 0x5F;
+}
+
 // One run of text as drawn, in the coordinates the device was given. Its characters and
 // their boxes are a stretch of its page's buffers.
 struct PageTextRun {
@@ -26,6 +33,7 @@ struct PageTextRun {
     // The union of its boxes as the device made them; none for a run built otherwise or
     // shortened since (PageTextRuns::Bounds then works it out).
     std::optional<QRectF> bounds;
+    bool printable = false;       // every unit is PrintableLatin1, as the device found
     bool Rotated() const { return angle > 0.5 || angle < -0.5; }
 };
 
