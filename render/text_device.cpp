@@ -100,7 +100,7 @@ QRectF TurnedCell(const QPointF& origin, const QPointF& next, double ascent, dou
     return QRectF(left, top, right - left, bottom - top);
 }
 
-// Writes the cells of run's characters to boxes, scaled by sx, sy, and returns their extent
+// Appends the cells of run's characters to boxes, scaled by sx, sy, and returns their extent
 // on a page of pageWidth, pageHeight. cellOf(origin, next): the cell of a glyph at origin
 // whose successor is at next. One glyph per code point: a surrogate pair shares its glyph's
 // cell, units past the last glyph take its cell.
@@ -108,29 +108,29 @@ QRectF TurnedCell(const QPointF& origin, const QPointF& next, double ascent, dou
 // glyphs on one baseline): only the horizontal is worked out for each.
 template <bool Plain, class CellOf>
 Extent PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, double pageWidth, double pageHeight,
-                  std::span<QRectF> boxes)
+                  std::vector<QRectF>& boxes)
 {
+    const size_t count = static_cast<size_t>(run.text.size());
     const QChar* units = run.text.constData();
     const QPointF* positions = run.positions.data();
     const size_t last = run.positions.size() - 1;
     auto cell = [&](size_t g) { return cellOf(positions[g], g < last ? positions[g + 1] : run.end); };
     const QRectF first = cell(0);
-    Extent extent(boxes[0] = QRectF(first.x() * sx, first.y() * sy, first.width() * sx, first.height() * sy),
-                  pageWidth, pageHeight);
+    const QRectF firstBox = boxes.emplace_back(first.x() * sx, first.y() * sy, first.width() * sx, first.height() * sy);
+    Extent extent(firstBox, pageWidth, pageHeight);
     if constexpr (Plain) {
-        const double top = boxes[0].y(), height = boxes[0].height();
-        for (size_t i = 1; i < boxes.size(); ++i) {
+        const double top = firstBox.y(), height = firstBox.height();
+        for (size_t i = 1; i < count; ++i) {
             const QRectF c = cell(i);
             const double x = c.x() * sx, width = c.width() * sx;
-            boxes[i] = QRectF(x, top, width, height);
+            boxes.emplace_back(x, top, width, height);
             extent.across.Add(x, width);
         }
     } else {
         size_t glyph = units[0].isHighSurrogate() ? 0 : 1;
-        for (size_t i = 1; i < boxes.size(); ++i) {
+        for (size_t i = 1; i < count; ++i) {
             const QRectF c = cell(std::min(glyph, last));
-            boxes[i] = QRectF(c.x() * sx, c.y() * sy, c.width() * sx, c.height() * sy);
-            extent.Add(boxes[i]);
+            extent.Add(boxes.emplace_back(c.x() * sx, c.y() * sy, c.width() * sx, c.height() * sy));
             if (!units[i].isHighSurrogate()) ++glyph;
         }
     }
@@ -213,8 +213,6 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     const qsizetype first = FPage.text.size();
     const qsizetype length = run.text.size();
     FPage.text.append(QStringView(run.text));  // a copy: the player refills its run
-    FPage.boxes.resize(FPage.boxes.size() + static_cast<size_t>(length));
-    const std::span<QRectF> boxes = std::span<QRectF>(FPage.boxes).subspan(static_cast<size_t>(first));
 
     const bool printable = std::all_of(run.text.begin(), run.text.end(), PrintableLatin1);
     const double ascent = run.font.ascent(), descent = run.font.descent();
@@ -226,8 +224,8 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
                 return UprightCell(origin, next, ascent, descent);
             };
             if (Plain(run, printable))
-                return PlaceCells<true>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
-            return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
+                return PlaceCells<true>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, FPage.boxes);
+            return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, FPage.boxes);
         }
         const double a = run.angle * std::numbers::pi / 180.0;
         const QPointF along(std::cos(a), std::sin(a));
@@ -235,7 +233,7 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
         const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
             return TurnedCell(origin, next, ascent, descent, along, up);
         };
-        return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, boxes);
+        return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, FPage.boxes);
     }();
 
     PageTextRun out;
@@ -247,7 +245,8 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     out.bounds = extent.Bounds();
     out.printable = printable;
     if (!FPageSize || extent.OnPage()) FPage.runs.push_back(out);
-    else KeepOnThePage(out, boxes, *FPageSize, FPage.runs);  // a run that leaves the page: rare
+    else KeepOnThePage(out, std::span<const QRectF>(FPage.boxes).subspan(static_cast<size_t>(first)), *FPageSize,
+                       FPage.runs);  // a run that leaves the page: rare
 }
 
 PageTextRuns PictureTextRuns(const emf::EnhMetaFile& picture)
