@@ -174,20 +174,8 @@ void KeepOnThePage(const PageTextRun& run, std::span<const QRectF> boxes, const 
 
 }  // namespace
 
-bool PageTextRuns::Holds(const PageTextRun& run) const
+QRectF PageTextRuns::BoxesBounds(const PageTextRun& run) const
 {
-    return text.size() == static_cast<qsizetype>(boxes.size()) && run.first >= 0 && run.length >= 0 &&
-           run.first <= text.size() - run.length;
-}
-
-std::span<const QRectF> PageTextRuns::Boxes(const PageTextRun& run) const
-{
-    return std::span<const QRectF>(boxes).subspan(static_cast<size_t>(run.first), static_cast<size_t>(run.length));
-}
-
-QRectF PageTextRuns::Bounds(const PageTextRun& run) const
-{
-    if (run.bounds) return *run.bounds;
     const std::span<const QRectF> cells = Boxes(run);
     if (cells.empty()) return {};
     Extent extent(cells.front(), kNoPage, kNoPage);  // the page does not matter here

@@ -45,11 +45,21 @@ struct PageTextRuns {
     std::vector<PageTextRun> runs;
 
     // Whether run's stretch lies within the buffers.
-    bool Holds(const PageTextRun& run) const;
+    bool Holds(const PageTextRun& run) const
+    {
+        return text.size() == static_cast<qsizetype>(boxes.size()) && run.first >= 0 && run.length >= 0 &&
+               run.first <= text.size() - run.length;
+    }
     QStringView Text(const PageTextRun& run) const { return QStringView(text).sliced(run.first, run.length); }
-    std::span<const QRectF> Boxes(const PageTextRun& run) const;
+    std::span<const QRectF> Boxes(const PageTextRun& run) const
+    {
+        return std::span<const QRectF>(boxes).subspan(static_cast<size_t>(run.first), static_cast<size_t>(run.length));
+    }
     // The union of run's boxes: its bounds when known, else worked out from the boxes.
-    QRectF Bounds(const PageTextRun& run) const;
+    QRectF Bounds(const PageTextRun& run) const { return run.bounds ? *run.bounds : BoxesBounds(run); }
+
+private:
+    QRectF BoxesBounds(const PageTextRun& run) const;
 };
 
 class TextDevice : public Device {
