@@ -12,7 +12,7 @@ bool IsBlank(QChar c) { return c.isSpace() || c.unicode() == 0; }
 
 // Drops the leading and trailing blanks of a run (a narrower stretch of text); false when
 // nothing is left.
-bool Trim(PageTextRun& run, QChar* units)
+bool Trim(PageTextRun& run, char16_t* units)
 {
     qsizetype first = run.first, last = run.first + run.length;
     while (first < last && IsBlank(units[first])) ++first;
@@ -24,7 +24,7 @@ bool Trim(PageTextRun& run, QChar* units)
     // Blanks inside (and control characters, C0 and C1) read as spaces.
     if (run.printable) return true;
     for (qsizetype i = first; i < last; ++i) {
-        const QChar c = units[i];
+        const QChar c(units[i]);
         if (PrintableLatin1(c)) continue;  // the most of it
         if (IsBlank(c) || c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F)) units[i] = u' ';
     }
@@ -76,7 +76,7 @@ TextLine Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs)
             if (gap > kTabGap * em) separate(u'\t');
             else if (gap > kSpaceGap * em) separate(u' ');
         }
-        std::copy_n(page.text.constData() + run->first, run->length, text + written);
+        std::copy_n(page.Text(*run).data(), run->length, text + written);
         written += run->length;
         const std::span<const QRectF> runBoxes = page.Boxes(*run);
         out.boxes.insert(out.boxes.end(), runBoxes.begin(), runBoxes.end());
@@ -103,7 +103,7 @@ PageText ReadingOrder(PageTextRuns runs)
 {
     std::vector<const PageTextRun*> placed;
     placed.reserve(runs.runs.size());
-    QChar* units = runs.text.data();  // trimming writes spaces in place
+    char16_t* units = runs.text.data();  // trimming writes spaces in place
     for (PageTextRun& run : runs.runs) {
         if (!runs.Holds(run) || !Trim(run, units)) continue;
         run.bounds = runs.Bounds(run);

@@ -116,11 +116,11 @@ PageTextRun& AddRun(PageTextRuns& page, const QString& text, double x, double ba
                     double advance = 2)
 {
     PageTextRun& run = page.runs.emplace_back();
-    run.first = page.text.size();
+    run.first = static_cast<qsizetype>(page.text.size());
     run.length = text.size();
     run.origin = {x, baseline};
     run.height = height;
-    page.text += text;
+    page.text += text.toStdU16String();
     for (qsizetype i = 0; i < text.size(); ++i)
         page.boxes.emplace_back(x + advance * static_cast<double>(i), baseline - 0.8 * height, advance, height);
     return run;

@@ -198,9 +198,9 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     if (run.textIsGlyphs || run.positions.empty() || run.text.isEmpty()) return;
     if (FPage.boxes.size() >= kMaxCharacters) return;
 
-    const qsizetype first = FPage.text.size();
+    const auto first = static_cast<qsizetype>(FPage.text.size());
     const qsizetype length = run.text.size();
-    FPage.text.append(QStringView(run.text));  // a copy: the player refills its run
+    FPage.text.append(QStringView(run.text).utf16(), static_cast<size_t>(length));  // a copy: the player refills its run
 
     const bool printable = std::all_of(run.text.begin(), run.text.end(), PrintableLatin1);
     const double ascent = run.font.ascent(), descent = run.font.descent();

@@ -11,6 +11,7 @@
 
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace qrp::render {
@@ -40,15 +41,15 @@ struct PageTextRun {
 // The text runs of a picture. All characters share one string and all boxes one vector:
 // a page costs a few allocations, not some for every run.
 struct PageTextRuns {
-    QString text;                 // UTF-16 units as the picture gave them, run after run
+    std::u16string text;          // UTF-16 units as the picture gave them, run after run
     std::vector<QRectF> boxes;    // one per unit of text: the cell its glyph occupies
     std::vector<PageTextRun> runs;
 
     // Whether run's stretch lies within the buffers.
     bool Holds(const PageTextRun& run) const
     {
-        return text.size() == static_cast<qsizetype>(boxes.size()) && run.first >= 0 && run.length >= 0 &&
-               run.first <= text.size() - run.length;
+        const auto units = static_cast<qsizetype>(text.size());
+        return text.size() == boxes.size() && run.first >= 0 && run.length >= 0 && run.first <= units - run.length;
     }
     QStringView Text(const PageTextRun& run) const { return QStringView(text).sliced(run.first, run.length); }
     std::span<const QRectF> Boxes(const PageTextRun& run) const
