@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <limits>
 #include <numbers>
 
 namespace qrp::render {
@@ -19,58 +18,62 @@ constexpr qsizetype kPageCharacters = 2048;
 // The playback rectangle is in tenths of a millimetre, at most this many on a side.
 constexpr int kMaxTenths = 100'000;
 
-// Along one axis: the union of intervals (start, start + size), and whether the centre of
-// each lies within 0 to limit (a NaN centre does not). Min and max keep their first operand
-// against a NaN: a NaN in the first interval stays, a later one is passed over.
+// Whether the centre of the interval (start, start + size) lies within 0 to limit; a NaN
+// centre does not.
+bool Centred(double start, double size, double limit)
+{
+    const double centre = start + size / 2;
+    return centre >= 0 && centre <= limit;
+}
+
+bool CentredOnPage(const QRectF& box, const QSizeF& page)
+{
+    return Centred(box.x(), box.width(), page.width()) && Centred(box.y(), box.height(), page.height());
+}
+
+// Along one axis: the union of intervals (start, start + size). Min and max keep their first
+// operand against a NaN: a NaN in the first interval stays, a later one is passed over.
 class Reach {
 public:
-    Reach(double start, double size, double limit)
-        : FLow(start), FHigh(start + size), FLimit(limit), FCentred(Centred(start, size, limit))
-    {
-    }
+    Reach(double start, double size) : FLow(start), FHigh(start + size), FLeastSize(size), FEnds(start + size) {}
     void Add(double start, double size)
     {
+        const double end = start + size;
         FLow = std::min(FLow, start);
-        FHigh = std::max(FHigh, start + size);
-        FCentred &= Centred(start, size, FLimit);
+        FHigh = std::max(FHigh, end);
+        FLeastSize = std::min(FLeastSize, size);
+        FEnds += end;
     }
     double Low() const { return FLow; }
     double High() const { return FHigh; }
-    bool AllCentred() const { return FCentred; }
-
-    static bool Centred(double start, double size, double limit)
+    // True when every interval surely has its centre within 0 to limit (Centred): none holds
+    // a NaN (their ends' sum is a number), none is of negative size, and their union lies
+    // within. Then each centre lies between its start and its end. False when unsure.
+    bool SurelyCentred(double limit) const
     {
-        const double centre = start + size / 2;
-        return (centre >= 0) & (centre <= limit);
+        return !std::isnan(FEnds) && FLeastSize >= 0 && FLow >= 0 && FHigh <= limit;
     }
 
 private:
-    double FLow, FHigh, FLimit;
-    bool FCentred;
+    double FLow, FHigh, FLeastSize, FEnds;
 };
 
-// The union of boxes, and whether the centre of each lies on a page of width, height.
+// The union of boxes.
 struct Extent {
     Reach across, down;
-    Extent(const QRectF& first, double width, double height)
-        : across(first.x(), first.width(), width), down(first.y(), first.height(), height)
-    {
-    }
+    explicit Extent(const QRectF& first) : across(first.x(), first.width()), down(first.y(), first.height()) {}
     void Add(const QRectF& box)
     {
         across.Add(box.x(), box.width());
         down.Add(box.y(), box.height());
     }
     QRectF Bounds() const { return QRectF(across.Low(), down.Low(), across.High() - across.Low(), down.High() - down.Low()); }
-    bool OnPage() const { return across.AllCentred() && down.AllCentred(); }
+    // See Reach::SurelyCentred.
+    bool SurelyOnPage(const QSizeF& page) const
+    {
+        return across.SurelyCentred(page.width()) && down.SurelyCentred(page.height());
+    }
 };
-
-bool CentredOnPage(const QRectF& box, const QSizeF& page)
-{
-    return Reach::Centred(box.x(), box.width(), page.width()) && Reach::Centred(box.y(), box.height(), page.height());
-}
-
-constexpr double kNoPage = std::numeric_limits<double>::infinity();
 
 // The cell of a glyph at origin whose successor is at next: from its origin to the next
 // glyph's along the baseline, from the ascent above it to the descent below.
@@ -100,15 +103,14 @@ QRectF TurnedCell(const QPointF& origin, const QPointF& next, double ascent, dou
     return QRectF(left, top, right - left, bottom - top);
 }
 
-// Appends the cells of run's characters to boxes, scaled by sx, sy, and returns their extent
-// on a page of pageWidth, pageHeight. cellOf(origin, next): the cell of a glyph at origin
+// Appends the cells of run's characters to boxes, scaled by sx, sy, and returns their
+// extent. cellOf(origin, next): the cell of a glyph at origin
 // whose successor is at next. One glyph per code point: a surrogate pair shares its glyph's
 // cell, units past the last glyph take its cell.
 //   Plain: unit i is glyph i, and every cell has the first one's top and height (upright
 // glyphs on one baseline): only the horizontal is worked out for each.
 template <bool Plain, class CellOf>
-Extent PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, double pageWidth, double pageHeight,
-                  std::vector<QRectF>& boxes)
+Extent PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, std::vector<QRectF>& boxes)
 {
     const size_t count = static_cast<size_t>(run.text.size());
     const QChar* units = run.text.constData();
@@ -117,7 +119,7 @@ Extent PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, doub
     auto cell = [&](size_t g) { return cellOf(positions[g], g < last ? positions[g + 1] : run.end); };
     const QRectF first = cell(0);
     const QRectF firstBox = boxes.emplace_back(first.x() * sx, first.y() * sy, first.width() * sx, first.height() * sy);
-    Extent extent(firstBox, pageWidth, pageHeight);
+    Extent extent(firstBox);
     if constexpr (Plain) {
         const double top = firstBox.y(), height = firstBox.height();
         for (size_t i = 1; i < count; ++i) {
@@ -178,7 +180,7 @@ QRectF PageTextRuns::BoxesBounds(const PageTextRun& run) const
 {
     const std::span<const QRectF> cells = Boxes(run);
     if (cells.empty()) return {};
-    Extent extent(cells.front(), kNoPage, kNoPage);  // the page does not matter here
+    Extent extent(cells.front());
     for (const QRectF& b : cells.subspan(1)) extent.Add(b);
     return extent.Bounds();
 }
@@ -204,16 +206,14 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
 
     const bool printable = std::all_of(run.text.begin(), run.text.end(), PrintableLatin1);
     const double ascent = run.font.ascent(), descent = run.font.descent();
-    const double pageWidth = FPageSize ? FPageSize->width() : kNoPage;
-    const double pageHeight = FPageSize ? FPageSize->height() : kNoPage;
     const Extent extent = [&] {
         if (run.angle == 0) {
             const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
                 return UprightCell(origin, next, ascent, descent);
             };
             if (Plain(run, printable))
-                return PlaceCells<true>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, FPage.boxes);
-            return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, FPage.boxes);
+                return PlaceCells<true>(run, cellOf, FScaleX, FScaleY, FPage.boxes);
+            return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, FPage.boxes);
         }
         const double a = run.angle * std::numbers::pi / 180.0;
         const QPointF along(std::cos(a), std::sin(a));
@@ -221,7 +221,7 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
         const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
             return TurnedCell(origin, next, ascent, descent, along, up);
         };
-        return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, pageWidth, pageHeight, FPage.boxes);
+        return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, FPage.boxes);
     }();
 
     PageTextRun out;
@@ -232,9 +232,9 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     out.angle = run.angle;
     out.bounds = extent.Bounds();
     out.printable = printable;
-    if (!FPageSize || extent.OnPage()) FPage.runs.push_back(out);
-    else KeepOnThePage(out, std::span<const QRectF>(FPage.boxes).subspan(static_cast<size_t>(first)), *FPageSize,
-                       FPage.runs);  // a run that leaves the page: rare
+    // A run that may leave the page (rare) is looked at cell by cell.
+    if (!FPageSize || extent.SurelyOnPage(*FPageSize)) FPage.runs.push_back(out);
+    else KeepOnThePage(out, std::span<const QRectF>(FPage.boxes).subspan(static_cast<size_t>(first)), *FPageSize, FPage.runs);
 }
 
 PageTextRuns PictureTextRuns(const emf::EnhMetaFile& picture)
