@@ -51,7 +51,7 @@ struct Line {
 // runs: trimmed, their bounds known.
 TextLine Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs)
 {
-    SortBy(runs.begin(), runs.end(), [&](const PageTextRun* run) { return page.boxes[static_cast<size_t>(run->first)].left(); });
+    SortBy(runs.begin(), runs.end(), [&](const PageTextRun* run) { return page.Boxes(*run).front().left(); });
     qsizetype units = 0;  // at most: every run and a separator before it
     for (const PageTextRun* run : runs) units += run->length + 1;
     TextLine out;
@@ -71,8 +71,7 @@ TextLine Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs)
             // The same text drawn again over itself (a shadow, a bold imitation) once.
             if (page.Text(*run) == page.Text(*previous) && std::abs(run->origin.x() - previous->origin.x()) < 0.25 * em)
                 continue;
-            const double gap = page.boxes[static_cast<size_t>(run->first)].left() -
-                               page.boxes[static_cast<size_t>(previous->first + previous->length - 1)].right();
+            const double gap = page.Boxes(*run).front().left() - page.Boxes(*previous).back().right();
             if (gap > kTabGap * em) separate(u'\t');
             else if (gap > kSpaceGap * em) separate(u' ');
         }

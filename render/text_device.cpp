@@ -67,7 +67,10 @@ struct Extent {
         across.Add(box.x(), box.width());
         down.Add(box.y(), box.height());
     }
-    QRectF Bounds() const { return QRectF(across.Low(), down.Low(), across.High() - across.Low(), down.High() - down.Low()); }
+    QRectF Bounds() const
+    {
+        return QRectF(across.Low(), down.Low(), across.High() - across.Low(), down.High() - down.Low());
+    }
     // See Reach::SurelyCentred.
     bool SurelyOnPage(const QSizeF& page) const
     {
@@ -104,9 +107,9 @@ QRectF TurnedCell(const QPointF& origin, const QPointF& next, double ascent, dou
 }
 
 // Appends the cells of run's characters to boxes, scaled by sx, sy, and returns their
-// extent. cellOf(origin, next): the cell of a glyph at origin
-// whose successor is at next. One glyph per code point: a surrogate pair shares its glyph's
-// cell, units past the last glyph take its cell.
+// extent. cellOf(origin, next): the cell of a glyph at origin whose successor is at next.
+// One glyph per code point: a surrogate pair shares its glyph's cell, units past the last
+// glyph take its cell.
 //   Plain: unit i is glyph i, and every cell has the first one's top and height (upright
 // glyphs on one baseline): only the horizontal is worked out for each.
 template <bool Plain, class CellOf>
@@ -202,7 +205,8 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
 
     const auto first = static_cast<qsizetype>(FPage.text.size());
     const qsizetype length = run.text.size();
-    FPage.text.append(QStringView(run.text).utf16(), static_cast<size_t>(length));  // a copy: the player refills its run
+    // A copy: the player refills its run.
+    FPage.text.append(QStringView(run.text).utf16(), static_cast<size_t>(length));
 
     const bool printable = std::all_of(run.text.begin(), run.text.end(), PrintableLatin1);
     const double ascent = run.font.ascent(), descent = run.font.descent();
@@ -234,7 +238,7 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     out.printable = printable;
     // A run that may leave the page (rare) is looked at cell by cell.
     if (!FPageSize || extent.SurelyOnPage(*FPageSize)) FPage.runs.push_back(out);
-    else KeepOnThePage(out, std::span<const QRectF>(FPage.boxes).subspan(static_cast<size_t>(first)), *FPageSize, FPage.runs);
+    else KeepOnThePage(out, FPage.Boxes(out), *FPageSize, FPage.runs);
 }
 
 PageTextRuns PictureTextRuns(const emf::EnhMetaFile& picture)
