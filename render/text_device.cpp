@@ -62,6 +62,7 @@ private:
 struct Extent {
     Reach across, down;
     explicit Extent(const QRectF& first) : across(first.x(), first.width()), down(first.y(), first.height()) {}
+    Extent(const Reach& horizontal, const Reach& vertical) : across(horizontal), down(vertical) {}
     void Add(const QRectF& box)
     {
         across.Add(box.x(), box.width());
@@ -106,54 +107,71 @@ QRectF TurnedCell(const QPointF& origin, const QPointF& next, double ascent, dou
     return QRectF(left, top, right - left, bottom - top);
 }
 
-// Appends the cells of run's characters to boxes, scaled by sx, sy, and returns their
-// extent. cellOf(origin, next): the cell of a glyph at origin whose successor is at next.
-// One glyph per code point: a surrogate pair shares its glyph's cell, units past the last
-// glyph take its cell.
-//   Plain: unit i is glyph i, and every cell has the first one's top and height (upright
-// glyphs on one baseline): only the horizontal is worked out for each.
-template <bool Plain, class CellOf>
-Extent PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, std::vector<QRectF>& boxes)
+// What placing a run's cells found: the union of its boxes and whether each surely centres
+// on the page (Reach::SurelyCentred).
+struct Placed {
+    QRectF bounds;
+    bool surelyOnPage;
+};
+
+inline Placed PlacedFrom(const Extent& extent, const std::optional<QSizeF>& page)
+{
+    return {extent.Bounds(), !page || extent.SurelyOnPage(*page)};
+}
+
+// Appends the cells of run's characters to boxes (one per unit), scaled by sx, sy.
+// cellOf(origin, next): the cell of a glyph at origin whose successor is at next. One glyph
+// per code point: a surrogate pair shares its glyph's cell, units past the last glyph take
+// its cell. The extent is a local, built up in registers: boxes may not alias it.
+template <class CellOf>
+Placed PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, std::vector<QRectF>& boxes,
+                  const std::optional<QSizeF>& page)
 {
     const size_t count = static_cast<size_t>(run.text.size());
     const QChar* units = run.text.constData();
     const QPointF* positions = run.positions.data();
     const size_t last = run.positions.size() - 1;
-    auto cell = [&](size_t g) { return cellOf(positions[g], g < last ? positions[g + 1] : run.end); };
-    const QRectF first = cell(0);
-    const QRectF firstBox = boxes.emplace_back(first.x() * sx, first.y() * sy, first.width() * sx, first.height() * sy);
-    Extent extent(firstBox);
-    if constexpr (Plain) {
-        const double top = firstBox.y(), height = firstBox.height();
-        for (size_t i = 1; i < count; ++i) {
-            const QRectF c = cell(i);
-            const double x = c.x() * sx, width = c.width() * sx;
-            boxes.emplace_back(x, top, width, height);
-            extent.across.Add(x, width);
-        }
-    } else {
-        size_t glyph = units[0].isHighSurrogate() ? 0 : 1;
-        for (size_t i = 1; i < count; ++i) {
-            const QRectF c = cell(std::min(glyph, last));
-            extent.Add(boxes.emplace_back(c.x() * sx, c.y() * sy, c.width() * sx, c.height() * sy));
-            if (!units[i].isHighSurrogate()) ++glyph;
-        }
+    auto box = [&](size_t g) {
+        const QRectF c = cellOf(positions[g], g < last ? positions[g + 1] : run.end);
+        return QRectF(c.x() * sx, c.y() * sy, c.width() * sx, c.height() * sy);
+    };
+    Extent extent(boxes.emplace_back(box(0)));
+    size_t glyph = units[0].isHighSurrogate() ? 0 : 1;
+    for (size_t i = 1; i < count; ++i) {
+        extent.Add(boxes.emplace_back(box(std::min(glyph, last))));
+        if (!units[i].isHighSurrogate()) ++glyph;
     }
-    return extent;
+    return PlacedFrom(extent, page);
 }
 
-// Whether run is plain for PlaceCells with upright cells: a glyph for every unit (no
-// surrogate pair), each with its origin on the first one's baseline, to the bit.
-// printable: every unit of its text is PrintableLatin1.
-bool Plain(const GlyphRun& run, bool printable)
+// PlaceCells for upright glyphs when unit i is glyph i (no surrogate pair, a glyph for
+// every unit): while each origin lies on the first one's baseline, to the bit, every cell
+// has the first one's top and height and only the horizontal is worked out. None when an
+// origin leaves that baseline, and boxes as they were.
+std::optional<Placed> PlaceOnOneBaseline(const GlyphRun& run, double ascent, double descent, double sx, double sy,
+                                         std::vector<QRectF>& boxes, const std::optional<QSizeF>& page)
 {
-    const std::vector<QPointF>& positions = run.positions;
-    if (positions.size() < static_cast<size_t>(run.text.size())) return false;
-    if (!printable && std::any_of(run.text.begin(), run.text.end(), [](QChar c) { return c.isHighSurrogate(); }))
-        return false;
-    const auto y = std::bit_cast<quint64>(positions.front().y());
-    return std::all_of(positions.begin(), positions.end(),
-                       [y](const QPointF& p) { return std::bit_cast<quint64>(p.y()) == y; });
+    const size_t count = static_cast<size_t>(run.text.size());
+    const QPointF* positions = run.positions.data();
+    const size_t last = run.positions.size() - 1;
+    const QRectF first = UprightCell(positions[0], 0 < last ? positions[1] : run.end, ascent, descent);
+    const size_t before = boxes.size();
+    const QRectF firstBox = boxes.emplace_back(first.x() * sx, first.y() * sy, first.width() * sx, first.height() * sy);
+    const double top = firstBox.y(), height = firstBox.height();
+    const auto baseline = std::bit_cast<quint64>(positions[0].y());
+    Reach across(firstBox.x(), firstBox.width());
+    for (size_t i = 1; i < count; ++i) {
+        if (std::bit_cast<quint64>(positions[i].y()) != baseline) {
+            boxes.resize(before);
+            return std::nullopt;
+        }
+        const double left = positions[i].x(), right = i < last ? positions[i + 1].x() : run.end.x();
+        const double x = std::min(left, right) * sx, width = (std::max(left, right) - std::min(left, right)) * sx;
+        boxes.emplace_back(x, top, width, height);
+        across.Add(x, width);
+    }
+    const Extent extent(across, Reach(top, height));
+    return PlacedFrom(extent, page);
 }
 
 // Appends to kept each stretch of run whose cells centre on the page as a run of its own.
@@ -209,15 +227,27 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     FPage.text.append(QStringView(run.text).utf16(), static_cast<size_t>(length));
 
     const bool printable = std::all_of(run.text.begin(), run.text.end(), PrintableLatin1);
-    const double ascent = run.font.ascent(), descent = run.font.descent();
-    const Extent extent = [&] {
+    if (!(run.font == FFont)) {
+        FFont = run.font;
+        FAscent = FFont.ascent();
+        FDescent = FFont.descent();
+        FPixelSize = FFont.pixelSize();
+    }
+    const double ascent = FAscent, descent = FDescent;
+    std::vector<QRectF>& boxes = FPage.boxes;
+    const Placed placed = [&] {
         if (run.angle == 0) {
+            const bool glyphPerUnit =
+                run.positions.size() >= static_cast<size_t>(length) &&
+                (printable || std::none_of(run.text.begin(), run.text.end(), [](QChar c) { return c.isHighSurrogate(); }));
+            if (glyphPerUnit) {
+                if (const auto plain = PlaceOnOneBaseline(run, ascent, descent, FScaleX, FScaleY, boxes, FPageSize))
+                    return *plain;
+            }
             const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
                 return UprightCell(origin, next, ascent, descent);
             };
-            if (Plain(run, printable))
-                return PlaceCells<true>(run, cellOf, FScaleX, FScaleY, FPage.boxes);
-            return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, FPage.boxes);
+            return PlaceCells(run, cellOf, FScaleX, FScaleY, boxes, FPageSize);
         }
         const double a = run.angle * std::numbers::pi / 180.0;
         const QPointF along(std::cos(a), std::sin(a));
@@ -225,19 +255,19 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
         const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
             return TurnedCell(origin, next, ascent, descent, along, up);
         };
-        return PlaceCells<false>(run, cellOf, FScaleX, FScaleY, FPage.boxes);
+        return PlaceCells(run, cellOf, FScaleX, FScaleY, boxes, FPageSize);
     }();
 
     PageTextRun out;
     out.first = first;
     out.length = length;
     out.origin = QPointF(run.positions.front().x() * FScaleX, run.positions.front().y() * FScaleY);
-    out.height = run.font.pixelSize() * FScaleY;
+    out.height = FPixelSize * FScaleY;
     out.angle = run.angle;
-    out.bounds = extent.Bounds();
+    out.bounds = placed.bounds;
     out.printable = printable;
     // A run that may leave the page (rare) is looked at cell by cell.
-    if (!FPageSize || extent.SurelyOnPage(*FPageSize)) FPage.runs.push_back(out);
+    if (placed.surelyOnPage) FPage.runs.push_back(out);
     else KeepOnThePage(out, FPage.Boxes(out), *FPageSize, FPage.runs);
 }
 

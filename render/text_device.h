@@ -5,6 +5,7 @@
 #include "emf/enh_metafile.h"
 #include "render/device.h"
 
+#include <QRawFont>
 #include <QRectF>
 #include <QString>
 #include <QStringView>
@@ -86,6 +87,9 @@ private:
     double FScaleX, FScaleY;
     std::optional<QSizeF> FPageSize;
     PageTextRuns FPage;
+    // The last run's font and its metrics: runs mostly share a font, and Qt's are calls.
+    QRawFont FFont;
+    double FAscent = 0, FDescent = 0, FPixelSize = 0;
 };
 
 // Plays picture without rasterising and returns its text runs on the page (OnThePage) with
