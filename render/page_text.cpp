@@ -32,13 +32,29 @@ bool Trim(PageTextRun& run, char16_t* units)
 }
 
 // Sorts by key, equal keys in the order they come. Runs mostly come in reading order
-// already: a range whose keys ascend (none a NaN) is left as it is, which sorting would do.
+// already, a few out of place: a range whose keys ascend (none a NaN) is left as it is, and
+// one with few out of place has each moved back to where it goes (an insertion sort: the
+// stable order is unique when no key is a NaN). Past a few moves a piece, or with a NaN
+// key, the standard stable sort takes over.
 template <class Iterator, class Key>
 void SortBy(Iterator first, Iterator last, Key key)
 {
     const auto descends = [&](const auto& a, const auto& b) { return !(key(a) <= key(b)); };
-    if (std::adjacent_find(first, last, descends) == last) return;
-    std::stable_sort(first, last, [&](const auto& a, const auto& b) { return key(a) < key(b); });
+    const auto less = [&](const auto& a, const auto& b) { return key(a) < key(b); };
+    const Iterator unsorted = std::adjacent_find(first, last, descends);
+    if (unsorted == last) return;
+    // Up to unsorted the keys ascend, so are numbers.
+    if (std::any_of(unsorted, last, [&](const auto& x) { return std::isnan(key(x)); }))
+        return std::stable_sort(first, last, less);
+    const std::ptrdiff_t moveLimit = 4 * (last - first) + 16;
+    std::ptrdiff_t moves = 0;
+    for (Iterator i = unsorted + 1; i != last; ++i) {
+        if (moves > moveLimit) return std::stable_sort(first, last, less);
+        auto value = std::move(*i);
+        Iterator j = i;
+        for (; j != first && less(value, *(j - 1)); --j, ++moves) *j = std::move(*(j - 1));
+        *j = std::move(value);
+    }
 }
 
 // A line: a stretch of the runs in reading order.

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <limits>
 #include <optional>
 
@@ -176,6 +178,33 @@ TEST(ReadingOrder, LinesByBaselineRunsLeftToRightWithSpacesAndCellTabs)
     EXPECT_TRUE(row.boxes[11].isNull());  // the inserted tab has no box
     EXPECT_DOUBLE_EQ(row.boxes[12].left(), 60);
     EXPECT_DOUBLE_EQ(row.bounds.left(), 10);
+}
+
+TEST(ReadingOrder, SameLinesWhateverOrderTheRunsComeIn)
+{
+    // Forty lines of four runs, drawn right cell first; two start at the same place and
+    // read in the order drawn.
+    constexpr int kLines = 40;
+    std::string expected;
+    for (int l = 0; l < kLines; ++l) expected += "a" + std::to_string(l) + "A\tb\tc\n";
+    auto line = [](int l) { return l; };
+    auto lastFirst = [](int l) { return (l + kLines - 1) % kLines; };
+    auto reversed = [](int l) { return kLines - 1 - l; };
+    auto shuffled = [](int l) { return l * 17 % kLines; };
+    const std::function<int(int)> orders[] = {line, lastFirst, reversed, shuffled};
+    for (size_t o = 0; o < std::size(orders); ++o) {
+        SCOPED_TRACE(o);
+        PageTextRuns runs;
+        for (int i = 0; i < kLines; ++i) {
+            const int l = orders[o](i);
+            const double baseline = 10 + 5 * l;
+            AddRun(runs, "c", 70, baseline);
+            AddRun(runs, QString::fromStdString("a" + std::to_string(l)), 10, baseline);
+            AddRun(runs, "b", 40, baseline + 0.1);
+            AddRun(runs, "A", 10, baseline);
+        }
+        EXPECT_EQ(ReadingOrder(std::move(runs)).Text().toStdString(), expected);
+    }
 }
 
 TEST(ReadingOrder, RotatedRunIsALineOfItsOwnByItsTop)
