@@ -35,7 +35,7 @@ std::vector<TQRMatchBoxes> FindInPage(const render::PageText& page, const QStrin
         size_t boxLine = page.lines.size();
         for (int u = match.start; u < match.start + match.length; ++u) {
             const auto [l, i] = units[static_cast<size_t>(u)];
-            const std::vector<QRectF>& lineBoxes = page.lines[l].boxes;
+            const std::span<const QRectF> lineBoxes = page.lines[l].boxes;
             if (i >= lineBoxes.size() || lineBoxes[i].isEmpty()) continue;
             if (l != boxLine) {
                 boxes.push_back(lineBoxes[i]);

@@ -64,21 +64,25 @@ struct Line {
     std::span<const PageTextRun*> runs;
 };
 
-// runs: trimmed, their bounds known.
-TextLine Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs)
+// Where a line lies in its page's buffers, and its bounds.
+struct LinePlace {
+    qsizetype first = 0;
+    qsizetype length = 0;
+    QRectF bounds;
+};
+
+// Writes the line of runs (trimmed, their bounds known) at text + written and the end of
+// boxes, which have room for it, and a line feed after it.
+LinePlace Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs, QChar* text, qsizetype& written,
+                  std::vector<QRectF>& boxes)
 {
     SortBy(runs.begin(), runs.end(), [&](const PageTextRun* run) { return page.Boxes(*run).front().left(); });
-    qsizetype units = 0;  // at most: every run and a separator before it
-    for (const PageTextRun* run : runs) units += run->length + 1;
-    TextLine out;
-    out.text = QString(units, Qt::Uninitialized);  // written in place, then cut to what was written
-    QChar* text = out.text.data();
-    qsizetype written = 0;
-    out.boxes.reserve(static_cast<size_t>(units));
+    LinePlace out;
+    out.first = written;
     // A character the runs do not draw: it has no box.
     auto separate = [&](QChar c) {
         text[written++] = c;
-        out.boxes.emplace_back();
+        boxes.emplace_back();
     };
     const PageTextRun* previous = nullptr;
     for (const PageTextRun* run : runs) {
@@ -94,25 +98,16 @@ TextLine Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs)
         std::copy_n(page.Text(*run).data(), run->length, text + written);
         written += run->length;
         const std::span<const QRectF> runBoxes = page.Boxes(*run);
-        out.boxes.insert(out.boxes.end(), runBoxes.begin(), runBoxes.end());
+        boxes.insert(boxes.end(), runBoxes.begin(), runBoxes.end());
         out.bounds = out.bounds.isNull() ? *run->bounds : out.bounds.united(*run->bounds);
         previous = run;
     }
-    out.text.truncate(written);
+    out.length = written - out.first;
+    separate(u'\n');
     return out;
 }
 
 }  // namespace
-
-QString PageText::Text() const
-{
-    QString text;
-    for (const TextLine& line : lines) {
-        text += line.text;
-        text += u'\n';
-    }
-    return text;
-}
 
 PageText ReadingOrder(PageTextRuns runs)
 {
@@ -150,9 +145,25 @@ PageText ReadingOrder(PageTextRuns runs)
     }
     SortBy(lines.begin(), lines.end(), [](const Line& line) { return line.baseline; });
 
+    // At most every run's units with a separator before each, and a line feed after each line.
+    qsizetype room = static_cast<qsizetype>(lines.size());
+    for (const PageTextRun* run : placed) room += run->length + 1;
     PageText page;
-    page.lines.reserve(lines.size());
-    for (const Line& line : lines) page.lines.push_back(Compose(runs, line.runs));
+    page.FText = QString(room, Qt::Uninitialized);  // written in place, then cut to what was written
+    page.FBoxes.reserve(static_cast<size_t>(room));
+    std::vector<LinePlace> places;
+    places.reserve(lines.size());
+    qsizetype written = 0;
+    for (const Line& line : lines) places.push_back(Compose(runs, line.runs, page.FText.data(), written, page.FBoxes));
+    page.FText.truncate(written);
+    // The buffers are final: the lines look into them.
+    const QStringView text(page.FText);
+    const std::span<const QRectF> boxes(page.FBoxes);
+    page.lines.reserve(places.size());
+    for (const LinePlace& place : places) {
+        const auto first = static_cast<size_t>(place.first), length = static_cast<size_t>(place.length);
+        page.lines.push_back({text.sliced(place.first, place.length), boxes.subspan(first, length), place.bounds});
+    }
     return page;
 }
 

@@ -10,21 +10,37 @@
 
 #include <QRectF>
 #include <QString>
+#include <QStringView>
 
+#include <span>
 #include <vector>
 
 namespace qrp::render {
 
+// A line: views into its page's buffers, valid while the page lives.
 struct TextLine {
-    QString text;
-    std::vector<QRectF> boxes;  // one per UTF-16 unit of text; empty for an inserted separator
+    QStringView text;
+    std::span<const QRectF> boxes;  // one per UTF-16 unit of text; empty for an inserted separator
     QRectF bounds;
 };
 
-struct PageText {
+// The lines hold on to the page's own buffers: a page is moved, never copied.
+class PageText {
+public:
+    PageText() = default;
+    PageText(PageText&&) = default;
+    PageText& operator=(PageText&&) = default;
+    PageText(const PageText&) = delete;
+    PageText& operator=(const PageText&) = delete;
+
     std::vector<TextLine> lines;
     // The lines, each followed by a line feed.
-    QString Text() const;
+    QString Text() const { return FText; }
+
+private:
+    friend PageText ReadingOrder(PageTextRuns runs);
+    QString FText;               // the lines, each followed by a line feed
+    std::vector<QRectF> FBoxes;  // one per unit of FText (an empty one for a line feed)
 };
 
 // Gaps between runs, as fractions of the font height.

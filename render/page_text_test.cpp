@@ -170,10 +170,12 @@ TEST(ReadingOrder, LinesByBaselineRunsLeftToRightWithSpacesAndCellTabs)
     AddRun(runs, "MARIA", 40.3, 10.2);         // drawn again as a shadow
     AddRun(runs, "   ", 50, 50);               // nothing visible
     AddRun(runs, "Fim", 10, 33.5);             // under the row, too far for it
-    const PageText page = ReadingOrder(std::move(runs));
+    PageText made = ReadingOrder(std::move(runs));
+    const PageText page = std::move(made);  // the lines still look into its buffers
     EXPECT_EQ(page.Text().toStdString(), "Paciente:\tMARIA\nHemoglobina\t10,5 g/dL\nFim\n");
     ASSERT_EQ(page.lines.size(), 3u);
     const TextLine& row = page.lines[1];
+    EXPECT_EQ(row.text, u"Hemoglobina\t10,5 g/dL");
     ASSERT_EQ(row.boxes.size(), static_cast<size_t>(row.text.size()));
     EXPECT_TRUE(row.boxes[11].isNull());  // the inserted tab has no box
     EXPECT_DOUBLE_EQ(row.boxes[12].left(), 60);

@@ -217,12 +217,14 @@ void SearchFile(const Input& input, const GrepOptions& o, const Matcher& matcher
             continue;
         }
         if (!picture) continue;
-        for (const auto& line : qrp::render::PictureText(*picture).lines) {
-            if (!matcher.Matches(line.text)) continue;
+        const qrp::render::PageText text = qrp::render::PictureText(*picture);
+        for (const qrp::render::TextLine& textLine : text.lines) {
+            const QString line = textLine.text.toString();
+            if (!matcher.Matches(line)) continue;
             ++count;
             result.matched = true;
             if (o.listFiles) break;
-            if (!o.count) result.out += input.path + ":" + std::to_string(page) + ": " + line.text.toStdString() + "\n";
+            if (!o.count) result.out += input.path + ":" + std::to_string(page) + ": " + line.toStdString() + "\n";
         }
         if (o.listFiles && result.matched) break;
     }

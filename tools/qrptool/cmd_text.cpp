@@ -87,10 +87,10 @@ std::optional<std::string> ParseArguments(const std::vector<std::string>& args, 
     return std::nullopt;
 }
 
-std::string Json(const QString& text)
+std::string Json(QStringView text)
 {
     std::string out = "\"";
-    for (const char ch : text.toStdString()) {
+    for (const char ch : text.toUtf8()) {
         const auto c = static_cast<unsigned char>(ch);
         if (c == '"' || c == '\\') {
             out += '\\';
