@@ -57,18 +57,19 @@ void SortBy(Iterator first, Iterator last, Key key)
     }
 }
 
-// A line: a stretch of the runs in reading order.
-struct Line {
-    double baseline = 0;
-    double height = 0;
-    std::span<const PageTextRun*> runs;
-};
-
 // Where a line lies in its page's buffers, and its bounds.
 struct LinePlace {
     qsizetype first = 0;
     qsizetype length = 0;
     QRectF bounds;
+};
+
+// A line: a stretch of the runs in reading order, then where it was written.
+struct Line {
+    double baseline = 0;
+    double height = 0;
+    std::span<const PageTextRun*> runs;
+    LinePlace place;
 };
 
 // Writes the line of runs (trimmed, their bounds known) at text + written and the end of
@@ -92,8 +93,8 @@ LinePlace Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs, 
             if (page.Text(*run) == page.Text(*previous) && std::abs(run->origin.x() - previous->origin.x()) < 0.25 * em)
                 continue;
             const double gap = page.Boxes(*run).front().left() - page.Boxes(*previous).back().right();
-            if (gap > kTabGap * em) separate(u'\t');
-            else if (gap > kSpaceGap * em) separate(u' ');
+            const char16_t separator = gap > kTabGap * em ? u'\t' : gap > kSpaceGap * em ? u' ' : 0;
+            if (separator) separate(separator);
         }
         std::copy_n(page.Text(*run).data(), run->length, text + written);
         written += run->length;
@@ -128,7 +129,7 @@ PageText ReadingOrder(PageTextRuns runs)
 
     std::vector<Line> lines;
     lines.reserve(placed.size());
-    for (auto p = placed.begin(); p != level; ++p) lines.push_back({(*p)->bounds->bottom(), (*p)->height, {p, 1}});
+    for (auto p = placed.begin(); p != level; ++p) lines.push_back({(*p)->bounds->bottom(), (*p)->height, {p, 1}, {}});
     const size_t firstLevel = lines.size();
     for (auto p = level; p != placed.end(); ++p) {
         const PageTextRun* run = *p;
@@ -141,7 +142,7 @@ PageText ReadingOrder(PageTextRuns runs)
                 continue;
             }
         }
-        lines.push_back({run->origin.y(), run->height, {p, 1}});
+        lines.push_back({run->origin.y(), run->height, {p, 1}, {}});
     }
     SortBy(lines.begin(), lines.end(), [](const Line& line) { return line.baseline; });
 
@@ -151,16 +152,15 @@ PageText ReadingOrder(PageTextRuns runs)
     PageText page;
     page.FText = QString(room, Qt::Uninitialized);  // written in place, then cut to what was written
     page.FBoxes.reserve(static_cast<size_t>(room));
-    std::vector<LinePlace> places;
-    places.reserve(lines.size());
     qsizetype written = 0;
-    for (const Line& line : lines) places.push_back(Compose(runs, line.runs, page.FText.data(), written, page.FBoxes));
+    for (Line& line : lines) line.place = Compose(runs, line.runs, page.FText.data(), written, page.FBoxes);
     page.FText.truncate(written);
     // The buffers are final: the lines look into them.
     const QStringView text(page.FText);
     const std::span<const QRectF> boxes(page.FBoxes);
-    page.lines.reserve(places.size());
-    for (const LinePlace& place : places) {
+    page.lines.reserve(lines.size());
+    for (const Line& line : lines) {
+        const LinePlace& place = line.place;
         const auto first = static_cast<size_t>(place.first), length = static_cast<size_t>(place.length);
         page.lines.push_back({text.sliced(place.first, place.length), boxes.subspan(first, length), place.bounds});
     }
