@@ -209,6 +209,29 @@ TEST(ReadingOrder, SameLinesWhateverOrderTheRunsComeIn)
     }
 }
 
+TEST(ReadingOrder, ALinesBoundsAreItsRunsBoundsUnitedAsQRectFUnitesThem)
+{
+    const double nan = std::numeric_limits<double>::quiet_NaN(), inf = std::numeric_limits<double>::infinity();
+    const QRectF bounds[] = {{10, 5, 4, 3},   {0, 0, 0, 0},    {20, 6, -0.0, 0}, {30, 8, -6, 2},  {1, 9, 2, -7},
+                             {nan, 5, 4, 3},  {10, 5, nan, 3}, {10, nan, 4, 3},  {-inf, 5, inf, 3}, {10, 5, 0, 2},
+                             {12, 4, -inf, 1}, {11, 2, 3, nan}};
+    auto sameBits = [](const QRectF& a, const QRectF& b) { return std::memcmp(&a, &b, sizeof a) == 0; };
+    for (const QRectF& a : bounds) {
+        for (const QRectF& b : bounds) {
+            PageTextRuns runs;
+            AddRun(runs, "a", 10, 10).bounds = a;
+            AddRun(runs, "b", 20, 10).bounds = b;
+            AddRun(runs, "c", 30, 10).bounds = a;
+            const PageText page = ReadingOrder(std::move(runs));
+            ASSERT_EQ(page.lines.size(), 1u);
+            const QRectF expected = (a | b) | a;
+            EXPECT_TRUE(sameBits(page.lines[0].bounds, expected))
+                << a.x() << " " << a.y() << " " << a.width() << " " << a.height() << " | " << b.x() << " " << b.y()
+                << " " << b.width() << " " << b.height();
+        }
+    }
+}
+
 TEST(ReadingOrder, RotatedRunIsALineOfItsOwnByItsTop)
 {
     PageTextRuns runs;
