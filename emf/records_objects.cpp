@@ -46,16 +46,16 @@ std::optional<EmrCreateDibBrush> EmrCreateDibBrush::Read(const Record& r)
 std::optional<EmrCreateFont> EmrCreateFont::Read(const Record& r)
 {
     EmrCreateFont f;
-    if (!ReadInto(r, &f)) return std::nullopt;
+    if (!ReadInto(r, &f.ih, &f.font)) return std::nullopt;
     return f;
 }
 
-bool EmrCreateFont::ReadInto(const Record& r, EmrCreateFont* out)
+bool EmrCreateFont::ReadInto(const Record& r, uint32_t* ih, LogFont* font)
 {
     // ih and the 92 bytes of LOGFONTW.
     if (!r.Has(8, 4 + 92)) return false;
-    out->ih = *r.U32(8);
-    LogFont& lf = out->font;
+    *ih = *r.U32(8);
+    LogFont& lf = *font;
     lf.height = *r.I32(12);
     lf.width = *r.I32(16);
     lf.escapement = *r.I32(20);

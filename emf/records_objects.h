@@ -61,8 +61,9 @@ struct EmrCreateFont {
     uint32_t ih = 0;
     LogFont font;
     static std::optional<EmrCreateFont> Read(const Record& r);
-    // The same into *out, every field rewritten and the face name's buffer reused.
-    static bool ReadInto(const Record& r, EmrCreateFont* out);
+    // The same into *ih and *font, every field rewritten and the face name's buffer reused:
+    // a reader can fill the font it keeps without a copy.
+    static bool ReadInto(const Record& r, uint32_t* ih, LogFont* font);
 };
 
 // CREATEPALETTE (ih, LOGPALETTE) and SETPALETTEENTRIES (ih, start, entries).

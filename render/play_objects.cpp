@@ -28,8 +28,13 @@ void Player::AddObjectHandlers(HandlerTable& t)
 
 void Player::EmptySlot(GdiObject& slot)
 {
-    if (slot.font && slot.font.use_count() == 1) FSpareFont = std::move(slot.font);
-    if (slot.pen || slot.brush || slot.font || slot.palette) slot = GdiObject{};
+    if (slot.font) {
+        if (slot.font.use_count() == 1) FSpareFont = std::move(slot.font);
+        else slot.font.reset();
+    }
+    if (slot.pen) slot.pen.reset();
+    if (slot.brush) slot.brush.reset();
+    if (slot.palette) slot.palette.reset();
 }
 
 bool Player::OnCreatePen(const Record& r)
@@ -104,11 +109,14 @@ bool Player::OnCreateDibBrush(const Record& r)
 
 bool Player::OnCreateFont(const Record& r)
 {
-    if (!EmrCreateFont::ReadInto(r, &FFontRecord)) return false;
-    GdiObject* slot = ObjectAt(FFontRecord.ih);
-    if (!slot) return false;
+    // Read straight into the font object the slot will hold.
     std::shared_ptr<FontObject> font = FSpareFont ? std::move(FSpareFont) : std::make_shared<FontObject>();
-    font->font = FFontRecord.font;
+    uint32_t ih = 0;
+    GdiObject* slot = EmrCreateFont::ReadInto(r, &ih, &font->font) ? ObjectAt(ih) : nullptr;
+    if (!slot) {
+        FSpareFont = std::move(font);
+        return false;
+    }
     EmptySlot(*slot);
     slot->font = std::move(font);
     return true;

@@ -79,29 +79,39 @@ constexpr uint8_t kHatches[6][8] = {
 
 QColor ToColor(uint32_t colorRef) { return ColorRef(colorRef); }
 
+namespace {
+
+// The stock objects by index, and after them an empty one for every index that names none.
+// Built when the program starts: selecting a stock object costs a lookup.
+using StockObjects = std::array<StockObject, DC_PEN + 2>;
+
+StockObjects BuildStockObjects()
+{
+    StockObjects o;
+    o[WHITE_PEN].pen = StockPen(0xFFFFFF, false);
+    o[BLACK_PEN].pen = o[DC_PEN].pen = StockPen(0, false);
+    o[NULL_PEN].pen = StockPen(0, true);
+    o[WHITE_BRUSH].brush = o[DC_BRUSH].brush = StockBrush(0xFFFFFF, false);
+    o[LTGRAY_BRUSH].brush = StockBrush(0xC0C0C0, false);
+    o[GRAY_BRUSH].brush = StockBrush(0x808080, false);
+    o[DKGRAY_BRUSH].brush = StockBrush(0x404040, false);
+    o[BLACK_BRUSH].brush = StockBrush(0, false);
+    o[NULL_BRUSH].brush = StockBrush(0, true);
+    o[SYSTEM_FONT].font = o[DEVICE_DEFAULT_FONT].font = StockFont(u"System", 16, FW_BOLD);
+    o[DEFAULT_GUI_FONT].font = StockFont(u"MS Shell Dlg", -11, FW_NORMAL);
+    o[OEM_FIXED_FONT].font = o[ANSI_FIXED_FONT].font = o[SYSTEM_FIXED_FONT].font =
+        StockFont(u"Courier New", 16, FW_NORMAL);
+    o[ANSI_VAR_FONT].font = StockFont(u"MS Sans Serif", 16, FW_NORMAL);
+    return o;
+}
+
+const StockObjects kStockObjects = BuildStockObjects();
+
+}  // namespace
+
 const StockObject& StockObjectAt(uint32_t index)
 {
-    // Built once: selecting a stock object costs a lookup.
-    static const std::array<StockObject, DC_PEN + 1> objects = [] {
-        std::array<StockObject, DC_PEN + 1> o;
-        o[WHITE_PEN].pen = StockPen(0xFFFFFF, false);
-        o[BLACK_PEN].pen = o[DC_PEN].pen = StockPen(0, false);
-        o[NULL_PEN].pen = StockPen(0, true);
-        o[WHITE_BRUSH].brush = o[DC_BRUSH].brush = StockBrush(0xFFFFFF, false);
-        o[LTGRAY_BRUSH].brush = StockBrush(0xC0C0C0, false);
-        o[GRAY_BRUSH].brush = StockBrush(0x808080, false);
-        o[DKGRAY_BRUSH].brush = StockBrush(0x404040, false);
-        o[BLACK_BRUSH].brush = StockBrush(0, false);
-        o[NULL_BRUSH].brush = StockBrush(0, true);
-        o[SYSTEM_FONT].font = o[DEVICE_DEFAULT_FONT].font = StockFont(u"System", 16, FW_BOLD);
-        o[DEFAULT_GUI_FONT].font = StockFont(u"MS Shell Dlg", -11, FW_NORMAL);
-        o[OEM_FIXED_FONT].font = o[ANSI_FIXED_FONT].font = o[SYSTEM_FIXED_FONT].font =
-            StockFont(u"Courier New", 16, FW_NORMAL);
-        o[ANSI_VAR_FONT].font = StockFont(u"MS Sans Serif", 16, FW_NORMAL);
-        return o;
-    }();
-    static const StockObject none;
-    return index < objects.size() ? objects[index] : none;
+    return kStockObjects[std::min<size_t>(index, kStockObjects.size() - 1)];
 }
 
 Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rect, uint64_t budget)

@@ -232,9 +232,8 @@ private:
     DcState FState;
     std::vector<DcState> FSaved;
     std::vector<GdiObject> FObjects;
-    // The font record being read, and a font object no one holds, kept so that the fonts
-    // a page creates and deletes for nearly every string reuse one allocation.
-    emf::EmrCreateFont FFontRecord;
+    // A font object no one holds, kept so that the fonts a page creates and deletes for
+    // nearly every string reuse one allocation.
     std::shared_ptr<FontObject> FSpareFont;
     QTransform FTotal;
     bool FTotalValid = false;
