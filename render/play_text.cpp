@@ -90,7 +90,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     }
     if (run.text.empty()) return;
 
-    const TextRendering how = RenderingOf(FDevice.TextDrawing());
+    const TextRendering how = FTextRendering;
     // Whole output pixels where GDI's rounding is wanted; fractions otherwise.
     auto whole = [&](double v) { return how.wholePixels ? std::round(v) : v; };
 
@@ -128,7 +128,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     std::memcpy(static_cast<void*>(chars.data()), run.text.data(), run.text.size() * sizeof(char16_t));
     // A device that draws no glyphs needs them only for advances the picture leaves out and
     // for outlines in a path; otherwise one place per character (a surrogate pair is one).
-    const bool needGlyphs = FDevice.DrawsGlyphs() || run.dx.empty() || inPath;
+    const bool needGlyphs = FDrawsGlyphs || run.dx.empty() || inPath;
     QList<quint32>& glyphs = FGlyphs;
     glyphs.clear();
     size_t count = 0;

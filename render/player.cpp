@@ -151,6 +151,8 @@ Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rec
     FWindow = reach.adjusted(-kMargin, -kMargin, kMargin, kMargin);
     FRaster = device.Raster();
     FDrawsShapes = device.DrawsShapes();
+    FDrawsGlyphs = device.DrawsGlyphs();
+    FTextRendering = RenderingOf(device.TextDrawing());
 }
 
 const Player::HandlerTable& Player::Handlers()

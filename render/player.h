@@ -250,8 +250,11 @@ private:
     PlayStats FStats;
     PlayBudget FBudget;
     QRectF FWindow;  // the output area drawings can reach, and a margin
+    // The device's answers, which do not change during a playback.
     bool FRaster = false;
     bool FDrawsShapes = true;
+    bool FDrawsGlyphs = true;
+    TextRendering FTextRendering = RenderingOf(TextMode::kGdi);
 };
 
 }  // namespace qrp::render
