@@ -54,12 +54,13 @@ void ReadAdvances(const Record& r, uint32_t offDx, uint32_t nChars, TextRun* run
 bool ReadEmrText(const Record& r, size_t at, bool wide, TextRun* run)
 {
     if (!r.Has(at, 40)) return false;
-    run->reference = *ReadPoint32(r, at);
-    const uint32_t nChars = *r.U32(at + 8);
-    const uint32_t offString = *r.U32(at + 12);
-    run->options = *r.U32(at + 16);
-    run->rect = *ReadRectL(r, at + 20);
-    const uint32_t offDx = *r.U32(at + 36);
+    const uint8_t* p = r.Data().data() + at;
+    run->reference = Point32{LoadI32(p), LoadI32(p + 4)};
+    const uint32_t nChars = LoadU32(p + 8);
+    const uint32_t offString = LoadU32(p + 12);
+    run->options = LoadU32(p + 16);
+    run->rect = RectL{LoadI32(p + 20), LoadI32(p + 24), LoadI32(p + 28), LoadI32(p + 32)};
+    const uint32_t offDx = LoadU32(p + 36);
     if (!ReadString(r, offString, nChars, wide, &run->text, &run->narrow)) return false;
     ReadAdvances(r, offDx, nChars, run);
     return true;
@@ -108,12 +109,13 @@ bool EmrTextOut::ReadInto(const Record& r, EmrTextOut* out)
     if (type == kEmrSmallTextOut) return ReadSmallTextOut(r, out);
     const bool wide = type == kEmrExtTextOutW || type == kEmrPolyTextOutW;
     const bool poly = type == kEmrPolyTextOutA || type == kEmrPolyTextOutW;
-    const auto bounds = ReadRectL(r, 8);
-    if (!bounds || !r.Has(24, 12)) return false;
-    out->bounds = *bounds;
-    out->graphicsMode = *r.U32(24);
-    out->exScale = *r.F32(28);
-    out->eyScale = *r.F32(32);
+    // bounds, graphics mode and scales.
+    if (!r.Has(8, 28)) return false;
+    const uint8_t* p = r.Data().data();
+    out->bounds = RectL{LoadI32(p + 8), LoadI32(p + 12), LoadI32(p + 16), LoadI32(p + 20)};
+    out->graphicsMode = LoadU32(p + 24);
+    out->exScale = LoadF32(p + 28);
+    out->eyScale = LoadF32(p + 32);
     uint32_t strings = 1;
     size_t at = 36;
     if (poly) {
