@@ -13,6 +13,7 @@
 #include <QRect>
 #include <QRegion>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -33,20 +34,27 @@ public:
     static constexpr uint64_t kGlyph = 500;      // placing a glyph, finding its image
     static constexpr uint64_t kGlyphPixel = 20;  // a pixel of a glyph's box, rasterised
 
-    explicit PlayBudget(uint64_t units = kPageUnits) : FLimit(units) {}
+    explicit PlayBudget(uint64_t units = kPageUnits)
+        : FLimit(std::min(units, UINT64_MAX - 1)), FLeft(FLimit + 1) {}
 
     // Counts units; false once the page has spent more than its budget (and from then on).
     bool Spend(uint64_t units)
     {
-        FSpent = units > FLimit - std::min(FSpent, FLimit) ? FLimit + 1 : FSpent + units;
-        return FSpent <= FLimit;
+        if (units >= FLeft) {
+            FLeft = 0;
+            return false;
+        }
+        FLeft -= units;
+        return true;
     }
-    bool Exhausted() const { return FSpent > FLimit; }
-    uint64_t Spent() const { return FSpent; }
+    bool Exhausted() const { return FLeft == 0; }
+    // The units spent, at most the budget and one.
+    uint64_t Spent() const { return FLimit + 1 - FLeft; }
 
 private:
     uint64_t FLimit;
-    uint64_t FSpent = 0;
+    // One more than the units left to spend: 0 once more than the budget was asked for.
+    uint64_t FLeft;
 };
 
 // The work of filling path on a raster of window's rows: elements, and every edge's
