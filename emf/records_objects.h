@@ -54,6 +54,7 @@ struct LogFont {
     uint8_t italic = 0, underline = 0, strikeOut = 0, charSet = 0;
     uint8_t outPrecision = 0, clipPrecision = 0, quality = 0, pitchAndFamily = 0;
     std::u16string faceName;
+    friend bool operator==(const LogFont&, const LogFont&) = default;
 };
 
 // EXTCREATEFONTINDIRECTW: a LOGFONTW, possibly followed by the rest of an ENUMLOGFONTEXDV.

@@ -29,40 +29,46 @@ bool IsSmall(uint32_t type) { return type >= kEmrPolyBezier16 && type <= kEmrPol
 
 std::optional<EmrPoly> EmrPoly::Read(const Record& r)
 {
+    EmrPoly poly;
+    if (!ReadInto(r, &poly)) return std::nullopt;
+    return poly;
+}
+
+bool EmrPoly::ReadInto(const Record& r, EmrPoly* out)
+{
     const uint32_t type = r.Type();
     const bool small = IsSmall(type);
     const auto bounds = ReadRectL(r, 8);
-    if (!bounds) return std::nullopt;
-    EmrPoly poly;
-    poly.bounds = *bounds;
+    if (!bounds) return false;
+    out->bounds = *bounds;
+    out->types.clear();
     if (type == kEmrPolyPolyline || type == kEmrPolyPolygon || type == kEmrPolyPolyline16 ||
         type == kEmrPolyPolygon16) {
         const auto nPolys = r.U32(24);
         const auto total = r.U32(28);
-        if (!nPolys || !total) return std::nullopt;
+        if (!nPolys || !total) return false;
         const Bytes counts = r.Array(32, *nPolys, 4);
-        if (*nPolys != 0 && counts.empty()) return std::nullopt;
+        if (*nPolys != 0 && counts.empty()) return false;
         uint64_t sum = 0;
-        poly.counts.resize(*nPolys);
+        out->counts.resize(*nPolys);
         for (uint32_t i = 0; i < *nPolys; ++i) {
-            poly.counts[i] = LoadU32(counts.data() + 4 * i);
-            sum += poly.counts[i];
+            out->counts[i] = LoadU32(counts.data() + 4 * i);
+            sum += out->counts[i];
         }
-        if (sum != *total) return std::nullopt;
-        if (!ReadPoints(r, 32 + size_t{4} * *nPolys, *total, small, &poly.points)) return std::nullopt;
-        return poly;
+        if (sum != *total) return false;
+        return ReadPoints(r, 32 + size_t{4} * *nPolys, *total, small, &out->points);
     }
     const auto count = r.U32(24);
-    if (!count) return std::nullopt;
-    if (!ReadPoints(r, 28, *count, small, &poly.points)) return std::nullopt;
-    poly.counts.push_back(*count);
+    if (!count) return false;
+    if (!ReadPoints(r, 28, *count, small, &out->points)) return false;
+    out->counts.assign(1, *count);
     if (type == kEmrPolyDraw || type == kEmrPolyDraw16) {
         const size_t typesAt = 28 + size_t{*count} * (small ? 4 : 8);
         const Bytes types = r.Array(typesAt, *count, 1);
-        if (*count != 0 && types.empty()) return std::nullopt;
-        poly.types.assign(types.begin(), types.end());
+        if (*count != 0 && types.empty()) return false;
+        out->types.assign(types.begin(), types.end());
     }
-    return poly;
+    return true;
 }
 
 }  // namespace qrp::emf

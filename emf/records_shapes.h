@@ -19,6 +19,9 @@ struct EmrPoly {
     // Any of the records above; the layout follows the record type. The counts must add up
     // to the points the record holds.
     static std::optional<EmrPoly> Read(const Record& r);
+    // The same into *out, every field rewritten and its buffers reused: a reader of many
+    // records allocates once. False for a damaged record, which leaves *out unusable.
+    static bool ReadInto(const Record& r, EmrPoly* out);
 };
 
 }  // namespace qrp::emf

@@ -152,6 +152,55 @@ TEST(Records, ATextRecordReadIntoAKeptOneCarriesNothingOfThePrevious)
     }
 }
 
+TEST(Records, ShapeAndFontRecordsReadIntoKeptOnesCarryNothingOfThePrevious)
+{
+    const Built longerPolys[] = {
+        Make(kEmrPolyDraw16, {0, 0, 9, 9, 3, 0x00020001, 0x00040003, 0x00060005}, {6, 2, 3}),
+        Make(kEmrPolyPolygon16, {1, 1, 8, 8, 2, 3, 1, 2, 0x00010001, 0x00020002, 0x00030003}),
+        Make(kEmrPolyline, {2, 2, 7, 7, 3, 10, 11, 12, 13, 14, 15}),
+    };
+    const Built shorterPolys[] = {
+        Make(kEmrPolyline16, {0, 0, 1, 1, 1, 0x00050004}),
+        Make(kEmrPolylineTo16, {0, 0, 1, 1, 0}),
+        Make(kEmrPolygon, {3, 3, 4, 4, 2, 1, 2, 3, 4}),
+    };
+    for (const Built& longer : longerPolys) {
+        for (const Built& shorter : shorterPolys) {
+            EmrPoly kept;
+            ASSERT_TRUE(EmrPoly::ReadInto(longer.record, &kept));
+            ASSERT_TRUE(EmrPoly::ReadInto(shorter.record, &kept));
+            const auto fresh = EmrPoly::Read(shorter.record);
+            ASSERT_TRUE(fresh);
+            EXPECT_EQ(kept.bounds, fresh->bounds);
+            EXPECT_EQ(kept.points, fresh->points);
+            EXPECT_EQ(kept.counts, fresh->counts);
+            EXPECT_EQ(kept.types, fresh->types);
+        }
+    }
+
+    // ih, height, width, escapement, orientation, weight, the eight byte fields, the face.
+    auto font = [](uint32_t ih, int32_t height, uint32_t bytes, std::u16string_view face) {
+        std::vector<uint32_t> words = {ih, U(height), 2, 3, 4, 700, bytes, bytes >> 8};
+        words.resize(24, 0);
+        for (size_t i = 0; i < face.size(); ++i) words[8 + i / 2] |= uint32_t{face[i]} << (16 * (i % 2));
+        return Make(kEmrExtCreateFontIndirectW, words);
+    };
+    const Built longerFonts[] = {font(1, -13, 0x01010101, u"Courier New"), font(2, 40, 0x02FF, u"A long face name of 31 letters")};
+    const Built shorterFonts[] = {font(3, 12, 0, u"Arial"), font(4, -9, 0x0100, u"")};
+    for (const Built& longer : longerFonts) {
+        for (const Built& shorter : shorterFonts) {
+            uint32_t ih = 0;
+            LogFont kept;
+            ASSERT_TRUE(EmrCreateFont::ReadInto(longer.record, &ih, &kept));
+            ASSERT_TRUE(EmrCreateFont::ReadInto(shorter.record, &ih, &kept));
+            const auto fresh = EmrCreateFont::Read(shorter.record);
+            ASSERT_TRUE(fresh);
+            EXPECT_EQ(ih, fresh->ih);
+            EXPECT_EQ(kept, fresh->font);
+        }
+    }
+}
+
 TEST(Records, RegionsAndBitmapsCheckTheirSizes)
 {
     // EXTSELECTCLIPRGN: cbRgnData, mode, RGNDATA (32-byte header, nCount rectangles).

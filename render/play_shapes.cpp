@@ -86,8 +86,8 @@ bool MovesPosition(uint32_t type)
 
 bool Player::OnPoly(const Record& r)
 {
-    const auto poly = EmrPoly::Read(r);
-    if (!poly) return false;
+    if (!EmrPoly::ReadInto(r, &FPolyRecord)) return false;
+    const EmrPoly* poly = &FPolyRecord;
     const uint32_t type = r.Type();
     if (!ShapesWanted() && type != kEmrPolyDraw && type != kEmrPolyDraw16) {
         if (!MovesPosition(type)) return true;

@@ -9,6 +9,7 @@
 
 #include "emf/enh_metafile.h"
 #include "emf/record_reader.h"
+#include "emf/records_shapes.h"
 #include "emf/records_text.h"
 #include "render/dc_state.h"
 #include "render/device.h"
@@ -241,6 +242,8 @@ private:
     bool FClipSynced = true;  // the device starts without a clip
     FontCache& FFonts = FontCache::ForThisThread();
     std::vector<double> FGlyphPixels;  // of the glyph run being drawn, inside the window
+    // The shape record being drawn, kept so that its point buffers are allocated once per playback.
+    emf::EmrPoly FPolyRecord;
     // The text record being drawn, kept so that its runs' buffers are allocated once per playback.
     emf::EmrTextOut FTextRecord;
     // Kept between text runs so that their buffers are allocated once per playback.
