@@ -155,6 +155,8 @@ Player::Player(Device& device, const emf::EnhMetaFile& picture, const QRect& rec
     FTextRendering = RenderingOf(device.TextDrawing());
 }
 
+void Player::GrowObjects(size_t size) { FObjects.resize(size); }
+
 const Player::HandlerTable& Player::Handlers()
 {
     static const HandlerTable table = [] {

@@ -157,9 +157,10 @@ private:
         // Index 0 is the picture itself; some writers understate nHandles, so the table
         // grows up to the largest index a 16-bit handle count allows.
         if (index == 0 || index > 0xFFFF) return nullptr;
-        if (index >= FObjects.size()) FObjects.resize(index + 1);
+        if (index >= FObjects.size()) GrowObjects(index + 1);
         return &FObjects[index];
     }
+    void GrowObjects(size_t size);  // out of line: object records rarely need it
     // Empties a slot of the object table; a font no state holds any more becomes the spare.
     void EmptySlot(GdiObject& slot);
 
