@@ -194,12 +194,11 @@ PlayStats Player::Play()
             FStats.Skip(type, record->Offset(), skip::kUnsupported);
             continue;
         }
-        std::string_view failure = skip::kDamaged;
-        bool ok = false;
+        bool ok = false, outOfMemory = false;
         try {
             ok = (this->*handler)(*record);
         } catch (const std::bad_alloc&) {
-            failure = skip::kOutOfMemory;
+            outOfMemory = true;
         }
         if (FBudget.Exhausted()) {
             // This record spent the rest of the budget; what it drew before stays.
@@ -210,7 +209,7 @@ PlayStats Player::Play()
         if (ok) {
             ++FStats.played;
         } else {
-            FStats.Skip(type, record->Offset(), failure);
+            FStats.Skip(type, record->Offset(), outOfMemory ? skip::kOutOfMemory : skip::kDamaged);
         }
     }
     if (const auto offset = reader.Error()) {
