@@ -40,9 +40,28 @@ QString SymbolCodes(QString chars)
     return chars;
 }
 
+// Whether any unit is a surrogate (0xD800..0xDFFF: top five bits 11011), looked at four
+// units at a time: most runs hold none.
+bool AnySurrogate(std::u16string_view text)
+{
+    constexpr uint64_t kTopBits = 0xF800F800F800F800, kSurrogate = 0xD800D800D800D800;
+    constexpr uint64_t kOnes = 0x0001000100010001, kHighs = 0x8000800080008000;
+    size_t i = 0;
+    for (; i + 4 <= text.size(); i += 4) {
+        uint64_t units;
+        std::memcpy(&units, text.data() + i, sizeof units);
+        const uint64_t v = (units & kTopBits) ^ kSurrogate;  // a lane is 0 for a surrogate
+        if ((v - kOnes) & ~v & kHighs) return true;
+    }
+    for (; i < text.size(); ++i)
+        if ((text[i] & 0xF800) == 0xD800) return true;
+    return false;
+}
+
 // UTF-16 units less the second halves of surrogate pairs.
 size_t CodePoints(std::u16string_view text)
 {
+    if (!AnySurrogate(text)) return text.size();
     size_t pairs = 0;
     for (size_t i = 1; i < text.size(); ++i)
         pairs += (text[i - 1] & 0xFC00) == 0xD800 && (text[i] & 0xFC00) == 0xDC00 ? 1 : 0;

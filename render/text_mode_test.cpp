@@ -20,7 +20,8 @@ using namespace testsupport;
 // Keeps the glyph runs the player hands over.
 class GlyphRecorder : public Device {
 public:
-    explicit GlyphRecorder(TextMode mode) : FMode(mode) {}
+    explicit GlyphRecorder(TextMode mode, bool drawsGlyphs = true) : FMode(mode), FDrawsGlyphs(drawsGlyphs) {}
+    bool DrawsGlyphs() const override { return FDrawsGlyphs; }
     void FillPath(const QPainterPath&, const QBrush&, Composition) override {}
     void StrokePath(const QPainterPath&, const QPen&, Composition) override {}
     void DrawGlyphs(const GlyphRun& run) override { runs.push_back(run); }
@@ -31,6 +32,7 @@ public:
 
 private:
     TextMode FMode;
+    bool FDrawsGlyphs;
 };
 
 const std::u16string kWords = u"Bastonetes Segmentados Eosinófilos";
@@ -68,6 +70,33 @@ QImage Played(const emf::EnhMetaFile& picture, const QSize& size, TextMode mode)
     QPainter painter(&image);
     PlayEnhMetaFile(painter, picture, QRect(QPoint(0, 0), size), mode);
     return image;
+}
+
+TEST(TextModes, ADeviceWithoutGlyphsGetsOnePlacePerCodePoint)
+{
+    // Surrogate pairs at every place in and across groups of four units, lone halves, and
+    // the units just outside the surrogates.
+    const std::pair<std::u16string, size_t> cases[] = {
+        {u"abcdefgh", 8},
+        {u"\xD83D\xDE00", 1},
+        {u"a\xD83D\xDE00", 2},
+        {u"abc\xD83D\xDE00", 4},
+        {u"abcd\xD83D\xDE00xy", 7},
+        {u"abcdefg\xD83D\xDE00", 8},
+        {u"a\xDE00\xD83D" u"bcde", 7},
+        {u"abcdefg\xD83D", 8},
+        {u"\xD7FF\xE000" u"abcd\xDBFF\xDC00", 7},
+    };
+    for (const auto& [text, codePoints] : cases) {
+        EmfWriter w = PixelWriter(400);
+        SelectArial(w, 1, -13);
+        w.ExtTextOutW({10, 40}, text, std::vector<int32_t>(text.size(), 7));
+        const auto picture = Picture(w);
+        GlyphRecorder device(TextMode::kSmooth, false);
+        Player(device, *picture, QRect(0, 0, 401, 401)).Play();
+        ASSERT_EQ(device.runs.size(), 1u);
+        EXPECT_EQ(device.runs[0].positions.size(), codePoints) << text.size();
+    }
 }
 
 TEST(TextModes, GdiKeepsWholePixelGlyphsWhereSmoothHasGreyLevels)
