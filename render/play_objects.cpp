@@ -26,14 +26,33 @@ void Player::AddObjectHandlers(HandlerTable& t)
     t[kEmrSelectPalette] = &Player::OnSelectPalette;
 }
 
+namespace {
+
+// The spare object set back to its defaults, or a new one.
+template <typename T>
+std::shared_ptr<T> Fresh(std::shared_ptr<T>& spare)
+{
+    if (!spare) return std::make_shared<T>();
+    *spare = T{};
+    return std::move(spare);
+}
+
+// Lets go of held; an object nothing else holds becomes the spare.
+template <typename T, typename Held>
+void Release(std::shared_ptr<Held>& held, std::shared_ptr<T>& spare)
+{
+    if (!held) return;
+    if (held.use_count() == 1) spare = std::const_pointer_cast<T>(std::move(held));
+    else held.reset();
+}
+
+}  // namespace
+
 void Player::EmptySlot(GdiObject& slot)
 {
-    if (slot.font) {
-        if (slot.font.use_count() == 1) FSpareFont = std::move(slot.font);
-        else slot.font.reset();
-    }
-    if (slot.pen) slot.pen.reset();
-    if (slot.brush) slot.brush.reset();
+    Release(slot.pen, FSparePen);
+    Release(slot.brush, FSpareBrush);
+    Release(slot.font, FSpareFont);
     if (slot.palette) slot.palette.reset();
 }
 
@@ -43,7 +62,7 @@ bool Player::OnCreatePen(const Record& r)
     if (!p) return false;
     GdiObject* slot = ObjectAt(p->ih);
     if (!slot) return false;
-    auto pen = std::make_shared<PenObject>();
+    std::shared_ptr<PenObject> pen = Fresh(FSparePen);
     pen->style = p->style & (PS_STYLE_MASK | PS_ENDCAP_MASK | PS_JOIN_MASK);
     pen->width = std::abs(static_cast<double>(p->width));
     pen->cosmetic = p->width == 0;
@@ -59,7 +78,7 @@ bool Player::OnExtCreatePen(const Record& r)
     if (!p) return false;
     GdiObject* slot = ObjectAt(p->ih);
     if (!slot) return false;
-    auto pen = std::make_shared<PenObject>();
+    std::shared_ptr<PenObject> pen = Fresh(FSparePen);
     pen->extended = true;
     pen->style = p->style;
     pen->cosmetic = (p->style & PS_TYPE_MASK) != PS_GEOMETRIC;
@@ -79,7 +98,7 @@ bool Player::OnCreateBrush(const Record& r)
     if (!b) return false;
     GdiObject* slot = ObjectAt(b->ih);
     if (!slot) return false;
-    auto brush = std::make_shared<BrushObject>();
+    std::shared_ptr<BrushObject> brush = Fresh(FSpareBrush);
     brush->style = b->style;
     brush->color = b->color;
     brush->hatch = b->hatch;
@@ -96,7 +115,7 @@ bool Player::OnCreateDibBrush(const Record& r)
     if (!b) return false;
     GdiObject* slot = ObjectAt(b->ih);
     if (!slot) return false;
-    auto brush = std::make_shared<BrushObject>();
+    std::shared_ptr<BrushObject> brush = Fresh(FSpareBrush);
     brush->style = BS_DIBPATTERNPT;
     brush->record = r;
     brush->dib = b->dib;

@@ -161,7 +161,7 @@ private:
         return &FObjects[index];
     }
     void GrowObjects(size_t size);  // out of line: object records rarely need it
-    // Empties a slot of the object table; a font no state holds any more becomes the spare.
+    // Empties a slot of the object table; an object no state holds any more becomes a spare.
     void EmptySlot(GdiObject& slot);
 
     // --- shapes (play_shapes.cpp) ---
@@ -234,8 +234,10 @@ private:
     DcState FState;
     std::vector<DcState> FSaved;
     std::vector<GdiObject> FObjects;
-    // A font object no one holds, kept so that the fonts a page creates and deletes for
-    // nearly every string reuse one allocation.
+    // Objects no one holds any more, kept so that the pens, brushes and fonts a page creates
+    // and deletes by the hundred reuse their allocations.
+    std::shared_ptr<PenObject> FSparePen;
+    std::shared_ptr<BrushObject> FSpareBrush;
     std::shared_ptr<FontObject> FSpareFont;
     QTransform FTotal;
     bool FTotalValid = false;

@@ -276,6 +276,64 @@ TEST(PlayerTrace, AFontHeldByTheStateOrASavedStateOutlivesItsSlotWhenTheSlotIsRe
         << trace;
 }
 
+TEST(PlayerTrace, PensAndBrushesCreatedInFreedPlacesCarryNothingOfTheFreedOnes)
+{
+    const uint32_t dashes[] = {5, 6};
+    auto plain = [](EmfWriter& w) {
+        w.CreatePen(3, PS_DASH, 3, 0xFF0000);  // as wide as this, drawn solid
+        w.CreateBrushIndirect(4, BS_SOLID, 0x00FF00);
+        w.SelectObject(3);
+        w.SelectObject(4);
+        w.Rectangle({10, 10, 30, 20});
+    };
+    EmfWriter alone = PixelWriter(100);
+    plain(alone);
+    EmfWriter after = PixelWriter(100);
+    after.ExtCreatePen(1, PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT, 5, BS_SOLID, 0x0000FF, dashes);
+    after.CreateBrushIndirect(2, BS_HATCHED, 0x808080, HS_CROSS);
+    after.SelectObject(1);
+    after.SelectObject(2);
+    after.Rectangle({40, 40, 60, 60});
+    after.SaveDC();  // holds the dashed pen and the hatched brush
+    after.SelectObject(Stock(BLACK_PEN));
+    after.SelectObject(Stock(WHITE_BRUSH));
+    after.DeleteObject(1);
+    after.DeleteObject(2);
+    after.CreatePen(5, PS_DOT, 1, 0x00FFFF);
+    after.CreateBrushIndirect(6, BS_SOLID, 0xFFFF00);
+    after.RestoreDC(-1);
+    after.Rectangle({40, 40, 60, 60});  // the dashed pen and the hatched brush again
+    after.SelectObject(Stock(BLACK_PEN));
+    after.SelectObject(Stock(WHITE_BRUSH));
+    after.DeleteObject(5);
+    after.DeleteObject(6);
+    after.ExtCreatePen(7, PS_GEOMETRIC | PS_USERSTYLE | PS_ENDCAP_FLAT, 5, BS_SOLID, 0x0000FF, dashes);
+    after.CreateBrushIndirect(8, BS_HATCHED, 0x808080, HS_CROSS);
+    after.SelectObject(7);
+    after.SelectObject(8);
+    after.SelectObject(Stock(BLACK_PEN));
+    after.SelectObject(Stock(WHITE_BRUSH));
+    after.DeleteObject(7);  // held by nothing
+    after.DeleteObject(8);
+    plain(after);
+
+    auto drawings = [](const std::string& trace) {
+        std::vector<std::string> lines;
+        for (size_t at = 0, end; (end = trace.find('\n', at)) != std::string::npos; at = end + 1)
+            if (trace.compare(at, 7, "played ") != 0) lines.push_back(trace.substr(at, end - at));
+        return lines;
+    };
+    const auto first = drawings(Trace(*Picture(alone), 100));
+    const auto second = drawings(Trace(*Picture(after), 100));
+    ASSERT_FALSE(first.empty());
+    ASSERT_GT(second.size(), 2 * first.size());
+    const size_t shared = second.size() - first.size();
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), second.begin() + static_cast<std::ptrdiff_t>(shared)));
+    // The rectangle drawn before and after the restore: the same pen and brush.
+    EXPECT_TRUE(std::equal(second.begin(), second.begin() + static_cast<std::ptrdiff_t>(shared / 2),
+                           second.begin() + static_cast<std::ptrdiff_t>(shared / 2)));
+}
+
 // A trace of a device that draws no shapes, as the text device.
 class ShapelessTraceDevice : public TraceDevice {
 public:
