@@ -87,8 +87,17 @@ bool MovesPosition(uint32_t type)
 bool Player::OnPoly(const Record& r)
 {
     if (!EmrPoly::ReadInto(r, &FPolyRecord)) return false;
-    const EmrPoly* poly = &FPolyRecord;
-    const uint32_t type = r.Type();
+    const bool drawn = DrawPoly(r.Type(), FPolyRecord);
+    // Only the buffers of ordinary records are kept: a huge one gives its memory back.
+    constexpr size_t kKeptPoints = 1024;
+    if (FPolyRecord.points.capacity() > kKeptPoints || FPolyRecord.counts.capacity() > kKeptPoints)
+        FPolyRecord = EmrPoly{};
+    return drawn;
+}
+
+bool Player::DrawPoly(uint32_t type, const EmrPoly& record)
+{
+    const EmrPoly* poly = &record;
     if (!ShapesWanted() && type != kEmrPolyDraw && type != kEmrPolyDraw16) {
         if (!MovesPosition(type)) return true;
         if (const auto last = LastPointDrawn(type, poly->points.size()))

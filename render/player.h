@@ -168,6 +168,8 @@ private:
     bool OnMoveTo(const emf::Record& r);
     bool OnLineTo(const emf::Record& r);
     bool OnPoly(const emf::Record& r);
+    // False when a POLYDRAW's point types are damaged.
+    bool DrawPoly(uint32_t type, const emf::EmrPoly& record);
     bool OnRectangle(const emf::Record& r);
     bool OnRoundRect(const emf::Record& r);
     bool OnEllipse(const emf::Record& r);
