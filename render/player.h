@@ -247,7 +247,8 @@ private:
     bool FClipSynced = true;  // the device starts without a clip
     FontCache& FFonts = FontCache::ForThisThread();
     std::vector<double> FGlyphPixels;  // of the glyph run being drawn, inside the window
-    // The shape record being drawn, kept so that its point buffers are allocated once per playback.
+    // The shape record being drawn, kept so that the point buffers of ordinary records are
+    // allocated once per playback (OnPoly lets a huge one go).
     emf::EmrPoly FPolyRecord;
     // The text record being drawn, kept so that its runs' buffers are allocated once per playback.
     emf::EmrTextOut FTextRecord;
