@@ -15,8 +15,13 @@ bool IsBlank(QChar c) { return c.isSpace() || c.unicode() == 0; }
 bool Trim(PageTextRun& run, char16_t* units)
 {
     qsizetype first = run.first, last = run.first + run.length;
-    while (first < last && IsBlank(units[first])) ++first;
-    while (last > first && IsBlank(units[last - 1])) --last;
+    const auto trim = [&](auto blank) {
+        while (first < last && blank(units[first])) ++first;
+        while (last > first && blank(units[last - 1])) --last;
+    };
+    // Of the printable units only the space is blank.
+    if (run.printable) trim([](char16_t c) { return c == u' '; });
+    else trim([](char16_t c) { return IsBlank(c); });
     if (first == last) return false;
     if (last - first != run.length) run.bounds.reset();  // the blanks' boxes no longer count
     run.first = first;
