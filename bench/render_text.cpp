@@ -74,14 +74,15 @@ void BM_SamplePageRender800(benchmark::State& state, bool firstPage)
     }
 }
 
-BENCHMARK_CAPTURE(BM_SamplePageText, Steady, false)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+// Microseconds: a page's text takes tens of them, which milliseconds would round away.
+BENCHMARK_CAPTURE(BM_SamplePageText, Steady, false)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK_CAPTURE(BM_SamplePageRender800, Steady, false)
-    ->Unit(benchmark::kMillisecond)
+    ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
-BENCHMARK_CAPTURE(BM_SamplePageText, FirstPage, true)->Unit(benchmark::kMillisecond)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK_CAPTURE(BM_SamplePageText, FirstPage, true)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK_CAPTURE(BM_SamplePageRender800, FirstPage, true)
-    ->Unit(benchmark::kMillisecond)
+    ->Unit(benchmark::kMicrosecond)
     ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 
