@@ -44,6 +44,14 @@ public:
         FLeastSize = std::min(FLeastSize, size);
         FEnds += end;
     }
+    // Add for a size known not to be negative (a NaN one shows in the ends' sum).
+    void AddUnsigned(double start, double size)
+    {
+        const double end = start + size;
+        FLow = std::min(FLow, start);
+        FHigh = std::max(FHigh, end);
+        FEnds += end;
+    }
     double Low() const { return FLow; }
     double High() const { return FHigh; }
     // True when every interval surely has its centre within 0 to limit (Centred): none holds
@@ -147,10 +155,11 @@ Placed PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, std:
 // PlaceCells for upright glyphs when unit i is glyph i (no surrogate pair, a glyph for
 // every unit): while each origin lies on the first one's baseline, to the bit, every cell
 // has the first one's top and height and only the horizontal is worked out. None when an
-// origin leaves that baseline, and boxes as they were.
+// origin leaves that baseline or sx is not a number of at least 0, and boxes as they were.
 std::optional<Placed> PlaceOnOneBaseline(const GlyphRun& run, double ascent, double descent, double sx, double sy,
                                          std::vector<QRectF>& boxes, const std::optional<QSizeF>& page)
 {
+    if (!(sx >= 0)) return std::nullopt;
     const size_t count = static_cast<size_t>(run.text.size());
     const QPointF* positions = run.positions.data();
     const size_t last = run.positions.size() - 1;
@@ -168,7 +177,7 @@ std::optional<Placed> PlaceOnOneBaseline(const GlyphRun& run, double ascent, dou
         const double left = positions[i].x(), right = i < last ? positions[i + 1].x() : run.end.x();
         const double x = std::min(left, right) * sx, width = (std::max(left, right) - std::min(left, right)) * sx;
         boxes.emplace_back(x, top, width, height);
-        across.Add(x, width);
+        across.AddUnsigned(x, width);  // max - min, times sx of at least 0: never negative
     }
     const Extent extent(across, Reach(top, height));
     return PlacedFrom(extent, page);
