@@ -298,7 +298,7 @@ void Player::DrawTextRun(const TextRun& run, uint32_t graphicsMode)
     }
 
     glyphRun.textIsGlyphs = (run.options & ETO_GLYPH_INDEX) != 0;
-    glyphRun.color = Color(FState.textColor);
+    SetColor(glyphRun.color, FState.textColor);
     glyphRun.antialias = antialias;
     glyphRun.stretch = stretch;
     glyphRun.angle = direction == QPointF(1, 0) ? 0 : std::atan2(direction.y(), direction.x()) * 180.0 / std::numbers::pi;

@@ -99,10 +99,21 @@ private:
     // A COLORREF as drawn: RGB, PALETTERGB, or PALETTEINDEX through the palette in use.
     QColor Color(uint32_t colorRef) const
     {
-        if ((colorRef >> 24) == 1) return PaletteColor(colorRef);
+        QColor color;
+        SetColor(color, colorRef);
+        return color;
+    }
+    // The same, set in place: where a colour is kept, assigning a returned QColor goes through
+    // a temporary written in halves and read whole, which stalls the processor.
+    void SetColor(QColor& color, uint32_t colorRef) const
+    {
+        if ((colorRef >> 24) == 1) {
+            color = PaletteColor(colorRef);
+            return;
+        }
         // RGB and PALETTERGB alike on a true-colour device.
-        return QColor(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
-                      static_cast<int>((colorRef >> 16) & 0xFF));
+        color.setRgb(static_cast<int>(colorRef & 0xFF), static_cast<int>((colorRef >> 8) & 0xFF),
+                     static_cast<int>((colorRef >> 16) & 0xFF));
     }
     // PALETTEINDEX's colour.
     QColor PaletteColor(uint32_t colorRef) const;
