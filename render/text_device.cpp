@@ -115,25 +115,22 @@ QRectF TurnedCell(const QPointF& origin, const QPointF& next, double ascent, dou
     return QRectF(left, top, right - left, bottom - top);
 }
 
-// What placing a run's cells found: the union of its boxes and whether each surely centres
-// on the page (Reach::SurelyCentred).
-struct Placed {
-    QRectF bounds;
-    bool surelyOnPage;
-};
-
-inline Placed PlacedFrom(const Extent& extent, const std::optional<QSizeF>& page)
+// Gives out the union of its boxes, extent, and tells whether each box surely centres on
+// the page (Reach::SurelyCentred).
+inline bool Placed(const Extent& extent, const std::optional<QSizeF>& page, PageTextRun& out)
 {
-    return {extent.Bounds(), !page || extent.SurelyOnPage(*page)};
+    out.bounds = extent.Bounds();
+    return !page || extent.SurelyOnPage(*page);
 }
 
 // Appends the cells of run's characters to boxes (one per unit), scaled by sx, sy.
 // cellOf(origin, next): the cell of a glyph at origin whose successor is at next. One glyph
 // per code point: a surrogate pair shares its glyph's cell, units past the last glyph take
-// its cell. The extent is a local, built up in registers: boxes may not alias it.
+// its cell. The extent is a local, built up in registers: boxes may not alias it. Sets
+// out's bounds and returns Placed's answer.
 template <class CellOf>
-Placed PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, std::vector<QRectF>& boxes,
-                  const std::optional<QSizeF>& page)
+bool PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, std::vector<QRectF>& boxes,
+                const std::optional<QSizeF>& page, PageTextRun& out)
 {
     const size_t count = static_cast<size_t>(run.text.size());
     const QChar* units = run.text.constData();
@@ -149,15 +146,15 @@ Placed PlaceCells(const GlyphRun& run, CellOf cellOf, double sx, double sy, std:
         extent.Add(boxes.emplace_back(box(std::min(glyph, last))));
         if (!units[i].isHighSurrogate()) ++glyph;
     }
-    return PlacedFrom(extent, page);
+    return Placed(extent, page, out);
 }
 
 // PlaceCells for upright glyphs when unit i is glyph i (no surrogate pair, a glyph for
 // every unit): while each origin lies on the first one's baseline, to the bit, every cell
 // has the first one's top and height and only the horizontal is worked out. None when an
 // origin leaves that baseline or sx is not a number of at least 0, and boxes as they were.
-std::optional<Placed> PlaceOnOneBaseline(const GlyphRun& run, double ascent, double descent, double sx, double sy,
-                                         std::vector<QRectF>& boxes, const std::optional<QSizeF>& page)
+std::optional<bool> PlaceOnOneBaseline(const GlyphRun& run, double ascent, double descent, double sx, double sy,
+                                       std::vector<QRectF>& boxes, const std::optional<QSizeF>& page, PageTextRun& out)
 {
     if (!(sx >= 0)) return std::nullopt;
     const size_t count = static_cast<size_t>(run.text.size());
@@ -180,7 +177,7 @@ std::optional<Placed> PlaceOnOneBaseline(const GlyphRun& run, double ascent, dou
         across.AddUnsigned(x, width);  // max - min, times sx of at least 0: never negative
     }
     const Extent extent(across, Reach(top, height));
-    return PlacedFrom(extent, page);
+    return Placed(extent, page, out);
 }
 
 // Appends to kept each stretch of run whose cells centre on the page as a run of its own.
@@ -244,19 +241,27 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
     }
     const double ascent = FAscent, descent = FDescent;
     std::vector<QRectF>& boxes = FPage.boxes;
-    const Placed placed = [&] {
+    // Made in place: a run made aside and copied in is read back before its stores land.
+    PageTextRun& out = FPage.runs.emplace_back();
+    out.first = first;
+    out.length = length;
+    out.origin = QPointF(run.positions.front().x() * FScaleX, run.positions.front().y() * FScaleY);
+    out.height = FPixelSize * FScaleY;
+    out.angle = run.angle;
+    out.printable = printable;
+    const bool surelyOnPage = [&] {
         if (run.angle == 0) {
             const bool glyphPerUnit =
                 run.positions.size() >= static_cast<size_t>(length) &&
                 (printable || std::none_of(run.text.begin(), run.text.end(), [](QChar c) { return c.isHighSurrogate(); }));
             if (glyphPerUnit) {
-                if (const auto plain = PlaceOnOneBaseline(run, ascent, descent, FScaleX, FScaleY, boxes, FPageSize))
+                if (const auto plain = PlaceOnOneBaseline(run, ascent, descent, FScaleX, FScaleY, boxes, FPageSize, out))
                     return *plain;
             }
             const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
                 return UprightCell(origin, next, ascent, descent);
             };
-            return PlaceCells(run, cellOf, FScaleX, FScaleY, boxes, FPageSize);
+            return PlaceCells(run, cellOf, FScaleX, FScaleY, boxes, FPageSize, out);
         }
         const double a = run.angle * std::numbers::pi / 180.0;
         const QPointF along(std::cos(a), std::sin(a));
@@ -264,20 +269,13 @@ void TextDevice::DrawGlyphs(const GlyphRun& run)
         const auto cellOf = [&](const QPointF& origin, const QPointF& next) {
             return TurnedCell(origin, next, ascent, descent, along, up);
         };
-        return PlaceCells(run, cellOf, FScaleX, FScaleY, boxes, FPageSize);
+        return PlaceCells(run, cellOf, FScaleX, FScaleY, boxes, FPageSize, out);
     }();
-
-    PageTextRun out;
-    out.first = first;
-    out.length = length;
-    out.origin = QPointF(run.positions.front().x() * FScaleX, run.positions.front().y() * FScaleY);
-    out.height = FPixelSize * FScaleY;
-    out.angle = run.angle;
-    out.bounds = placed.bounds;
-    out.printable = printable;
+    if (surelyOnPage) return;
     // A run that may leave the page (rare) is looked at cell by cell.
-    if (placed.surelyOnPage) FPage.runs.push_back(out);
-    else KeepOnThePage(out, FPage.Boxes(out), *FPageSize, FPage.runs);
+    const PageTextRun whole = out;
+    FPage.runs.pop_back();
+    KeepOnThePage(whole, FPage.Boxes(whole), *FPageSize, FPage.runs);
 }
 
 PageTextRuns PictureTextRuns(const emf::EnhMetaFile& picture)
