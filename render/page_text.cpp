@@ -36,29 +36,6 @@ bool Trim(PageTextRun& run, char16_t* units)
     return true;
 }
 
-// a | b as QRectF unites them, to the bit, inline: each line unites its runs' bounds. An
-// empty-sized rectangle adds nothing; one of negative size spans from its end to its start.
-QRectF United(const QRectF& a, const QRectF& b)
-{
-    if (a.isNull()) return b;
-    if (b.isNull()) return a;
-    // The least and the greatest as (x < y ? x : y) and (x < y ? y : x), which is where a
-    // NaN goes.
-    auto span = [](double start, double size, double otherStart, double otherSize, double& low, double& high) {
-        low = start;
-        high = start + size;
-        if (size < 0) std::swap(low, high);
-        const double otherEnd = otherStart + otherSize;
-        const double otherLow = otherSize < 0 ? otherEnd : otherStart, otherHigh = otherSize < 0 ? otherStart : otherEnd;
-        low = low < otherLow ? low : otherLow;
-        high = high < otherHigh ? otherHigh : high;
-    };
-    double left, right, top, bottom;
-    span(a.x(), a.width(), b.x(), b.width(), left, right);
-    span(a.y(), a.height(), b.y(), b.height(), top, bottom);
-    return QRectF(left, top, right - left, bottom - top);
-}
-
 // Sorts by key, equal keys in the order they come. Runs mostly come in reading order
 // already, a few out of place: a range whose keys ascend (none a NaN) is left as it is, and
 // one with few out of place has each moved back to where it goes (an insertion sort: the
@@ -128,7 +105,7 @@ LinePlace Compose(const PageTextRuns& page, std::span<const PageTextRun*> runs, 
         written += run->length;
         const std::span<const QRectF> runBoxes = page.Boxes(*run);
         boxes.insert(boxes.end(), runBoxes.begin(), runBoxes.end());
-        out.bounds = United(out.bounds, *run->bounds);
+        out.bounds = out.bounds.isNull() ? *run->bounds : out.bounds.united(*run->bounds);
         previous = run;
     }
     out.length = written - out.first;
