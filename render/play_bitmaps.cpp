@@ -103,6 +103,18 @@ QImage BrushWhere(const QImage& source, QColor color, bool whereBlack)
     return out;
 }
 
+bool IsFinite(const QRectF& r)
+{
+    return std::isfinite(r.x()) && std::isfinite(r.y()) && std::isfinite(r.width()) && std::isfinite(r.height());
+}
+
+bool IsFinite(const QTransform& t)
+{
+    for (const double v : {t.m11(), t.m12(), t.m13(), t.m21(), t.m22(), t.m23(), t.m31(), t.m32(), t.m33()})
+        if (!std::isfinite(v)) return false;
+    return true;
+}
+
 // A source rectangle in the header's pixels, on an image kept at another size (an embedded
 // image file that claims a larger size than it has is not scaled up to the claim).
 QRectF OntoImage(const QRectF& source, const QImage& image, QSize claimed)
@@ -285,6 +297,9 @@ void Player::DrawImageInto(const QImage& image, const QRectF& source, const QRec
 void Player::DrawPlaced(const QImage& image, const QRectF& source, const QTransform& imageToOutput, uint32_t rop,
                         bool smooth)
 {
+    // Qt's image drawing reads outside the image for a source or a placement that is no
+    // number (NaN or infinite): such an image is not drawn.
+    if (!IsFinite(source) || !IsFinite(imageToOutput)) return;
     const QRectF drawn = imageToOutput.mapRect(source) & FWindow;
     const double area = drawn.isValid() ? drawn.width() * drawn.height() : 0;
     const double units = area * PlayBudget::kImagePixel * (smooth ? 4 : 1);
@@ -360,7 +375,9 @@ bool Player::OnBlt(const Record& r)
     const QTransform sourceXform(b->xformSrc.m11, b->xformSrc.m12, b->xformSrc.m21, b->xformSrc.m22, b->xformSrc.dx,
                                  b->xformSrc.dy);
     QRectF source = sourceXform.mapRect(QRectF(b->xSrc, b->ySrc, b->cxSrc, b->cySrc));
-    if (!source.isValid() || source.width() > 1e6 || source.height() > 1e6) source = QRectF(b->xSrc, b->ySrc, b->cxSrc, b->cySrc);
+    // A crafted XFORM may map the source anywhere, or to no number at all: then it is not used.
+    if (!IsFinite(source) || !source.isValid() || source.width() > 1e6 || source.height() > 1e6)
+        source = QRectF(b->xSrc, b->ySrc, b->cxSrc, b->cySrc);
     source = OntoImage(source, image, claimed);
     uint32_t rop = b->rop;
     if (type == kEmrTransparentBlt) {
@@ -417,8 +434,10 @@ bool Player::OnPlgBlt(const Record& r)
                                (p2.y() - p0.y()) / cy, 0, 0);
     const QPointF origin = p0 - toLogical.map(QPointF(b->xSrc, b->ySrc));
     const QTransform imageToLogical(toLogical.m11(), toLogical.m12(), toLogical.m21(), toLogical.m22(), origin.x(), origin.y());
+    const QTransform imageToOutput = imageToLogical * Total();
+    if (!IsFinite(imageToOutput)) return true;  // see DrawPlaced
     SyncClip();
-    FDevice.DrawImage(image, QRectF(b->xSrc, b->ySrc, cx, cy), imageToLogical * Total(), QPainter::CompositionMode_SourceOver,
+    FDevice.DrawImage(image, QRectF(b->xSrc, b->ySrc, cx, cy), imageToOutput, QPainter::CompositionMode_SourceOver,
                       FState.stretchMode == HALFTONE);
     return true;
 }

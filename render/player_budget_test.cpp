@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <random>
 
 namespace qrp::render {
@@ -305,6 +306,30 @@ TEST(PlayBudget, EmbeddedImagesClaimingHugeSizesAreDrawnWithoutScalingToTheClaim
         EXPECT_LT(qGreen(image.pixel(20, 20)), 60) << format;
         EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255)) << format;
         EXPECT_EQ(image.pixel(45, 35), qRgb(255, 255, 255)) << format;
+    }
+}
+
+// A BITBLT's source XFORM is crafted floats: one that maps the source to NaN or infinity
+// is not used (the source is taken as recorded), and no image is drawn from a source that is
+// no number, which sent Qt's image drawing outside the image.
+TEST(PlayBudget, BltsWhoseSourceTransformIsNoNumberDrawTheSourceAsRecorded)
+{
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    const float xforms[][6] = {{1, 0, 0, 1, 0, 0},   {1, 0, 0, nan, 0, 0}, {1, 0, 0, 1, 0, nan},
+                               {inf, 0, 0, 1, 0, 0}, {1, 0, 0, 1, -inf, 0}, {nan, nan, nan, nan, nan, nan}};
+    for (const auto& xf : xforms) {
+        EmfWriter w = PixelWriter();
+        // 2 x 2 pixels of 24 bits, all red: rows of 8 bytes (blue, green, red, then padding).
+        Payload p;
+        p.Rect({0, 0, -1, -1}).I32(10).I32(10).I32(2).I32(2).U32(SRCCOPY).I32(0).I32(0);
+        for (float v : xf) p.F32(v);
+        p.U32(0).U32(DIB_RGB_COLORS).U32(100).U32(40).U32(140).U32(16);
+        p.U32(40).I32(2).I32(2).U16(1).U16(24).U32(BI_RGB).U32(16).I32(0).I32(0).U32(0).U32(0);
+        for (int row = 0; row < 2; ++row) p.U32(0x00FF0000).U32(0x0000FF00);
+        w.Append(emf::kEmrBitBlt, p);
+        const QImage image = Render(*Picture(w));
+        EXPECT_EQ(image.pixel(10, 10), qRgb(255, 0, 0)) << xf[0] << " " << xf[3] << " " << xf[5];
+        EXPECT_EQ(image.pixel(5, 5), qRgb(255, 255, 255)) << xf[0] << " " << xf[3] << " " << xf[5];
     }
 }
 
