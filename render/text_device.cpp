@@ -38,11 +38,8 @@ public:
     Reach(double start, double size) : FLow(start), FHigh(start + size), FLeastSize(size), FEnds(start + size) {}
     void Add(double start, double size)
     {
-        const double end = start + size;
-        FLow = std::min(FLow, start);
-        FHigh = std::max(FHigh, end);
+        AddUnsigned(start, size);
         FLeastSize = std::min(FLeastSize, size);
-        FEnds += end;
     }
     // Add for a size known not to be negative (a NaN one shows in the ends' sum).
     void AddUnsigned(double start, double size)
